@@ -1,0 +1,91 @@
+// Error numbers of the Zel engine, its value converter, the KSF mapper and the script runner.
+// One table, HRESULT style (severity bit set, interface facility 0x0004). docs/engine.md lists
+// the same numbers; keep both in step.
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace zel {
+
+// X(name, number, default description)
+#define ZEL_ERROR_TABLE(X)                                                                        \
+    /* general */                                                                                 \
+    X(E_UNEXPECTED,      0x8004A000u, "Unexpected failure")                                       \
+    X(E_INVALID_ARG,     0x8004A001u, "Invalid argument")                                         \
+    X(E_NOT_FOUND,       0x8004A002u, "No such item")                                             \
+    X(E_UNKNOWN_MEMBER,  0x8004A003u, "Object does not support this property or method")          \
+    X(E_READ_ONLY,       0x8004A004u, "Property is read-only")                                    \
+    X(E_ARG_COUNT,       0x8004A005u, "Wrong number of arguments")                                \
+    X(E_INJECTED,        0x8004A006u, "Injected fault")                                           \
+    X(E_DETACHED,        0x8004A007u, "Object has been removed from the engine")                  \
+    /* values and the converter */                                                                \
+    X(E_TYPE_MISMATCH,   0x8004A100u, "Type mismatch")                                            \
+    X(E_OVERFLOW,        0x8004A101u, "Overflow")                                                 \
+    X(E_VALUE_SYNTAX,    0x8004A102u, "Value text is malformed")                                  \
+    X(E_UNKNOWN_TYPE,    0x8004A103u, "Unknown variant type")                                     \
+    /* engine */                                                                                  \
+    X(E_UNKNOWN_PROVIDER, 0x8004A200u, "Unknown provider")                                        \
+    X(E_BAD_OPTION,      0x8004A201u, "Malformed option")                                         \
+    X(E_UNKNOWN_COMMAND, 0x8004A202u, "Unknown command")                                          \
+    X(E_OUT_OF_RANGE,    0x8004A203u, "Value out of range")                                       \
+    X(E_BAD_POSE,        0x8004A204u, "Malformed pose")                                           \
+    X(E_UNKNOWN_AXIS,    0x8004A205u, "Unknown axis")                                             \
+    X(E_ROBOT_HELD,      0x8004A206u, "Robot is held")                                            \
+    X(E_ROBOT_HALTED,    0x8004A207u, "Robot is halted")                                          \
+    X(E_NO_HAND,         0x8004A208u, "No such hand")                                             \
+    X(E_FILE_NOT_FOUND,  0x8004A209u, "File not found")                                           \
+    X(E_FILE_EXISTS,     0x8004A20Au, "File already exists")                                      \
+    X(E_NOT_A_FOLDER,    0x8004A20Bu, "Not a folder")                                             \
+    X(E_TASK_STATE,      0x8004A20Cu, "Task cannot do this in its current state")                 \
+    X(E_BAD_MODE,        0x8004A20Du, "Unknown mode")                                             \
+    X(E_COMMAND_BUSY,    0x8004A20Eu, "Command is already executing")                             \
+    X(E_COMMAND_IDLE,    0x8004A20Fu, "Command is not executing")                                 \
+    X(E_NO_MESSAGE,      0x8004A210u, "Message has been cleared")                                 \
+    X(E_TIMEOUT,         0x8004A211u, "Command timed out")                                        \
+    /* KSF mapper */                                                                              \
+    X(E_KSF_READ,        0x8004A300u, "KSF file cannot be read")                                  \
+    X(E_KSF_WRITE,       0x8004A301u, "KSF file cannot be written")                               \
+    X(E_KSF_NOT_XML,     0x8004A302u, "KSF file is not well-formed XML")                          \
+    X(E_KSF_BAD_ROOT,    0x8004A303u, "KSF file has the wrong root element")                      \
+    X(E_KSF_MISSING_ATTR, 0x8004A304u, "KSF element lacks a required attribute")                  \
+    X(E_KSF_UNKNOWN_KIND, 0x8004A305u, "KSF element has an unknown kind")                         \
+    X(E_KSF_DUPLICATE,   0x8004A306u, "KSF document holds a duplicate name")                      \
+    X(E_KSF_TOO_LARGE,   0x8004A307u, "KSF file is too large")                                    \
+    X(E_KSF_NO_ENTRY,    0x8004A308u, "KSF entry not found")                                      \
+    /* script runner */                                                                           \
+    X(E_SCRIPT_SYNTAX,   0x8004A400u, "Syntax error")                                             \
+    X(E_SCRIPT_UNDEFINED, 0x8004A401u, "Variable is undefined")                                   \
+    X(E_SCRIPT_FILE,     0x8004A402u, "Script file cannot be read")
+
+enum Error : quint32 {
+#define ZEL_ERROR_ENUM(name, number, text) name = number,
+    ZEL_ERROR_TABLE(ZEL_ERROR_ENUM)
+#undef ZEL_ERROR_ENUM
+};
+
+// Default description of an error number, or an empty text for numbers outside the table.
+QString errorText(quint32 number);
+
+// The one exception type of the engine and its companions. The number is a 32-bit HRESULT;
+// the description says what went wrong and where.
+class ZelError : public std::exception {
+public:
+    ZelError() = default;
+    ZelError(quint32 number, QString description);
+    // Uses the table's text as description.
+    explicit ZelError(Error number);
+
+    qint32 number() const { return static_cast<qint32>(m_number); }
+    quint32 unsignedNumber() const { return m_number; }
+    const QString &description() const { return m_description; }
+    const char *what() const noexcept override { return m_what.c_str(); }
+
+private:
+    quint32 m_number = 0;
+    QString m_description;
+    std::string m_what;
+};
+
+} // namespace zel
