@@ -1,0 +1,7 @@
+#include "object.h"
+
+namespace zel {
+
+Object::~Object() = default;
+
+} // namespace zel
