@@ -54,6 +54,8 @@ namespace zel {
     X(E_KSF_DUPLICATE,   0x8004A306u, "KSF document holds a duplicate name")                      \
     X(E_KSF_TOO_LARGE,   0x8004A307u, "KSF file is too large")                                    \
     X(E_KSF_NO_ENTRY,    0x8004A308u, "KSF entry not found")                                      \
+    X(E_KSF_BAD_NESTING, 0x8004A309u, "KSF entry cannot hold this kind")                          \
+    X(E_KSF_UNEXPECTED,  0x8004A30Au, "KSF file holds an element, attribute or text not allowed there") \
     /* script runner */                                                                           \
     X(E_SCRIPT_SYNTAX,   0x8004A400u, "Syntax error")                                             \
     X(E_SCRIPT_UNDEFINED, 0x8004A401u, "Variable is undefined")                                   \
