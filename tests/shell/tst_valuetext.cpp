@@ -1,0 +1,113 @@
+#include "shell/valuetext.h"
+#include "zel/converter.h"
+#include "zel/errors.h"
+
+#include <QComboBox>
+#include <QTest>
+
+using namespace zel;
+using namespace valuetext;
+
+namespace {
+Value arrayOf(VarType t, int n)
+{
+    Array a{t, 0, {}};
+    for (int i = 0; i < n; ++i)
+        a.items.append(Value::fromI2(qint16(i)));
+    return Value::fromArray(a);
+}
+} // namespace
+
+class TestValueText : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void listAndMapping()
+    {
+        QComboBox combo;
+        combo.addItem(QStringLiteral("stale"));
+        fillValueTypeList(&combo);
+        QCOMPARE(combo.count(), 22);
+        QCOMPARE(combo.currentText(), QStringLiteral("BSTR"));
+        QCOMPARE(combo.itemText(11), QStringLiteral("ARRAY | BOOL"));
+        QCOMPARE(combo.itemText(21), QStringLiteral("(Unkown)"));
+        QCOMPARE(positionToType(2), int(VT_BOOL));
+        QCOMPARE(positionToType(20), int(VT_ARRAY | VT_VARIANT));
+        QCOMPARE(positionToType(21), -1);
+        QCOMPARE(positionToType(22), -1);
+        QCOMPARE(typeToPosition(VT_UI1), 3);
+        QCOMPARE(typeToPosition(VT_I1), 21);   // signed byte is not in the list
+        QCOMPARE(typeToPosition(VT_ARRAY | VT_I2), 13);
+        for (int p = 0; p < 21; ++p)
+            QCOMPARE(typeToPosition(positionToType(p)), p);
+    }
+
+    void textToValueByPosition()
+    {
+        QStringList logged;
+        auto log = [&](const QString &s) { logged << s; };
+        QVERIFY(textToValue(QStringLiteral("ignored"), 0, log) == Value());
+        QVERIFY(textToValue(QStringLiteral("ignored"), 1, log) == Value::null());
+        QVERIFY(textToValue(QStringLiteral("42"), 5, log) == Value::fromI4(42));
+        QVERIFY(textToValue(QStringLiteral("a,b"), 10, log) == Value::fromString(QStringLiteral("a,b")));
+        QVERIFY(logged.isEmpty());
+        QVERIFY(textToValue(QStringLiteral("42"), 21, log) == Value());
+        QCOMPARE(logged, QStringList{QStringLiteral("Unknown Type")});
+        QVERIFY_THROWS_EXCEPTION(ZelError, textToValue(QStringLiteral("abc"), 5, log));
+    }
+
+    void displayTexts_data()
+    {
+        QTest::addColumn<Value>("value");
+        QTest::addColumn<QString>("basis");
+        QTest::addColumn<QString>("display");
+        QTest::newRow("empty") << Value() << "0," << "(EMPTY)";
+        QTest::newRow("null") << Value::null() << "1," << "(NULL)";
+        QTest::newRow("i4") << Value::fromI4(42) << "3,42" << "42 (I4)";
+        QTest::newRow("string with commas") << Value::fromString("a,b") << "8,a,b" << "a,b (BSTR)";
+        QTest::newRow("signed byte") << Value::fromI1(-3) << "16,-3" << "-3 (UI1)";
+        QTest::newRow("ui4") << Value::fromUI4(7) << "19,7" << "7 (UI4)";
+        QTest::newRow("three I2") << arrayOf(VT_I2, 3) << "8194,0,1,2" << "0,1,2 (ARRAY | I2)";
+        QTest::newRow("eight converted") << arrayOf(VT_I2, 8) << "8194,0,1,2,3,4,5,6,7" << "0,1,2,3,4,5,6,7 (ARRAY | I2)";
+        QTest::newRow("nine not") << arrayOf(VT_I2, 9) << "8194,..." << "... (ARRAY | I2)";
+        QTest::newRow("twenty") << arrayOf(VT_I2, 20) << "8194,..." << "... (ARRAY | I2)";
+        QTest::newRow("nested") << Value::fromArray(Array{VT_VARIANT, 0, {arrayOf(VT_VARIANT, 0)}}) << "8204,..." << "... (ARRAY | VARIANT)";
+        QTest::newRow("object") << Value::fromObject(nullptr) << "9,..." << "... (?)";
+    }
+
+    void displayTexts()
+    {
+        QFETCH(Value, value);
+        QFETCH(QString, basis);
+        QFETCH(QString, display);
+        QCOMPARE(typeAndText(value), basis);
+        QCOMPARE(displayText(value), display);
+    }
+
+    void normalising_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("blanks") << " 42 " << true << "42";
+        QTest::newRow("letters") << "abc" << false << "abc";
+        QTest::newRow("fraction up") << "12.6" << true << "13";
+        QTest::newRow("half to even") << "12.5" << true << "12";
+        QTest::newRow("leading zeros") << "0100" << true << "100";
+        QTest::newRow("empty") << "" << false << "";
+        QTest::newRow("digits then letters") << "12abc" << false << "12abc";
+        QTest::newRow("too big") << "1e12" << false << "1e12";
+        QTest::newRow("negative") << "-7" << true << "-7";
+    }
+
+    void normalising()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, result);
+        QFETCH(QString, after);
+        QCOMPARE(normaliseIntegerText(text), result);
+        QCOMPARE(text, after);
+    }
+};
+
+QTEST_MAIN(TestValueText)
+#include "tst_valuetext.moc"
