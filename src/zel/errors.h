@@ -44,6 +44,11 @@ namespace zel {
     X(E_COMMAND_IDLE,    0x8004A20Fu, "Command is not executing")                                 \
     X(E_NO_MESSAGE,      0x8004A210u, "Message has been cleared")                                 \
     X(E_TIMEOUT,         0x8004A211u, "Command timed out")                                        \
+    X(E_HAND_BUSY,       0x8004A212u, "Hand holds a workpiece")                                   \
+    X(E_IS_FOLDER,       0x8004A213u, "Is a folder")                                              \
+    X(E_FOLDER_NOT_EMPTY, 0x8004A214u, "Folder is not empty")                                     \
+    X(E_OUT_OF_REACH,    0x8004A215u, "Pose is out of reach")                                     \
+    X(E_NOT_A_PROGRAM,   0x8004A216u, "File is not a program")                                    \
     /* KSF mapper */                                                                              \
     X(E_KSF_READ,        0x8004A300u, "KSF file cannot be read")                                  \
     X(E_KSF_WRITE,       0x8004A301u, "KSF file cannot be written")                               \
