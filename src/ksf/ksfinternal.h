@@ -1,0 +1,25 @@
+// Helpers shared by the KSF mapper's sources; not part of the mapper's interface.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace ksf::detail {
+
+// Throws E_INVALID_ARG when text holds a character that an XML 1.0 file cannot carry
+// (control characters other than tab, line feed and carriage return, lone surrogates,
+// U+FFFE and U+FFFF). what names the text in the description ("the name of a variable entry").
+void checkText(const QString &what, const QString &text);
+
+// Hash key of a (kind, name) pair: names compare without regard to letter case.
+QString indexKey(int kind, const QString &name);
+
+// Text of a name for descriptions: the name in double quotes, or "(empty name)".
+QString quoted(const QString &name);
+
+// Writes bytes to a temporary file in path's folder and renames it over path. On any failure
+// the temporary file is removed, an existing file at path is left as it was, and
+// E_KSF_WRITE is thrown.
+void writeFileAtomically(const QString &path, const QByteArray &bytes);
+
+} // namespace ksf::detail
