@@ -1,0 +1,150 @@
+#include "context.h"
+#include "dispatch.h"
+#include "members.h"
+#include "options.h"
+
+namespace zel {
+
+using namespace detail;
+
+namespace {
+enum ExtensionVariable { IoVar = 100, ExecutionsVar };
+
+qint32 bitOf(const Value &parameter, const char *op)
+{
+    qint32 bit = 0;
+    try {
+        bit = parameter.toInt32();
+    } catch (const ZelError &e) {
+        raise(e.unsignedNumber(), QStringLiteral("%1: the parameter is a bit number 0 to 31: %2").arg(QLatin1StringView(op), e.description()));
+    }
+    if (bit < 0 || bit > 31)
+        raise(E_OUT_OF_RANGE, QStringLiteral("%1: bit %2 does not exist; the board has bits 0 to 31").arg(QLatin1StringView(op)).arg(bit));
+    return bit;
+}
+
+quint32 maskOf(const Value &value, const char *op)
+{
+    try {
+        const double d = value.toDouble();
+        if (d >= double(INT32_MIN) && d <= double(UINT32_MAX) && d == qint64(d))
+            return d < 0 ? quint32(qint32(d)) : quint32(d);
+    } catch (const ZelError &e) {
+        raise(e.unsignedNumber(), QStringLiteral("%1: the I/O word is a whole number: %2").arg(QLatin1StringView(op), e.description()));
+    }
+    raise(E_OUT_OF_RANGE, QStringLiteral("%1: the I/O word is a whole 32-bit number").arg(QLatin1StringView(op)));
+}
+} // namespace
+
+struct ExtensionCommands {
+    static Value setBit(ZelExtension &x, const Value &p) { x.m_io |= 1u << bitOf(p, "SetBit"); return Value::fromI4(qint32(x.m_io)); }
+    static Value clearBit(ZelExtension &x, const Value &p) { x.m_io &= ~(1u << bitOf(p, "ClearBit")); return Value::fromI4(qint32(x.m_io)); }
+    static Value getBit(ZelExtension &x, const Value &p) { return Value::fromBool((x.m_io >> bitOf(p, "GetBit")) & 1u); }
+    static Value getIo(ZelExtension &x, const Value &) { return Value::fromI4(qint32(x.m_io)); }
+    static Value setIo(ZelExtension &x, const Value &p) { x.m_io = maskOf(p, "SetIO"); return Value::fromI4(qint32(x.m_io)); }
+    static Value reset(ZelExtension &x, const Value &) { x.m_io = 0; x.m_executions = 0; return Value(); }
+};
+
+ZelExtension::ZelExtension(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name)
+    : ControllerMember(ctx, ObjectKind::Extension, scope, std::move(name)), m_variables(std::make_shared<ZelVariables>(ctx, scope))
+{
+}
+
+ZelExtension::~ZelExtension() = default;
+
+std::shared_ptr<ZelVariables> ZelExtension::variables() const
+{
+    guard("get_Variables");
+    return m_variables;
+}
+
+std::shared_ptr<ZelVariable> ZelExtension::addVariable(const QString &name, const QString &option)
+{
+    guard("AddVariable");
+    return detail::addVariable(*this, *this, *m_variables, name, option);
+}
+
+QStringList ZelExtension::variableNames(const QString &option) const
+{
+    guard("get_VariableNames");
+    return detail::variableNames(*this, *m_variables, option);
+}
+
+Value ZelExtension::execute(const QString &command, const Value &parameter)
+{
+    guard("Execute");
+    static const CommandTable<ZelExtension> commands{
+        {"SetBit", &ExtensionCommands::setBit}, {"ClearBit", &ExtensionCommands::clearBit},
+        {"GetBit", &ExtensionCommands::getBit}, {"GetIO", &ExtensionCommands::getIo},
+        {"SetIO", &ExtensionCommands::setIo},   {"Reset", &ExtensionCommands::reset},
+    };
+    Value result = commands.run(*this, command, parameter);
+    if (command.compare(QLatin1String("Reset"), Qt::CaseInsensitive) != 0)
+        ++m_executions;
+    return result;
+}
+
+QString ZelExtension::describe() const
+{
+    return QStringLiteral("Extension %1: I/O word 0x%2, %3 execution(s)")
+        .arg(displayName(), QString::number(m_io, 16).toUpper().rightJustified(8, QLatin1Char('0')))
+        .arg(m_executions);
+}
+
+std::vector<VariableHost::SystemVariable> ZelExtension::hostVariables() const
+{
+    return {
+        {"@IO", IoVar, true, "the 32 I/O bits as one word (I4); writable"},
+        {"@Executions", ExecutionsVar, false, "the successful Execute calls of the extension (I4)"},
+    };
+}
+
+Value ZelExtension::readHostVariable(int id)
+{
+    switch (id) {
+    case IoVar: return Value::fromI4(qint32(m_io));
+    case ExecutionsVar: return Value::fromI4(m_executions);
+    }
+    return Value();
+}
+
+void ZelExtension::writeHostVariable(int id, const Value &value)
+{
+    if (id == IoVar)
+        m_io = maskOf(value, "put_Value");
+    else
+        VariableHost::writeHostVariable(id, value);
+}
+
+qint32 ZelExtension::attributeValue() const
+{
+    return 0;
+}
+
+QString ZelExtension::helpText() const
+{
+    return QStringLiteral("Extension %1: a virtual I/O board of 32 bits (Execute SetBit, ClearBit, GetBit, GetIO, SetIO, Reset)").arg(displayName());
+}
+
+Value ZelExtension::invoke(const QString &member, CallKind kind, const QList<Value> &args)
+{
+    using X = ZelExtension;
+    static const DispatchTable<X> table{
+        sharedMembers<X>(),
+        executeMember<X>(),
+        {
+            prop<X>("Variables", [](X &x, const Args &) { return Value::fromObject(x.variables()); }),
+            method<X>("AddVariable", [](X &x, const Args &a) {
+                return Value::fromObject(x.addVariable(argText(a, 0, "name", "AddVariable"), argText(a, 1, "option", "AddVariable"))); }, 0, 2),
+            prop<X>("VariableNames", [](X &x, const Args &a) { return textArray(x.variableNames(argText(a, 0, "option", "VariableNames"))); }, nullptr, 0, 1),
+        },
+    };
+    return table.invoke(*this, member, kind, args);
+}
+
+ZelExtensions::ZelExtensions(std::shared_ptr<EngineContext> ctx, quint64 scope)
+    : Collection<ZelExtension>(std::move(ctx), ObjectKind::Extensions, scope)
+{
+}
+
+} // namespace zel
