@@ -71,11 +71,13 @@ bool canHold(int parentKind, int childKind)
 
 namespace detail {
 
-void checkText(const QString &what, const QString &text)
+qsizetype invalidXmlCharacter(const QString &text)
 {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = text.at(i).unicode();
+        if (c >= 0x20 && c < 0xD800)
+            continue;
         bool ok;
         if (QChar::isHighSurrogate(c)) {
             ok = i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode());
@@ -86,13 +88,19 @@ void checkText(const QString &what, const QString &text)
         } else {
             ok = c >= 0x20 ? (c != 0xFFFE && c != 0xFFFF) : (c == 0x09 || c == 0x0A || c == 0x0D);
         }
-        if (!ok) {
-            throw ZelError(zel::E_INVALID_ARG,
-                           QStringLiteral("%1 holds the character U+%2 at position %3, which a KSF file cannot hold")
-                               .arg(what, QString::number(uint(c), 16).toUpper().rightJustified(4, QLatin1Char('0')),
-                                    QString::number(i + 1)));
-        }
+        if (!ok)
+            return i;
     }
+    return -1;
+}
+
+void throwInvalidText(const QString &what, const QString &text, qsizetype position)
+{
+    const uint c = text.at(position).unicode();
+    throw ZelError(zel::E_INVALID_ARG,
+                   QStringLiteral("%1 holds the character U+%2 at position %3, which a KSF file cannot hold")
+                       .arg(what, QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')),
+                            QString::number(position + 1)));
 }
 
 QString indexKey(int kind, const QString &name)
@@ -131,7 +139,7 @@ void Operation::setArgumentDescription(int i, const QString &text)
         throw ZelError(zel::E_INVALID_ARG,
                        QStringLiteral("Operation %1 has arguments 1 to 4, not %2").arg(quoted(m_name), QString::number(i)));
     }
-    checkText(QStringLiteral("The description of argument %1 of operation %2").arg(QString::number(i), quoted(m_name)), text);
+    checkText(text, [&] { return QStringLiteral("The description of argument %1 of operation %2").arg(QString::number(i), quoted(m_name)); });
     m_arguments[size_t(i - 1)] = text;
 }
 
@@ -161,7 +169,7 @@ OperationPtr CapabilitySet::addOperation(const QString &name)
 {
     if (OperationPtr existing = operation(name))
         return existing;
-    checkText(QStringLiteral("The operation name %1").arg(quoted(name)), name);
+    checkText(name, [&] { return QStringLiteral("The operation name %1").arg(quoted(name)); });
     auto op = std::make_shared<Operation>(Operation::Tag{}, name);
     m_operations.append(op);
     m_index.insert(name.toCaseFolded(), op);
@@ -196,7 +204,7 @@ void Entry::setKey(const QString &key)
 {
     if (m_kind != Controller)
         throw ZelError(zel::E_INVALID_ARG, capitalized(describe()) + QStringLiteral(" has no key; only controller entries have one"));
-    checkText(QStringLiteral("The key of ") + describe(), key);
+    checkText(key, [&] { return QStringLiteral("The key of ") + describe(); });
     m_key = key;
 }
 
@@ -206,7 +214,7 @@ void Entry::setProviderName(const QString &provider)
         throw ZelError(zel::E_INVALID_ARG,
                        capitalized(describe()) + QStringLiteral(" has no provider name; only controller entries have one"));
     }
-    checkText(QStringLiteral("The provider name of ") + describe(), provider);
+    checkText(provider, [&] { return QStringLiteral("The provider name of ") + describe(); });
     m_provider = provider;
 }
 
@@ -216,13 +224,13 @@ void Entry::setMachineName(const QString &machine)
         throw ZelError(zel::E_INVALID_ARG,
                        capitalized(describe()) + QStringLiteral(" has no machine name; only controller entries have one"));
     }
-    checkText(QStringLiteral("The machine name of ") + describe(), machine);
+    checkText(machine, [&] { return QStringLiteral("The machine name of ") + describe(); });
     m_machine = machine;
 }
 
 void Entry::setOption(const QString &option)
 {
-    checkText(QStringLiteral("The option of ") + describe(), option);
+    checkText(option, [&] { return QStringLiteral("The option of ") + describe(); });
     m_option = option;
 }
 
@@ -247,7 +255,7 @@ EntryPtr Entry::addMember(int kind, const QString &name)
                        QStringLiteral("%1 lies %2 levels deep; entries nest at most %2 levels")
                            .arg(capitalized(describe()), QString::number(MaxNesting)));
     }
-    checkText(QStringLiteral("The name of a %1 entry").arg(kindWord(kind)), name);
+    checkText(name, [&] { return QStringLiteral("The name of a %1 entry").arg(kindWord(kind)); });
     auto entry = std::make_shared<Entry>(Tag{}, kind, name, m_depth + 1);
     m_members.append(entry);
     m_index.insert(indexKey(kind, name), entry);
@@ -359,7 +367,7 @@ CapabilitySetPtr Document::addCapabilitySet(const QString &controllerKey)
 {
     if (CapabilitySetPtr existing = capabilitySet(controllerKey))
         return existing;
-    checkText(QStringLiteral("The capability key %1").arg(quoted(controllerKey)), controllerKey);
+    checkText(controllerKey, [&] { return QStringLiteral("The capability key %1").arg(quoted(controllerKey)); });
     Section s;
     s.controllerSet = std::make_shared<CapabilitySet>(CapabilitySet::Tag{}, Controller, controllerKey, QString());
     m_sectionIndex.insert(controllerKey.toCaseFolded(), m_sections.size());
@@ -377,7 +385,7 @@ CapabilitySetPtr Document::addCapabilitySet(int kind, const QString &controllerK
     }
     if (CapabilitySetPtr existing = capabilitySet(kind, controllerKey, entryName))
         return existing;
-    checkText(QStringLiteral("The entry name %1 of a capability set").arg(quoted(entryName)), entryName);
+    checkText(entryName, [&] { return QStringLiteral("The entry name %1 of a capability set").arg(quoted(entryName)); });
     addCapabilitySet(controllerKey);
     Section &s = m_sections[m_sectionIndex.value(controllerKey.toCaseFolded())];
     auto set = std::make_shared<CapabilitySet>(CapabilitySet::Tag{}, kind, s.controllerSet->key(), entryName);

@@ -60,6 +60,7 @@ private:
     const QByteArray &m_xml;
     QString m_source;
     QXmlStreamReader m_reader;
+    QXmlStreamAttributes m_attributes; // of the element being read, taken by checkAttributes
 };
 
 void Reader::fail(quint32 number, const QString &message) const
@@ -98,27 +99,26 @@ bool Reader::nextChild(const QString &parent)
 
 void Reader::checkAttributes(const QStringList &allowed)
 {
-    for (const QXmlStreamAttribute &attribute : m_reader.attributes()) {
+    m_attributes = m_reader.attributes();
+    for (const QXmlStreamAttribute &attribute : std::as_const(m_attributes)) {
         if (!attribute.prefix().isEmpty())
             continue; // xml:lang and the like say nothing about the document
-        const QString name = attribute.name().toString();
-        if (!allowed.contains(name)) {
+        if (!allowed.contains(attribute.name())) {
             fail(zel::E_KSF_UNEXPECTED, QStringLiteral("the attribute \"%1\" is not allowed on %2; allowed are %3")
-                                            .arg(name, element(), allowed.join(QStringLiteral(", "))));
+                                            .arg(attribute.name().toString(), element(),
+                                                 allowed.join(QStringLiteral(", "))));
         }
     }
 }
 
 QString Reader::required(const QString &attribute)
 {
-    if (!m_reader.attributes().hasAttribute(attribute)) {
-        fail(zel::E_KSF_MISSING_ATTR,
-             QStringLiteral("%1 lacks the attribute \"%2\"").arg(element(), attribute));
-    }
-    return m_reader.attributes().value(attribute).toString();
+    if (!m_attributes.hasAttribute(attribute))
+        fail(zel::E_KSF_MISSING_ATTR, QStringLiteral("%1 lacks the attribute \"%2\"").arg(element(), attribute));
+    return m_attributes.value(attribute).toString();
 }
 
-QString Reader::optional(const QString &attribute) const { return m_reader.attributes().value(attribute).toString(); }
+QString Reader::optional(const QString &attribute) const { return m_attributes.value(attribute).toString(); }
 
 DocumentPtr Reader::read()
 {
@@ -147,7 +147,7 @@ DocumentPtr Reader::read()
              QStringLiteral("the root element is %1, but a KSF file's root element is <ksf>").arg(element()));
     }
     checkAttributes({QStringLiteral("version")});
-    if (m_reader.attributes().hasAttribute(QLatin1String("version")) && optional(QStringLiteral("version")) != QLatin1String("1")) {
+    if (m_attributes.hasAttribute(QLatin1String("version")) && optional(QStringLiteral("version")) != QLatin1String("1")) {
         fail(zel::E_KSF_UNEXPECTED,
              QStringLiteral("KSF version \"%1\" is not supported; this reader knows version 1")
                  .arg(optional(QStringLiteral("version"))));
