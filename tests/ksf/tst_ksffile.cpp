@@ -63,13 +63,15 @@ OperationTable panelOperations(int kind)
     return {};
 }
 
-QString examplePath(const QString &name)
+QString sourcePath(const QString &relative)
 {
     QString root = qEnvironmentVariable("ZEL_TEST_SOURCE_DIR");
     if (root.isEmpty())
         root = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../..");
-    return QDir(root).filePath(QStringLiteral("examples/") + name);
+    return QDir(root).filePath(relative);
 }
+
+QString examplePath(const QString &name) { return sourcePath(QStringLiteral("examples/") + name); }
 
 QByteArray readAll(const QString &path)
 {
@@ -98,6 +100,7 @@ private Q_SLOTS:
     void oversizedDocumentIsNotSaved();
     void virtualProviderDefinition();
     void restrictedDefinition();
+    void documentedExamples();
 };
 
 void TestKsfFile::malformedInput_data()
@@ -568,6 +571,48 @@ void TestKsfFile::restrictedDefinition()
     QVERIFY(offers(Message, QStringLiteral("100"), QStringLiteral("Reply")));
     QVERIFY(!offers(Message, QStringLiteral("101"), QStringLiteral("Reply")));
     QVERIFY(offers(Message, QStringLiteral("101"), QStringLiteral("Clear")));
+}
+
+void TestKsfFile::documentedExamples()
+{
+    // The format description's examples: the definition reads and behaves as described, and the
+    // mirror is exactly what saving writes.
+    const QString text = QString::fromUtf8(readAll(sourcePath(QStringLiteral("docs/ksf-format.md"))));
+    QList<QByteArray> blocks;
+    for (qsizetype at = text.indexOf(QLatin1String("```xml\n")); at >= 0; at = text.indexOf(QLatin1String("```xml\n"), at)) {
+        at += 7;
+        const qsizetype end = text.indexOf(QLatin1String("```"), at);
+        QVERIFY(end > at);
+        blocks << text.mid(at, end - at).toUtf8();
+        at = end + 3;
+    }
+    QCOMPARE(blocks.size(), 2);
+
+    const DocumentPtr def = Document::parse(blocks[0], QStringLiteral("definition"));
+    const EntryPtr press = def->findControllerOrDefault(QStringLiteral("press"));
+    const EntryPtr other = def->findControllerOrDefault(QStringLiteral("Cell2"));
+    QCOMPARE(press->key(), QStringLiteral("PressLine"));
+    QCOMPARE(other->key(), QStringLiteral("Std"));
+    auto set = [&](const EntryPtr &ctrl, int kind, const QString &name) {
+        const EntryPtr entry = ctrl->findMemberOrDefault(kind, name);
+        return def->capabilitySetOrDefault(kind, ctrl->key(), entry ? entry->name() : QString());
+    };
+    QVERIFY(!set(other, Variable, QStringLiteral("Temp"))->operation(QStringLiteral("Put_Value")));
+    QVERIFY(set(other, Variable, QStringLiteral("SETPOINT"))->operation(QStringLiteral("Put_Value")));
+    QVERIFY(set(other, Robot, QStringLiteral("R1"))->operation(QStringLiteral("GoHome")));
+    QVERIFY(!set(other, Robot, QStringLiteral("R1"))->operation(QStringLiteral("Move")));
+    QVERIFY(set(other, Message, QStringLiteral("100"))->operation(QStringLiteral("Reply")));
+    QVERIFY(!set(other, Message, QStringLiteral("7"))->operation(QStringLiteral("Reply")));
+    QCOMPARE(set(other, Extension, QStringLiteral("X")), nullptr);
+    QCOMPARE(set(press, Command, QStringLiteral("C")), nullptr);
+    QVERIFY(set(press, Variable, QStringLiteral("Force"))->operation(QStringLiteral("Put_Value")));
+    QVERIFY(def->capabilitySet(press->key())->operation(QStringLiteral("Execute")));
+    QVERIFY(!def->capabilitySet(other->key())->operation(QStringLiteral("Execute")));
+    QCOMPARE(def->capabilitySet(QString())->operation(QString())->argumentDescription(1), QStringLiteral("Controller name"));
+
+    const DocumentPtr mirror = Document::parse(blocks[1], QStringLiteral("mirror"));
+    QCOMPARE(mirror->toXml(), blocks[1]);
+    QCOMPARE(mirror->controllerNames(), (QStringList{QStringLiteral("Press"), QStringLiteral("Cell2")}));
 }
 
 QTEST_GUILESS_MAIN(TestKsfFile)
