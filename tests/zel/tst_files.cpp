@@ -1,0 +1,217 @@
+// The virtual controller's file tree: the seeded files, content as text or bytes, the
+// properties, Copy, Move, Delete and Run, folders and their Files.
+#include "zel/engine.h"
+
+#include <QTest>
+
+using namespace zel;
+
+namespace {
+Value S(const QString &s) { return Value::fromString(s); }
+Value I(qint32 i) { return Value::fromI4(i); }
+
+template <class F>
+ZelError errorOf(F &&f)
+{
+    try {
+        f();
+    } catch (const ZelError &e) {
+        return e;
+    }
+    return ZelError(0u, QStringLiteral("<no error>"));
+}
+
+#define EXPECT_ERROR_TEXT(expr, num, text)                                                                               \
+    do {                                                                                                               \
+        ZelError e_ = errorOf([&] { (void)(expr); });                                                                    \
+        QCOMPARE(QString::number(e_.unsignedNumber(), 16), QString::number(quint32(num), 16));                          \
+        QVERIFY2(e_.description().contains(QStringLiteral(text)), qPrintable(e_.description()));                        \
+    } while (0)
+
+Value bytes(const QByteArray &b)
+{
+    Array a{VT_UI1, 0, {}};
+    for (char c : b)
+        a.items.append(Value::fromUI1(quint8(c)));
+    return Value::fromArray(a);
+}
+} // namespace
+
+class TestFiles : public QObject {
+    Q_OBJECT
+    std::shared_ptr<ZelEngine> m_engine;
+    std::shared_ptr<ZelController> m_c;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_engine = ZelEngine::create();
+        m_c = m_engine->workspaces()->at(0)->addController("C", "Zel.Virtual");
+    }
+
+    void seededTree()
+    {
+        QCOMPARE(m_c->fileNames(), (QStringList{"readme.txt", "version.txt", "Main.pgm", "logo.bin", "big.dat", "Programs", "Data"}));
+        QCOMPARE(m_c->fileNames("Filter=*.pgm"), QStringList{"Main.pgm"});
+        auto readme = m_c->addFile("README.TXT");
+        QCOMPARE(readme->name(), QStringLiteral("readme.txt"));
+        QCOMPARE(readme->path(), QStringLiteral("/readme.txt"));
+        QCOMPARE(readme->type(), QStringLiteral("Text"));
+        QCOMPARE(readme->value().type(), quint16(VT_BSTR));
+        QCOMPARE(readme->size(), qint32(readme->value().stringValue().toUtf8().size()));
+        QCOMPARE(readme->attribute(), 0x20);
+        auto logo = m_c->addFile("logo.bin");
+        Value content = logo->invoke("Value", CallKind::PropertyGet, {});
+        QCOMPARE(content.type(), quint16(VT_ARRAY | VT_UI1));
+        QCOMPARE(content.arrayValue().items.size(), 20);
+        QCOMPARE(content.arrayValue().items[19], Value::fromUI1(19));
+        QCOMPARE(m_c->addFile("big.dat")->size(), 2000);
+        auto programs = m_c->addFile("Programs");
+        QCOMPARE(programs->type(), QStringLiteral("Folder"));
+        QCOMPARE(programs->attribute(), 0x10);
+        QCOMPARE(programs->fileNames(), (QStringList{"Sub.pgm", "Cycle.pgm"}));
+        QCOMPARE(programs->invoke("FileNames", CallKind::PropertyGet, {S("")}).arrayValue().items.size(), 2);
+        QCOMPARE(logo->fileNames(), QStringList());
+        EXPECT_ERROR_TEXT(programs->value(), E_IS_FOLDER, "/Programs is a folder");
+        QCOMPARE(m_c->addFile("version.txt")->attribute(), 0x21);
+        QCOMPARE(m_c->addFile("Main.pgm")->type(), QStringLiteral("Program"));
+    }
+
+    void contentAndDates()
+    {
+        auto f = m_c->addFile("notes.txt");
+        QCOMPARE(f->size(), 0);
+        QCOMPARE(f->value(), S(""));
+        const Date created = f->dateCreated();
+        QTest::qWait(5);
+        f->invoke("Value", CallKind::PropertyPut, {S("héllo")});
+        QCOMPARE(f->size(), 6); // UTF-8 bytes
+        QVERIFY(f->dateLastModified().msecs > created.msecs);
+        QCOMPARE(f->dateCreated(), created);
+        QTest::qWait(5);
+        f->value();
+        QVERIFY(f->dateLastAccessed().msecs > f->dateLastModified().msecs);
+        QCOMPARE(f->invoke("DateCreated", CallKind::PropertyGet, {}).type(), quint16(VT_DATE));
+
+        // bytes in, bytes out; other types are refused and change nothing
+        f->setValue(bytes(QByteArray("\x00\x01\xff", 3)));
+        QCOMPARE(f->value(), bytes(QByteArray("\x00\x01\xff", 3)));
+        EXPECT_ERROR_TEXT(f->setValue(I(5)), E_TYPE_MISMATCH, "a text (BSTR) or bytes (ARRAY | UI1); got I4");
+        QCOMPARE(f->size(), 3);
+        EXPECT_ERROR_TEXT(m_c->addFile("version.txt")->setValue(S("2")), E_READ_ONLY, "/version.txt is read-only");
+
+        // Execute on files
+        f->setValue(S("a\n"));
+        QCOMPARE(f->execute("Append", S("b\n\nc")), I(6));
+        QCOMPARE(f->execute("LineCount", {}), I(3));
+        QCOMPARE(f->addVariable("@LineCount")->value(), I(3));
+        QCOMPARE(f->addVariable("@Path")->value(), S("/notes.txt"));
+    }
+
+    void foldersHoldFiles()
+    {
+        auto data = m_c->addFile("Data");
+        auto f = data->addFile("log.csv", "");
+        QCOMPARE(f->path(), QStringLiteral("/Data/log.csv"));
+        QCOMPARE(data->addFile("LOG.CSV"), f);
+        auto sub = data->addFile("Deep", "Folder=true");
+        QCOMPARE(sub->type(), QStringLiteral("Folder"));
+        sub->addFile("x.txt")->setValue(S("12345"));
+        QCOMPARE(data->size(), 5);
+        QCOMPARE(data->fileNames(), (QStringList{"log.csv", "Deep"}));
+        QCOMPARE(data->files()->size(), 2);
+        EXPECT_ERROR_TEXT(f->addFile("inner"), E_NOT_A_FOLDER, "/Data/log.csv is a file, not a folder");
+        EXPECT_ERROR_TEXT(data->addFile("a/b"), E_INVALID_ARG, "path separator");
+        EXPECT_ERROR_TEXT(data->addFile("ghost", "Create=false"), E_FILE_NOT_FOUND, "holds no file 'ghost'");
+        EXPECT_ERROR_TEXT(data->addFile("x", "Create=perhaps"), E_BAD_OPTION, "Create");
+        QCOMPARE(data->fileNames(), (QStringList{"log.csv", "Deep"}));
+        // generated names do not collide with files already there
+        m_c->addFile("File1");
+        QCOMPARE(m_c->addFile("")->name(), QStringLiteral("File2"));
+    }
+
+    void copyMoveDelete()
+    {
+        auto readme = m_c->addFile("readme.txt");
+        const QString text = readme->value().stringValue();
+        // into a folder under its own name, then to a path with a new name
+        readme->invoke("Copy", CallKind::Method, {S("Data"), S("")});
+        readme->copy("/Data/copy.txt");
+        auto data = m_c->addFile("Data");
+        QCOMPARE(data->fileNames(), (QStringList{"readme.txt", "copy.txt"}));
+        QCOMPARE(data->addFile("copy.txt")->value(), S(text));
+        EXPECT_ERROR_TEXT(readme->copy("Data"), E_FILE_EXISTS, "/Data/readme.txt already exists; pass Overwrite=true");
+        readme->setValue(S("new"));
+        readme->copy("Data", "Overwrite=true");
+        QCOMPARE(data->addFile("readme.txt")->value(), S("new"));
+        EXPECT_ERROR_TEXT(readme->copy("/Nowhere/x.txt"), E_FILE_NOT_FOUND, "'/Nowhere' of the destination does not exist");
+        EXPECT_ERROR_TEXT(readme->copy("readme.txt"), E_FILE_EXISTS, "already there");
+        EXPECT_ERROR_TEXT(readme->copy(""), E_INVALID_ARG, "no destination");
+
+        // Move renames the handle's file and keeps the handle
+        readme->move("Programs/intro.txt");
+        QCOMPARE(readme->path(), QStringLiteral("/Programs/intro.txt"));
+        QCOMPARE(readme->name(), QStringLiteral("intro.txt"));
+        QVERIFY(!m_c->fileNames().contains("readme.txt"));
+        QCOMPARE(readme->index(), 0);
+        EXPECT_ERROR_TEXT(m_c->addFile("version.txt")->move("Data"), E_READ_ONLY, "read-only");
+
+        // a folder moves with its content, but never into itself
+        auto programs = m_c->addFile("Programs");
+        EXPECT_ERROR_TEXT(programs->copy("/Programs/Inner"), E_INVALID_ARG, "cannot go into itself");
+        programs->move("/Data");
+        QCOMPARE(programs->path(), QStringLiteral("/Data/Programs"));
+        QCOMPARE(readme->path(), QStringLiteral("/Data/Programs/intro.txt"));
+        programs->copy("/Backup");
+        QCOMPARE(m_c->addFile("Backup")->fileNames(), (QStringList{"Sub.pgm", "Cycle.pgm", "intro.txt"}));
+
+        // Delete: folders need Recursive, read-only files Force; handles stay but fail
+        EXPECT_ERROR_TEXT(programs->deleteFile(), E_FOLDER_NOT_EMPTY, "holds 3 item(s); pass Recursive=true");
+        programs->invoke("Delete", CallKind::Method, {S("Recursive=true")});
+        QVERIFY(!programs->exists());
+        QVERIFY(!readme->exists());
+        EXPECT_ERROR_TEXT(readme->value(), E_FILE_NOT_FOUND, "/Data/Programs/intro.txt has been deleted");
+        EXPECT_ERROR_TEXT(programs->path(), E_FILE_NOT_FOUND, "has been deleted");
+        QCOMPARE(readme->name(), QStringLiteral("intro.txt"));
+        QCOMPARE(readme->execute("Exists", {}), Value::fromBool(false));
+        auto version = m_c->addFile("version.txt");
+        EXPECT_ERROR_TEXT(version->deleteFile(), E_READ_ONLY, "Force=true");
+        version->deleteFile("Force=true");
+        QVERIFY(!m_c->fileNames().contains("version.txt"));
+        // adding a deleted file's name again re-creates it behind the same handle
+        QCOMPARE(m_c->addFile("version.txt"), version);
+        QVERIFY(version->exists());
+        QCOMPARE(version->size(), 0);
+    }
+
+    void runStartsATask()
+    {
+        auto main = m_c->addFile("Main.pgm");
+        QCOMPARE(main->invoke("Run", CallKind::Method, {S("")}), S("Main"));
+        auto task = m_c->addTask("Main");
+        QCOMPARE(task->status(), int(ZelTask::Running));
+        EXPECT_ERROR_TEXT(main->run(), E_TASK_STATE, "task Main is running");
+        task->stop(4);
+        // a program without a task gets one named after it
+        auto cycle = m_c->addFile("Programs")->addFile("Cycle.pgm");
+        QCOMPARE(cycle->run("Mode=2"), QStringLiteral("Cycle"));
+        QVERIFY(m_c->taskNames().contains("Cycle"));
+        QCOMPARE(m_c->addTask("Cycle")->fileName(), QStringLiteral("/Programs/Cycle.pgm"));
+        QCOMPARE(m_c->addTask("Cycle")->status(), int(ZelTask::Cycling));
+        EXPECT_ERROR_TEXT(m_c->addFile("readme.txt")->run(), E_NOT_A_PROGRAM, "only .pgm files run");
+        EXPECT_ERROR_TEXT(m_c->addFile("Data")->run(), E_IS_FOLDER, "folder");
+        EXPECT_ERROR_TEXT(main->run("Mode=3"), E_BAD_OPTION, "Mode");
+    }
+
+    void handlesOfAGoneController()
+    {
+        auto f = m_c->addFile("readme.txt");
+        m_engine->workspaces()->at(0)->controllers()->clear();
+        m_c.reset();
+        EXPECT_ERROR_TEXT(f->value(), E_DETACHED, "no longer exists");
+        QCOMPARE(f->name(), QStringLiteral("readme.txt"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFiles)
+#include "tst_files.moc"

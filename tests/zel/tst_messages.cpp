@@ -1,0 +1,232 @@
+// Controller messages: OnMessage through the event loop, the GetMessage queue, chosen serial
+// numbers, Reply and Clear, and the periodic message flood.
+#include "zel/engine.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace zel;
+
+namespace {
+Value S(const QString &s) { return Value::fromString(s); }
+Value I(qint32 i) { return Value::fromI4(i); }
+
+std::shared_ptr<ZelMessage> messageOf(const QList<QVariant> &signalArgs)
+{
+    return std::static_pointer_cast<ZelMessage>(signalArgs.at(0).value<ObjectPtr>());
+}
+
+template <class F>
+quint32 errorNumberOf(F &&f)
+{
+    try {
+        f();
+    } catch (const ZelError &e) {
+        return e.unsignedNumber();
+    }
+    return 0;
+}
+} // namespace
+
+class TestMessages : public QObject {
+    Q_OBJECT
+    std::shared_ptr<ZelEngine> m_engine;
+    std::shared_ptr<ZelWorkspace> m_ws;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_engine = ZelEngine::create();
+        m_ws = m_engine->workspaces()->at(0);
+    }
+
+    void onMessageIsQueuedNotSynchronous()
+    {
+        auto c = m_ws->addController("C", "Zel.Virtual", "", "@EventDisable=false");
+        QSignalSpy spy(c.get(), &ZelController::OnMessage);
+        Value serial = c->invoke("Execute", CallKind::Method, {S("RaiseMessage"), S("Number=7,Description=Door open,Value=left")});
+        QCOMPARE(spy.count(), 0); // never inside the call that caused it
+        QCOMPARE(c->pendingMessages(), 0);
+        QVERIFY(spy.wait(1000));
+        QCOMPARE(spy.count(), 1);
+        auto m = messageOf(spy.at(0));
+        QCOMPARE(m->serialNumber(), serial.toInt32());
+        QCOMPARE(m->number(), 7);
+        QCOMPARE(m->description(), QStringLiteral("Door open"));
+        QCOMPARE(m->value(), S("left"));
+        QCOMPARE(m->source(), QStringLiteral("C"));
+        QCOMPARE(m->invoke("Description", CallKind::PropertyGet, {}), S("Door open"));
+        QCOMPARE(m->invoke("DateTime", CallKind::PropertyGet, {}).type(), quint16(VT_DATE));
+        // with events on, nothing is queued for GetMessage
+        QCOMPARE(c->invoke("GetMessage", CallKind::Method, {}), Value::fromObject(nullptr));
+    }
+
+    void queuedWhenEventsAreOff()
+    {
+        auto c = m_ws->addController("C", "Zel.Virtual", "", "@EventDisable=true");
+        QSignalSpy spy(c.get(), &ZelController::OnMessage);
+        // "Nothing" when empty: an object value holding no object
+        Value none = c->invoke("GetMessage", CallKind::Method, {});
+        QCOMPARE(none.type(), quint16(VT_DISPATCH));
+        QVERIFY(!none.objectValue());
+
+        // numbers, texts and arrays describe the message; the serial number can be chosen twice
+        c->execute("RaiseMessage", I(12));
+        c->execute("RaiseMessage", S("Just text"));
+        c->execute("RaiseMessage", Value::fromArray(Array{VT_VARIANT, 0, {I(5), S("dup"), Value::fromR8(1.5), I(77)}}));
+        c->execute("RaiseMessage", S("Description=\"dup, again\",SerialNumber=77"));
+        QCOMPARE(c->pendingMessages(), 4);
+        QCoreApplication::processEvents();
+        QCOMPARE(spy.count(), 0);
+
+        auto m1 = c->getMessage();
+        QCOMPARE(m1->number(), 12);
+        QCOMPARE(m1->serialNumber(), 1);
+        QCOMPARE(c->getMessage()->description(), QStringLiteral("Just text"));
+        auto m3 = c->getMessage();
+        auto m4 = c->getMessage();
+        QCOMPARE(m3->serialNumber(), 77);
+        QCOMPARE(m4->serialNumber(), 77);
+        QCOMPARE(m3->value(), Value::fromR8(1.5));
+        QCOMPARE(m4->description(), QStringLiteral("dup, again"));
+        QVERIFY(!c->getMessage());
+
+        // bad message parameters raise nothing
+        QCOMPARE(errorNumberOf([&] { c->execute("RaiseMessage", S("Number=abc")); }), quint32(E_BAD_OPTION));
+        QCOMPARE(errorNumberOf([&] { c->execute("RaiseMessage", Value::null()); }), quint32(E_TYPE_MISMATCH));
+        QCOMPARE(errorNumberOf([&] { c->execute("RaiseMessage", Value::fromArray(Array{VT_VARIANT, 0, {S("x")}})); }), quint32(E_TYPE_MISMATCH));
+        QCOMPARE(c->pendingMessages(), 0);
+        QCOMPARE(c->messagesRaised(), 4);
+
+        // switching events on at run time
+        c->execute("EventDisable", Value::fromBool(false));
+        c->execute("RaiseMessage", S("now pushed"));
+        QVERIFY(spy.wait(1000));
+        QCOMPARE(c->pendingMessages(), 0);
+    }
+
+    void replyAndClear()
+    {
+        auto c = m_ws->addController("C", "Zel.Virtual", "", "@EventDisable=true");
+        c->execute("RaiseMessage", S("Number=3,Description=Ask,Value=q"));
+        auto m = c->getMessage();
+        auto lastReply = c->addVariable("@LastReply");
+        m->invoke("Reply", CallKind::Method, {I(99)});
+        QCOMPARE(lastReply->value(), I(99));
+        QCOMPARE(c->addVariable("@LastReplySerial")->value(), I(m->serialNumber()));
+        m->invoke("Clear", CallKind::Method, {});
+        QVERIFY(m->isCleared());
+        QCOMPARE(m->description(), QString());
+        QCOMPARE(m->value(), Value());
+        QCOMPARE(m->number(), 3);
+        QCOMPARE(errorNumberOf([&] { m->reply(I(1)); }), quint32(E_NO_MESSAGE));
+        QCOMPARE(errorNumberOf([&] { m->clear(); }), quint32(E_NO_MESSAGE));
+        QCOMPARE(errorNumberOf([&] { m->invoke("Reply", CallKind::Method, {}); }), quint32(E_ARG_COUNT));
+
+        // a message outliving its controller cannot be replied to
+        c->execute("RaiseMessage", S("orphan"));
+        auto orphan = c->getMessage();
+        m_ws->controllers()->clear();
+        c.reset();
+        lastReply.reset();
+        QCOMPARE(errorNumberOf([&] { orphan->reply(I(1)); }), quint32(E_DETACHED));
+        QCOMPARE(orphan->description(), QStringLiteral("orphan"));
+    }
+
+    void noDeliveryAfterTheControllerIsGone()
+    {
+        auto c = m_ws->addController("C", "Zel.Virtual");
+        int received = 0;
+        connect(c.get(), &ZelController::OnMessage, this, [&] { ++received; });
+        c->execute("RaiseMessage", S("late"));
+        m_ws->controllers()->clear();
+        c.reset(); // destroyed with the event still posted
+        QCoreApplication::processEvents();
+        QCOMPARE(received, 0);
+        QCOMPARE(m_engine->engineStatus()->objectCount(int(ObjectKind::Message)), 0);
+    }
+
+    void handlerMayDropTheController()
+    {
+        auto c = m_ws->addController("C", "Zel.Virtual");
+        std::weak_ptr<ZelController> weak = c;
+        int received = 0;
+        connect(c.get(), &ZelController::OnMessage, this, [&] {
+            ++received;
+            m_ws->controllers()->clear(); // the panel closes and drops the last reference
+            c.reset();
+        });
+        c->execute("RaiseMessages", I(2));
+        QTRY_COMPARE(received, 1);
+        QCoreApplication::processEvents();
+        QVERIFY(weak.expired());
+        QCOMPARE(received, 1);
+    }
+
+    void raiseManyAndTheQueueLimit()
+    {
+        auto c = m_ws->addController("C", "Zel.Virtual", "", "@EventDisable=true");
+        QCOMPARE(c->execute("RaiseMessages", S("1500")), I(1500));
+        QCOMPARE(c->pendingMessages(), 1500);
+        auto first = c->getMessage();
+        QCOMPARE(first->description(), QStringLiteral("Message 1 of 1500"));
+        QCOMPARE(first->value(), I(1));
+        QCOMPARE(c->execute("ClearMessages", {}), I(1499));
+        QCOMPARE(errorNumberOf([&] { c->execute("RaiseMessages", I(0)); }), quint32(E_OUT_OF_RANGE));
+
+        c->execute("RaiseMessages", I(ZelController::kQueueLimit));
+        c->execute("RaiseMessages", I(5));
+        QCOMPARE(c->pendingMessages(), ZelController::kQueueLimit);
+        QCOMPARE(c->addVariable("@MessagesDropped")->value(), I(5));
+        QCOMPARE(c->getMessage()->description(), QStringLiteral("Message 6 of %1").arg(ZelController::kQueueLimit));
+    }
+
+    void periodicFloodByOption()
+    {
+        // a flood of over 1000 messages by hand: 1 ms ticks of 50 messages, stopping at 1200
+        auto c = m_ws->addController("C", "Zel.Virtual", "", "@MessageInterval=1,@MessageBurst=50,@MessageLimit=1200");
+        QVERIFY(c->periodicMessagesRunning());
+        QCOMPARE(c->attribute(), 3);
+        QSignalSpy spy(c.get(), &ZelController::OnMessage);
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1200, 10000);
+        QVERIFY(!c->periodicMessagesRunning());
+        QCOMPARE(messageOf(spy.at(0))->description(), QStringLiteral("Periodic message 1"));
+        QCOMPARE(messageOf(spy.at(1199))->value(), I(1200));
+        QCOMPARE(messageOf(spy.at(1199))->number(), 100);
+        QCOMPARE(messageOf(spy.at(1199))->serialNumber(), 1200);
+        QTest::qWait(20);
+        QCOMPARE(spy.count(), 1200);
+    }
+
+    void periodicByCommandAndVariable()
+    {
+        auto c = m_ws->addController("C", "Zel.Virtual", "", "@EventDisable=true");
+        c->execute("StartMessages", S("Interval=2,Burst=3,Limit=9"));
+        QTRY_COMPARE(c->pendingMessages(), 9);
+        QVERIFY(!c->periodicMessagesRunning());
+
+        auto interval = c->addVariable("@MessageInterval");
+        interval->setValue(S("5"));
+        QVERIFY(c->periodicMessagesRunning());
+        QCOMPARE(interval->value(), I(5));
+        c->execute("StopMessages", {});
+        QVERIFY(!c->periodicMessagesRunning());
+        QCOMPARE(interval->value(), I(0));
+        c->execute("StartMessages", I(1));
+        QTRY_VERIFY(c->pendingMessages() > 20);
+        interval->setValue(I(0));
+        QVERIFY(!c->periodicMessagesRunning());
+        QCOMPARE(errorNumberOf([&] { c->execute("StartMessages", I(-1)); }), quint32(E_OUT_OF_RANGE));
+        QCOMPARE(errorNumberOf([&] { c->execute("StartMessages", S("Interval=1,Burst=0")); }), quint32(E_BAD_OPTION));
+        QCOMPARE(errorNumberOf([&] { interval->setValue(S("soon")); }), quint32(E_TYPE_MISMATCH));
+        QVERIFY(!c->periodicMessagesRunning());
+
+        auto disable = c->addVariable("@EventDisable");
+        QCOMPARE(disable->value(), Value::fromBool(true));
+        disable->setValue(Value::fromBool(false));
+        QVERIFY(c->eventsEnabled());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMessages)
+#include "tst_messages.moc"
