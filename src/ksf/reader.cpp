@@ -308,6 +308,9 @@ DocumentPtr Document::open(const QString &path)
         throw ZelError(zel::E_KSF_READ, QStringLiteral("%1: the file does not exist").arg(path));
     if (info.isDir())
         throw ZelError(zel::E_KSF_READ, QStringLiteral("%1: this is a folder, not a KSF file").arg(path));
+    // Devices, pipes and sockets could block or never end.
+    if (!info.isFile())
+        throw ZelError(zel::E_KSF_READ, QStringLiteral("%1: this is not a regular file").arg(path));
     if (info.size() > MaxFileSize) {
         throw ZelError(zel::E_KSF_TOO_LARGE,
                        QStringLiteral("%1: the file holds %2 bytes; a KSF file may hold at most %3 bytes")

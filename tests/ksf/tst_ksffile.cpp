@@ -13,6 +13,7 @@
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ksf;
@@ -292,12 +293,22 @@ void TestKsfFile::fileSystemFailures()
         {QString(), QStringLiteral("No KSF file name")},
         {missing, missing + QStringLiteral(": the file does not exist")},
         {dir.path(), dir.path() + QStringLiteral(": this is a folder")},
+        {QStringLiteral("/dev/zero"), QStringLiteral("/dev/zero: this is not a regular file")},
     };
     for (const auto &[path, says] : cases) {
         const auto err = errorOf([&] { Document::open(path); });
         QVERIFY(err);
         QCOMPARE(err->unsignedNumber(), quint32(zel::E_KSF_READ));
         QVERIFY2(err->description().startsWith(says), qPrintable(err->description()));
+    }
+
+    // A named pipe would block the reader until someone writes to it.
+    const QString fifo = dir.filePath(QStringLiteral("pipe.xml"));
+    if (mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0) {
+        const auto err = errorOf([&] { Document::open(fifo); });
+        QVERIFY(err);
+        QCOMPARE(err->unsignedNumber(), quint32(zel::E_KSF_READ));
+        QVERIFY(err->description().startsWith(fifo + QStringLiteral(": this is not a regular file")));
     }
 
     // A file without read permission (root reads everything, so only as another user).
