@@ -68,6 +68,8 @@ class Operation {
 
 public:
     Operation(Tag, QString name);
+    Operation(const Operation &) = delete;
+    Operation &operator=(const Operation &) = delete;
 
     QString name() const { return m_name; }
     // Description of argument i (1 to 4); empty when absent or i is out of range.
@@ -89,6 +91,8 @@ class CapabilitySet {
 
 public:
     CapabilitySet(Tag, int kind, QString key, QString entryName);
+    CapabilitySet(const CapabilitySet &) = delete;
+    CapabilitySet &operator=(const CapabilitySet &) = delete;
 
     int kind() const { return m_kind; }
     QString key() const { return m_key; }
@@ -118,6 +122,8 @@ class Entry {
 
 public:
     Entry(Tag, int kind, QString name, int depth);
+    Entry(const Entry &) = delete;
+    Entry &operator=(const Entry &) = delete;
 
     QString name() const { return m_name; }
     int kind() const { return m_kind; }
@@ -190,6 +196,8 @@ class Document {
 
 public:
     explicit Document(Tag);
+    Document(const Document &) = delete;
+    Document &operator=(const Document &) = delete;
 
     static DocumentPtr createEmpty();
     // Reads a KSF file. Throws zel::ZelError naming the file (and the line, where there is

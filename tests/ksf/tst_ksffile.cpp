@@ -311,6 +311,16 @@ void TestKsfFile::fileSystemFailures()
         QVERIFY(err->description().startsWith(fifo + QStringLiteral(": this is not a regular file")));
     }
 
+    // A file that opens but cannot be read: reading a process's memory from offset 0 fails
+    // with an I/O error, for root as well.
+    if (QFileInfo(QStringLiteral("/proc/self/mem")).isFile()) {
+        const auto err = errorOf([&] { Document::open(QStringLiteral("/proc/self/mem")); });
+        QVERIFY(err);
+        QCOMPARE(err->unsignedNumber(), quint32(zel::E_KSF_READ));
+        QVERIFY2(err->description().startsWith(QStringLiteral("/proc/self/mem: the file cannot be read (")),
+                 qPrintable(err->description()));
+    }
+
     // A file without read permission (root reads everything, so only as another user).
     const QString locked = dir.filePath(QStringLiteral("locked.xml"));
     QVERIFY(writeFile(locked, "<ksf/>"));
