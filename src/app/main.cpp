@@ -1,13 +1,7 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "shell/startup.h"
+#include "zel/engine.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("frmMDI"));
-    window.setWindowTitle(QStringLiteral("ZelTester"));
-    window.resize(1024, 700);
-    window.show();
-    return app.exec();
+    return runZelTester(argc, argv, [] { return zel::ObjectPtr(zel::ZelEngine::create()); });
 }

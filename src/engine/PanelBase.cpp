@@ -1,0 +1,774 @@
+#include "PanelBase.h"
+
+#include "shell/AppState.h"
+#include "shell/frmMDI.h"
+#include "shell/textops.h"
+#include "shell/valuetext.h"
+#include "zel/converter.h"
+#include "zel/errors.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidgetItem>
+#include <cmath>
+
+using namespace panel;
+using zel::CallKind;
+using zel::Value;
+using zel::ZelError;
+
+namespace {
+
+const QString Q = QStringLiteral("\"");
+
+QString quote(const QString &text)
+{
+    return Q + text + Q;
+}
+
+// "path.member", or the member alone for the engine panel's empty path.
+QString joinPath(const QString &path, const QString &member)
+{
+    return path.isEmpty() ? member : path + QLatin1Char('.') + member;
+}
+
+const KindInfo kKinds[] = {
+    {"frmEngine", "ZelEngine", "ENGINE", "", "", "AddWorkspace", "", "Add Workspace...", "Clear Workspace..."},
+    {"frmWorkspace", "Workspace", "WSPACE", "Wss", "", "AddController", "", "Add Controller...", "Clear Controller..."},
+    {"frmController", "Controller", "CONTROLLER", "Ctrls", "Controllers", "AddController", "", "Add Controller...",
+     "Clear Controller..."},
+    {"frmExtension", "Extension", "EXTENSION", "Exts", "Extensions", "AddExtension", "ExtensionNames",
+     "Add Extension...", "Clear Extension..."},
+    {"frmFile", "File", "FILE", "Files", "Files", "AddFile", "FileNames", "Add File...", "Clear File..."},
+    {"frmRobot", "Robot", "ROBOT", "Robots", "Robots", "AddRobot", "RobotNames", "Add Robot...", "Clear Robot..."},
+    {"frmTask", "Task", "TASK", "Tasks", "Tasks", "AddTask", "TaskNames", "Add Task...", "Clear Task..."},
+    {"frmVariable", "Variable", "VARIABLE", "Vars", "Variables", "AddVariable", "VariableNames", "Add Variable...",
+     "Clear Variable..."},
+    {"frmCommand", "Command", "COMMAND", "Cmds", "Commands", "AddCommand", "CommandNames", "Add Command...",
+     "Clear Command..."},
+};
+
+// Text of a box of any kind: a line edit, an editable or plain list, a multi-line box.
+QString textOf(QWidget *w)
+{
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        return e->text();
+    if (auto *c = qobject_cast<QComboBox *>(w))
+        return c->currentText();
+    if (auto *p = qobject_cast<QPlainTextEdit *>(w))
+        return p->toPlainText();
+    return QString();
+}
+
+void setTextOf(QWidget *w, const QString &text)
+{
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        e->setText(text);
+    else if (auto *p = qobject_cast<QPlainTextEdit *>(w))
+        p->setPlainText(text);
+    else if (auto *c = qobject_cast<QComboBox *>(w))
+        c->setCurrentText(text);
+}
+
+// The number at the start of a text ("2: 3D Linear" gives 2, "12abc" 12, none 0), rounded to
+// a 32-bit integer, halves to even.
+qint32 leadingNumber(const QString &text)
+{
+    QString t = text.trimmed();
+    int i = 0;
+    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+        ++i;
+    int digitsEnd = i;
+    bool point = false;
+    while (digitsEnd < t.size() && (t[digitsEnd].isDigit() || (t[digitsEnd] == QLatin1Char('.') && !point))) {
+        point = point || t[digitsEnd] == QLatin1Char('.');
+        ++digitsEnd;
+    }
+    bool ok = false;
+    double d = t.left(digitsEnd).toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        return 0;
+    double r = std::nearbyint(d);
+    return r < INT32_MIN || r > INT32_MAX ? 0 : qint32(r);
+}
+
+ZelError notANumber(const QString &text, const char *what)
+{
+    return ZelError(zel::E_TYPE_MISMATCH, QStringLiteral("'%1' is not %2").arg(text, QLatin1String(what)));
+}
+
+} // namespace
+
+namespace panel {
+const OpRow kSharedOps[8] = {
+    {.button = "cmdGetName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 8,
+     .box = "txtCtrlName", .fill = Fill::Plain, .line = Line::Quoted},
+    {.button = "cmdGetAttr", .request = "get_Attribute", .member = "Attribute", .script = ".Attribute", .style = 1,
+     .retType = 3, .box = "txtAttr", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Attribute"},
+    {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
+     .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
+    {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 12,
+     .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Value},
+    {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
+     .kind = CallKind::PropertyPut, .script = ".Tag", .style = 0, .retType = -1},
+    {.button = "cmdGetID", .request = "get_ID", .member = "ID", .script = ".ID", .style = 1, .retType = 12,
+     .box = "txtGetID", .fill = Fill::Plain, .line = Line::Value, .capability = "Get_ID"},
+    {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
+     .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
+    {.button = "cmdExecute", .request = "Execute",
+     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
+     .kind = CallKind::Method, .script = ".Execute", .style = 2, .retType = 12, .box = "txtResult",
+     .fill = Fill::Display, .line = Line::Value, .capability = "Execute"},
+};
+} // namespace panel
+
+const KindInfo &kindInfo(PanelKind kind)
+{
+    return kKinds[int(kind) + 2];
+}
+
+PanelBase::PanelBase(PanelKind kind, QWidget *parent) : ZelForm(parent), m_kind(kind)
+{
+    setObjectName(QLatin1String(kindInfo(kind).formName));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+PanelBase::~PanelBase() = default;
+
+// ---- life cycle -------------------------------------------------------------------------------
+
+void PanelBase::load()
+{
+    AppState &a = app();
+    const KindInfo &info = kindInfo(m_kind);
+    QString name;
+    if (m_kind == PanelKind::Engine)
+        name = QStringLiteral("ZelEngine");
+    else
+        name = m_ZelObj->invoke(QStringLiteral("Name"), CallKind::PropertyGet, {}).toPlainText();
+
+    QString unique = m_ZelObj ? m_ZelObj->identity() : QString();
+    m_TreeNode = a.mdi->AddTreeNode(unique, m_ParentNode, name, QLatin1String(info.image));
+    m_TreeNode->setData(0, Qt::UserRole, m_FormID);
+    setWindowTitle(m_kind == PanelKind::Engine ? name : QLatin1String(info.kindWord) + QStringLiteral(" - ") + name);
+
+    if (m_kind == PanelKind::Workspace) {
+        m_LogObjPath = QStringLiteral("Wss(") + quote(name) + QLatin1Char(')');
+        m_CsrObjPath = QStringLiteral("zel");
+    } else if (m_kind != PanelKind::Engine) {
+        if (PanelBase *owner = ownerPanel()) {
+            m_LogObjPath = owner->m_LogObjPath + QLatin1Char('.') + QLatin1String(info.logColl) + QLatin1Char('(') + quote(name) + QLatin1Char(')');
+            m_CsrObjPath = owner->m_CsrObjPath + QLatin1Char('.') + QLatin1String(info.scriptColl) + QLatin1Char('(') + quote(name) + QLatin1Char(')');
+        }
+    }
+    if (!subWindow())
+        a.mdi->addForm(this);
+    if (m_DCEng) {
+        try {
+            applyCapabilities();
+        } catch (const ZelError &) {
+            // A definition that does not fit leaves the buttons as they are.
+        }
+    }
+    onLoad();
+}
+
+void PanelBase::showPanel()
+{
+    QMdiSubWindow *frame = subWindow();
+    if (!frame)
+        return;
+    if (frame->isMinimized() || frame->isMaximized())
+        frame->showNormal();
+    frame->show();
+    frame->raise();
+    if (QMdiArea *area = frame->mdiArea())
+        area->setActiveSubWindow(frame);
+}
+
+PanelBase *PanelBase::ownerPanel() const
+{
+    if (!m_ParentNode || !hasApp() || !app().mdi)
+        return nullptr;
+    return qobject_cast<PanelBase *>(app().mdi->findForm(m_ParentNode));
+}
+
+PanelBase *PanelBase::createMemberPanel(PanelKind kind, const zel::ObjectPtr &member, const zel::ObjectPtr &collection,
+                                        const ksf::EntryPtr &ksfEntry, const ksf::EntryPtr &capability)
+{
+    PanelBase *p = createPanel(kind);
+    p->m_ZelObj = member;
+    p->m_ZelObjs = collection;
+    p->m_DCEng = m_DCEng;
+    p->m_DCEntry = capability;
+    p->m_DCCtrlKey = m_DCCtrlKey;
+    p->m_KSFObj = ksfEntry;
+    p->m_ParentNode = m_TreeNode;
+    p->m_FormID = app().nextFormId();
+    try {
+        p->load();
+    } catch (...) {
+        p->closeByProgram();
+        throw;
+    }
+    return p;
+}
+
+void PanelBase::unloadForm()
+{
+    if (m_bUnloadCol && m_ZelObj && m_ZelObjs)
+        removeFromCollection();
+    onUnload();
+    m_ZelObj.reset();
+    m_ZelObjs.reset();
+    m_KSFObj.reset();
+    m_DCEng.reset();
+    m_DCEntry.reset();
+}
+
+void PanelBase::removeFromCollection()
+{
+    // Each step runs even when the one before it failed; nothing here reaches the user as an error.
+    qint32 index = -1;
+    try {
+        index = m_ZelObj->invoke(QStringLiteral("Index"), CallKind::PropertyGet, {}).toInt32();
+    } catch (const ZelError &) {
+        return;
+    }
+    if (index == -1)
+        return;
+    AppState &a = app();
+    const KindInfo &info = kindInfo(m_kind);
+    PanelBase *owner = ownerPanel();
+    QString ownerLog = owner ? owner->m_LogObjPath : QString();
+    QString ownerScript = owner ? owner->m_CsrObjPath : QString();
+    try {
+        a.logLine(joinPath(ownerLog, QLatin1String(info.logColl)) + QStringLiteral(".Remove(<")
+                  + clsLogMsg::LogText(Value::fromI4(index)) + QStringLiteral(">)"));
+    } catch (const ZelError &) {
+    }
+    if (*info.scriptColl) {
+        try {
+            a.recordScript(joinPath(ownerScript, QLatin1String(info.scriptColl)) + QStringLiteral(".Remove"), -1, 2,
+                           QString::number(index));
+        } catch (const ZelError &) {
+        }
+    }
+    try {
+        m_ZelObjs->invoke(QStringLiteral("Remove"), CallKind::Method, {Value::fromI4(index)});
+    } catch (const ZelError &) {
+    }
+    try {
+        a.logLine(QStringLiteral("Succeeded."));
+    } catch (const ZelError &) {
+    }
+    // The owner's KSF record forgets the entry.
+    try {
+        if (m_KSFObj) {
+            if (m_kind == PanelKind::Controller) {
+                if (owner && owner->workspaceDocument())
+                    owner->workspaceDocument()->removeController(m_KSFObj->name());
+            } else if (owner && owner->m_KSFObj) {
+                owner->m_KSFObj->removeMember(int(m_kind), m_KSFObj->name());
+            }
+        }
+    } catch (const ZelError &) {
+    }
+}
+
+// ---- capabilities -----------------------------------------------------------------------------
+
+void PanelBase::applyCapabilities()
+{
+    if (m_kind == PanelKind::Controller) {
+        m_DCCtrlKey = m_DCEntry ? m_DCEntry->key() : QString();
+        bindCapabilities(m_DCEng->capabilitySet(m_DCCtrlKey));
+    } else if (int(m_kind) >= 1) {
+        bindCapabilities(memberCapabilitySet(int(m_kind)));
+    }
+}
+
+ksf::CapabilitySetPtr PanelBase::memberCapabilitySet(int ksfKind) const
+{
+    if (!m_DCEng)
+        return nullptr;
+    QString entryName = m_DCEntry && m_DCEntry->kind() == ksfKind ? m_DCEntry->name() : QString();
+    ksf::CapabilitySetPtr set = m_DCEng->capabilitySet(ksfKind, m_DCCtrlKey, entryName);
+    if (!set && !entryName.isEmpty())
+        set = m_DCEng->capabilitySet(ksfKind, m_DCCtrlKey, QString());
+    return set;
+}
+
+void PanelBase::bindCapabilities(const ksf::CapabilitySetPtr &set)
+{
+    for (const OpRow *rowPtr : m_ops) {
+        const OpRow &row = *rowPtr;
+        if (!row.capability)
+            continue;
+        ksf::OperationPtr op = set ? set->operation(QLatin1String(row.capability)) : nullptr;
+        if (QWidget *b = control(row.button)) {
+            if (op)
+                m_capabilityDisabled.remove(b);
+            else
+                m_capabilityDisabled.insert(b);
+            b->setEnabled(op != nullptr);
+        }
+        if (row.noTips)
+            continue;
+        int tip = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char *boxName = row.tips[0] ? row.tips[k] : row.args[k].box;
+            if (!boxName)
+                continue;
+            if (QWidget *box = control(boxName))
+                box->setToolTip(op ? op->argumentDescription(tip + 1) : QString());
+            ++tip;
+        }
+    }
+}
+
+void PanelBase::bindAddTooltips(int ksfKind, const char *nameBox, const char *optionBox)
+{
+    if (!m_DCEng)
+        return;
+    ksf::CapabilitySetPtr set = m_DCEng->capabilitySet(ksfKind, m_DCCtrlKey, QString());
+    ksf::OperationPtr op = set ? set->operation(QString()) : nullptr;
+    if (QWidget *w = control(nameBox))
+        w->setToolTip(op ? op->argumentDescription(1) : QString());
+    if (QWidget *w = control(optionBox))
+        w->setToolTip(op ? op->argumentDescription(2) : QString());
+}
+
+void PanelBase::setButtonEnabled(QWidget *b, bool enabled)
+{
+    if (b)
+        textops::setEnabledLook(b, enabled && !m_capabilityDisabled.contains(b));
+}
+
+// ---- the call routine -------------------------------------------------------------------------
+
+void PanelBase::addOperations(const OpRow *rows, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const OpRow *row = &rows[i];
+        m_ops << row;
+        if (auto *b = control<QPushButton>(row->button))
+            connect(b, &QPushButton::clicked, this, [this, row] { runOp(*row); });
+    }
+}
+
+const OpRow *PanelBase::findOp(const QString &button) const
+{
+    for (const OpRow *row : m_ops) {
+        if (button == QLatin1String(row->button))
+            return row;
+    }
+    return nullptr;
+}
+
+void PanelBase::runOperation(const QString &buttonName)
+{
+    if (const OpRow *row = findOp(buttonName))
+        runOp(*row);
+}
+
+void PanelBase::opHook(const OpRow &, int, Value &) {}
+
+void PanelBase::buildArgs(const OpRow &row, QStringList &logArgs, QStringList &scriptArgs, QList<Value> &values,
+                             QList<int> &deferred)
+{
+    for (const ArgSpec &spec : row.args) {
+        if (spec.kind == Arg::None)
+            break;
+        QString text = textOf(control(spec.box));
+        switch (spec.kind) {
+        case Arg::None:
+            break;
+        case Arg::Text:
+            logArgs << quote(text);
+            scriptArgs << quote(text);
+            values << Value::fromString(text);
+            break;
+        case Arg::TextRawLog:
+            logArgs << text;
+            scriptArgs << quote(text);
+            values << Value::fromString(text);
+            break;
+        case Arg::TextValue:
+        case Arg::Typed: {
+            Value v = Value::fromString(text);
+            if (spec.kind == Arg::Typed) {
+                auto *combo = control<QComboBox>(spec.combo);
+                v = valuetext::textToValue(text, combo ? combo->currentIndex() : valuetext::kPosBstr,
+                                           [](const QString &line) { app().logLine(line); });
+            }
+            logArgs << QLatin1Char('<') + clsLogMsg::LogText(v) + QLatin1Char('>');
+            scriptArgs << clsScriptGen::Variant2Script(v);
+            values << v;
+            break;
+        }
+        case Arg::RawInt:
+        case Arg::RawFloat:
+            logArgs << text;
+            scriptArgs << text;
+            deferred << int(values.size());
+            values << Value::fromString(text);
+            break;
+        case Arg::LeadInt: {
+            qint32 n = leadingNumber(text);
+            logArgs << QString::number(n);
+            scriptArgs << QString::number(n);
+            values << Value::fromI4(n);
+            break;
+        }
+        case Arg::StrictInt: {
+            QString t = text.trimmed();
+            bool ok = false;
+            qint32 n = t.toInt(&ok);
+            if (!ok || t.startsWith(QLatin1Char('+')))
+                throw notANumber(text, "a whole number");
+            logArgs << QString::number(n);
+            scriptArgs << QString::number(n);
+            values << Value::fromI4(n);
+            break;
+        }
+        }
+    }
+}
+
+void PanelBase::convertDeferred(const OpRow &row, const QList<int> &deferred, QList<Value> &values)
+{
+    int valueIndex = 0;
+    for (const ArgSpec &spec : row.args) {
+        if (spec.kind == Arg::None)
+            break;
+        if (deferred.contains(valueIndex)) {
+            QString text = values[valueIndex].stringValue();
+            double d = 0;
+            if (!valuetext::isNumericText(text, &d))
+                throw notANumber(text, "a number");
+            if (spec.kind == Arg::RawInt) {
+                double r = std::nearbyint(d);
+                if (r < INT32_MIN || r > INT32_MAX)
+                    throw ZelError(zel::E_OVERFLOW, QStringLiteral("'%1' does not fit a 32-bit integer").arg(text));
+                values[valueIndex] = Value::fromI4(qint32(r));
+            } else {
+                if (std::fabs(d) > double(std::numeric_limits<float>::max()))
+                    throw ZelError(zel::E_OVERFLOW, QStringLiteral("'%1' does not fit a single real").arg(text));
+                values[valueIndex] = Value::fromR4(float(d));
+            }
+        }
+        ++valueIndex;
+    }
+}
+
+void PanelBase::runOp(const OpRow &row)
+{
+    AppState &a = app();
+    Value result;
+    try {
+        if (row.hook)
+            opHook(row, 0, result);
+        QStringList logArgs, scriptArgs;
+        QList<Value> values;
+        QList<int> deferred;
+        buildArgs(row, logArgs, scriptArgs, values, deferred);
+        if (row.fill == Fill::List) {
+            if (auto *list = control<QListWidget>(row.box))
+                list->clear();
+        }
+        logRequest(QLatin1String(row.request) + QLatin1Char('(') + logArgs.join(QStringLiteral(", ")) + QLatin1Char(')'));
+        if (row.script)
+            record(QLatin1String(row.script), row.retType, row.style, scriptArgs.join(QStringLiteral(", ")));
+        convertDeferred(row, deferred, values);
+        zel::ObjectPtr target = m_ZelObj;
+        if (target && row.target)
+            target = target->invoke(QLatin1String(row.target), CallKind::PropertyGet, {}).objectValue();
+        if (!target)
+            throw ZelError(zel::E_UNEXPECTED, QStringLiteral("The panel holds no object"));
+        result = target->invoke(QLatin1String(row.member), row.kind, values);
+        if (row.hook)
+            opHook(row, 1, result);
+        showResult(row, result);
+    } catch (const ZelError &e) {
+        a.logError(e);
+    }
+}
+
+void PanelBase::showResult(const OpRow &row, const Value &result)
+{
+    QWidget *box = row.box ? control(row.box) : nullptr;
+    switch (row.fill) {
+    case Fill::None:
+        break;
+    case Fill::Plain:
+        setTextOf(box, result.toPlainText());
+        break;
+    case Fill::Display:
+        setTextOf(box, valuetext::displayText(result));
+        break;
+    case Fill::AfterComma: {
+        QString basis = valuetext::typeAndText(result);
+        setTextOf(box, basis.mid(basis.indexOf(QLatin1Char(',')) + 1));
+        if (auto *combo = control<QComboBox>(row.typeCombo))
+            combo->setCurrentIndex(valuetext::typeToPosition(result.type()));
+        break;
+    }
+    case Fill::List:
+        if (auto *list = qobject_cast<QListWidget *>(box); list && result.isArray()) {
+            for (const Value &item : result.arrayValue().items) {
+                try {
+                    list->addItem(item.toPlainText());
+                } catch (const ZelError &) {
+                    list->addItem(zel::valueText(item));
+                }
+            }
+        }
+        break;
+    }
+    QString boxText = box ? textOf(box) : (row.line == Line::Quoted || row.line == Line::Bare ? result.toPlainText() : QString());
+    switch (row.line) {
+    case Line::Done:
+        app().logLine(QStringLiteral("Succeeded."));
+        break;
+    case Line::Quoted:
+        app().logLine(QStringLiteral("Succeeded. (") + quote(boxText) + QLatin1Char(')'));
+        break;
+    case Line::Bare:
+        app().logLine(QStringLiteral("Succeeded. (") + boxText + QLatin1Char(')'));
+        break;
+    case Line::Value:
+        app().logLine(QStringLiteral("Succeeded. (<") + clsLogMsg::LogText(result) + QStringLiteral(">)"));
+        break;
+    }
+}
+
+void PanelBase::logRequest(const QString &member)
+{
+    app().logLine(joinPath(m_LogObjPath, member));
+}
+
+void PanelBase::record(const QString &member, int retType, int style, const QString &arg)
+{
+    app().recordScript(m_CsrObjPath + member, retType, style, arg);
+}
+
+// ---- shared patterns ----------------------------------------------------------------------------
+
+void PanelBase::addMember(PanelKind memberKind, const QString &name, const QString &option)
+{
+    AppState &a = app();
+    const KindInfo &info = kindInfo(memberKind);
+    a.status(QLatin1String(info.statusAdd));
+    if (m_ZelObj) {
+        try {
+            QString args = quote(name) + QStringLiteral(", ") + quote(option);
+            logRequest(QLatin1String(info.addOp) + QLatin1Char('(') + args + QLatin1Char(')'));
+            record(QLatin1Char('.') + QLatin1String(info.addOp), 9, 2, args);
+            Value r = m_ZelObj->invoke(QLatin1String(info.addOp), CallKind::Method,
+                                       {Value::fromString(name), Value::fromString(option)});
+            zel::ObjectPtr member = r.isObject() ? r.objectValue() : nullptr;
+            if (!member)
+                throw ZelError();
+            // The KSF record mirrors the member under the name as typed.
+            ksf::EntryPtr entry;
+            if (m_KSFObj) {
+                entry = m_KSFObj->addMember(int(memberKind), name);
+                entry->setOption(option);
+            }
+            ksf::EntryPtr capability;
+            if (m_DCEntry)
+                capability = m_DCEntry->findMemberOrDefault(int(memberKind), name);
+            zel::ObjectPtr collection =
+                m_ZelObj->invoke(QLatin1String(info.scriptColl), CallKind::PropertyGet, {}).objectValue();
+            PanelBase *p = createMemberPanel(memberKind, member, collection, entry, capability);
+            p->showPanel();
+            if (m_TreeNode)
+                m_TreeNode->setExpanded(true);
+            a.logLine(QStringLiteral("Succeeded."));
+        } catch (const ZelError &e) {
+            a.logError(e);
+        }
+    }
+    a.status(QStringLiteral("Ready"));
+}
+
+void PanelBase::clearMembers(PanelKind memberKind)
+{
+    AppState &a = app();
+    const KindInfo &info = kindInfo(memberKind);
+    a.status(QLatin1String(info.statusClear));
+    if (m_ZelObj) {
+        try {
+            logRequest(QLatin1String(info.logColl) + QStringLiteral(".Clear()"));
+            record(QLatin1Char('.') + QLatin1String(info.scriptColl) + QStringLiteral(".Clear"), -1, 2, QString());
+            zel::ObjectPtr collection =
+                m_ZelObj->invoke(QLatin1String(info.scriptColl), CallKind::PropertyGet, {}).objectValue();
+            if (!collection)
+                throw ZelError(zel::E_UNEXPECTED, QStringLiteral("The object has no %1 collection").arg(QLatin1String(info.scriptColl)));
+            collection->invoke(QStringLiteral("Clear"), CallKind::Method, {});
+            a.logLine(QStringLiteral("Succeeded."));
+        } catch (const ZelError &e) {
+            a.logError(e);
+        }
+    }
+    a.status(QStringLiteral("Ready"));
+}
+
+void PanelBase::bindTypeSelector(const char *comboName, const char *boxName, const char *buttonName)
+{
+    auto *combo = control<QComboBox>(comboName);
+    if (!combo)
+        return;
+    auto apply = [this, boxName, buttonName](int pos) {
+        bool noText = pos == valuetext::kPosEmpty || pos == valuetext::kPosNull || pos == valuetext::kPosUnknown;
+        textops::setEnabledLook(control(boxName), !noText);
+        setButtonEnabled(control(buttonName), pos != valuetext::kPosUnknown);
+    };
+    connect(combo, &QComboBox::currentIndexChanged, this, apply);
+    apply(combo->currentIndex());
+}
+
+void PanelBase::bindExclusiveTabs(QTabWidget *tabs)
+{
+    auto apply = [tabs](int current) {
+        for (int i = 0; i < tabs->count(); ++i)
+            tabs->widget(i)->setEnabled(i == current);
+    };
+    connect(tabs, &QTabWidget::currentChanged, this, apply);
+    apply(tabs->currentIndex());
+}
+
+void PanelBase::bindListToBox(const char *listName, const char *boxName)
+{
+    if (auto *list = control<QListWidget>(listName)) {
+        connect(list, &QListWidget::itemClicked, this, [this, boxName](QListWidgetItem *item) {
+            if (auto *box = control<QLineEdit>(boxName))
+                box->setText(item->text());
+        });
+    }
+}
+
+void PanelBase::bindDeleteHide(const char *deleteButton, const char *hideButton)
+{
+    if (auto *b = control<QPushButton>(deleteButton))
+        connect(b, &QPushButton::clicked, this, [this] { app().mdi->DeleteForm(m_TreeNode, false); });
+    if (auto *b = control<QPushButton>(hideButton))
+        connect(b, &QPushButton::clicked, this, [this] { app().mdi->HideForm(m_TreeNode); });
+}
+
+// ---- widgets -------------------------------------------------------------------------------------
+
+QLineEdit *PanelBase::textBox(const char *name, bool display)
+{
+    auto *e = new QLineEdit(this);
+    e->setObjectName(QLatin1String(name));
+    if (display)
+        textops::setLocked(e, true);
+    return e;
+}
+
+QPushButton *PanelBase::button(const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, this);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QComboBox *PanelBase::typeList(const char *name)
+{
+    auto *c = new QComboBox(this);
+    c->setObjectName(QLatin1String(name));
+    valuetext::fillValueTypeList(c);
+    return c;
+}
+
+QListWidget *PanelBase::listBox(const char *name)
+{
+    auto *l = new QListWidget(this);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+QGroupBox *PanelBase::frame(const char *name, const QString &caption)
+{
+    auto *g = new QGroupBox(caption, this);
+    if (name)
+        g->setObjectName(QLatin1String(name));
+    return g;
+}
+
+QLabel *PanelBase::label(const QString &caption)
+{
+    return new QLabel(caption, this);
+}
+
+void PanelBase::addRow(QGridLayout *grid, int row, QLabel *label, std::initializer_list<QWidget *> widgets)
+{
+    int col = 0;
+    if (label)
+        grid->addWidget(label, row, col);
+    for (QWidget *w : widgets) {
+        ++col;
+        if (w) {
+            grid->addWidget(w, row, col);
+            if (label && !label->buddy() && (textops::isTextBox(w) || qobject_cast<QComboBox *>(w)))
+                label->setBuddy(w);
+        }
+    }
+}
+
+// ---- panels a workspace already holds ------------------------------------------------------------
+
+void displayPreloadController(PanelBase *ws)
+{
+    AppState &a = app();
+    if (!a.engine || !ws || !ws->m_ZelObj)
+        return;
+    auto get = [](const zel::ObjectPtr &obj, const QString &member) {
+        return obj->invoke(member, CallKind::PropertyGet, {});
+    };
+    zel::ObjectPtr controllers = get(ws->m_ZelObj, QStringLiteral("Controllers")).objectValue();
+    ksf::DocumentPtr doc = ws->workspaceDocument();
+    QStringList names = doc ? doc->controllerNames() : QStringList();
+    qint32 count = get(controllers, QStringLiteral("Count")).toInt32();
+    static const PanelKind memberOrder[] = {PanelKind::Command, PanelKind::Extension, PanelKind::File,
+                                            PanelKind::Robot,   PanelKind::Task,      PanelKind::Variable};
+    for (qint32 i = 0; i < count; ++i) {
+        zel::ObjectPtr ctrl = controllers->invoke(QStringLiteral("Item"), CallKind::PropertyGet, {Value::fromI4(i)}).objectValue();
+        PanelBase *cp = createPanel(PanelKind::Controller);
+        cp->m_ZelObj = ctrl;
+        cp->m_ZelObjs = controllers;
+        cp->m_KSFObj = i < names.size() ? doc->findController(names[i]) : nullptr;
+        cp->m_ParentNode = ws->m_TreeNode;
+        cp->m_FormID = a.nextFormId();
+        cp->load();
+        cp->showPanel();
+        cp->m_TreeNode->setExpanded(true);
+        for (PanelKind kind : memberOrder) {
+            zel::ObjectPtr coll = get(ctrl, QLatin1String(kindInfo(kind).scriptColl)).objectValue();
+            qint32 n = get(coll, QStringLiteral("Count")).toInt32();
+            for (qint32 k = 0; k < n; ++k) {
+                zel::ObjectPtr member = coll->invoke(QStringLiteral("Item"), CallKind::PropertyGet, {Value::fromI4(k)}).objectValue();
+                PanelBase *mp = createPanel(kind);
+                mp->m_ZelObj = member;
+                mp->m_ZelObjs = coll;
+                mp->m_ParentNode = cp->m_TreeNode;
+                mp->m_FormID = a.nextFormId();
+                mp->load();
+                mp->showPanel();
+                mp->m_TreeNode->setExpanded(true);
+            }
+        }
+    }
+}

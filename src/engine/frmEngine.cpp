@@ -1,0 +1,140 @@
+#include "frmEngine.h"
+
+#include "frmWorkspace.h"
+#include "shell/AppState.h"
+#include "shell/frmMDI.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidgetItem>
+#include <QVBoxLayout>
+
+using namespace panel;
+using zel::CallKind;
+using zel::Value;
+
+namespace {
+const OpRow kOps[] = {
+    {.button = "cmdExecute", .request = "Execute",
+     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
+     .kind = CallKind::Method, .box = "txtResult", .fill = Fill::Display, .line = Line::Value},
+};
+}
+
+frmEngine::frmEngine(QWidget *parent) : PanelBase(PanelKind::Engine, parent)
+{
+    setWindowTitle(QStringLiteral("ZelEngine"));
+    auto *outer = new QVBoxLayout(this);
+    QGroupBox *main = frame("fraEngine", QStringLiteral("ZelEngine"));
+    outer->addWidget(main);
+    auto *mainLayout = new QVBoxLayout(main);
+
+    QGroupBox *add = frame("fraAddWS", QStringLiteral("Add Workspace"));
+    auto *addGrid = new QGridLayout(add);
+    addRow(addGrid, 0, label(QStringLiteral("&Name :")), {textBox("txtWSName")});
+    addRow(addGrid, 1, label(QStringLiteral("&Option :")), {textBox("txtWsOption"), button("cmdAddWS", QStringLiteral("&Add..."))});
+    mainLayout->addWidget(add);
+
+    QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
+    auto *execGrid = new QGridLayout(exec);
+    addRow(execGrid, 0, label(QStringLiteral("Co&mmand :")), {textBox("txtCommand")});
+    addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
+    addRow(execGrid, 2, label(QStringLiteral("&Parameter :")), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
+    addRow(execGrid, 3, label(QStringLiteral("Result :")), {textBox("txtResult", true)});
+    mainLayout->addWidget(exec);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(button("cmdWssClear", QStringLiteral("Workspaces.&Clear")));
+    buttons->addStretch(1);
+    buttons->addWidget(button("cmdEngineHide", QStringLiteral("[ &Hide ]")));
+    outer->addLayout(buttons);
+
+    addOperations(kOps);
+    bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
+    bindDeleteHide(nullptr, "cmdEngineHide");
+    connect(control<QPushButton>("cmdAddWS"), &QPushButton::clicked, this, &frmEngine::addWorkspace);
+    connect(control<QPushButton>("cmdWssClear"), &QPushButton::clicked, this, &frmEngine::clearWorkspaces);
+}
+
+QString frmEngine::ksfPathFromOption(const QString &option)
+{
+    const QStringList pieces = option.split(QLatin1Char(','));
+    for (const QString &piece : pieces) {
+        if (piece.left(8) == QLatin1String("@KSFFile")) {
+            const QStringList parts = piece.split(QLatin1Char('='));
+            return parts.size() > 1 ? parts[1] : QString();
+        }
+    }
+    return QString();
+}
+
+void frmEngine::addWorkspace()
+{
+    AppState &a = app();
+    a.status(QStringLiteral("Add Workspace..."));
+    if (m_ZelObj) {
+        try {
+            QString name = control<QLineEdit>("txtWSName")->text();
+            QString option = control<QLineEdit>("txtWsOption")->text();
+            a.logLine(QStringLiteral("AddWorkspace(\"%1\", \"%2\")").arg(name, option));
+            Value r = m_ZelObj->invoke(QStringLiteral("AddWorkspace"), CallKind::Method,
+                                       {Value::fromString(name), Value::fromString(option)});
+            zel::ObjectPtr ws = r.isObject() ? r.objectValue() : nullptr;
+            if (!ws)
+                throw zel::ZelError();
+            auto *panel = new frmWorkspace;
+            panel->m_ZelObj = ws;
+            panel->m_ZelObjs = a.workspaces;
+            panel->m_KSFPath = ksfPathFromOption(option);
+            panel->m_FormID = a.nextFormId();
+            panel->m_ParentNode = m_TreeNode;
+            try {
+                panel->load();
+            } catch (...) {
+                panel->closeByProgram();
+                throw;
+            }
+            panel->showPanel();
+            m_TreeNode->setExpanded(true);
+            a.logLine(QStringLiteral("Succeeded."));
+        } catch (const zel::ZelError &e) {
+            a.logError(e);
+        }
+    }
+    a.status(QStringLiteral("Ready"));
+}
+
+void frmEngine::clearWorkspaces()
+{
+    AppState &a = app();
+    a.status(QStringLiteral("Clear Workspace..."));
+    if (m_ZelObj) {
+        try {
+            a.logLine(QStringLiteral("Wss.Clear()"));
+            m_ZelObj->invoke(QStringLiteral("Workspaces"), CallKind::PropertyGet, {})
+                .objectValue()
+                ->invoke(QStringLiteral("Clear"), CallKind::Method, {});
+            a.logLine(QStringLiteral("Succeeded."));
+        } catch (const zel::ZelError &e) {
+            a.logError(e);
+        }
+    }
+    a.status(QStringLiteral("Ready"));
+}
+
+void frmEngine::onUnload()
+{
+    // The whole tree below the engine goes with the engine panel; its own node goes last.
+    try {
+        if (hasApp() && app().mdi && m_TreeNode) {
+            app().mdi->DeleteForm(m_TreeNode, true);
+            app().mdi->removeTreeNode(m_TreeNode);
+            m_TreeNode = nullptr;
+        }
+    } catch (const zel::ZelError &) {
+    }
+}

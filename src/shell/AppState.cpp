@@ -1,0 +1,55 @@
+#include "AppState.h"
+
+#include "clsRegKey.h"
+#include "frmMDI.h"
+#include "zel/errors.h"
+
+#include <limits>
+
+namespace {
+AppState *g_app = nullptr;
+}
+
+AppState::AppState()
+{
+    Q_ASSERT(!g_app);
+    g_app = this;
+}
+
+AppState::~AppState()
+{
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+qint32 AppState::nextFormId()
+{
+    if (lastFormId == std::numeric_limits<qint32>::max())
+        throw zel::ZelError(zel::E_OVERFLOW, QStringLiteral("Overflow: no panel numbers are left"));
+    return ++lastFormId;
+}
+
+bool AppState::recordScript(const QString &code, int retType, int style, const QString &arg)
+{
+    bool written = script.WriteZelScript(code, retType, style, arg);
+    if (written)
+        scriptModified = true;
+    return written;
+}
+
+void AppState::status(const QString &text)
+{
+    if (mdi)
+        mdi->WriteStatusBar(text);
+}
+
+AppState &app()
+{
+    Q_ASSERT(g_app);
+    return *g_app;
+}
+
+bool hasApp()
+{
+    return g_app != nullptr;
+}

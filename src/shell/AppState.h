@@ -1,0 +1,59 @@
+// The process-wide state: the one log writer, script recorder, engine and settings, and the
+// panel-number counter. Created by the start-up, reachable everywhere through app().
+#pragma once
+
+#include "clsCtrlParameter.h"
+#include "clsLogMsg.h"
+#include "clsScriptGen.h"
+#include "zel/object.h"
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class clsRegKey;
+class frmMDI;
+class frmPopupmenu;
+class QWidget;
+
+// Makes the one engine; start-up takes it from here so that a test can hand in a failing one.
+using EngineFactory = std::function<zel::ObjectPtr()>;
+
+class AppState {
+public:
+    AppState();
+    ~AppState();
+
+    clsLogMsg log;
+    clsScriptGen script;
+    bool scriptModified = false;       // a line was recorded since the last successful save
+    std::unique_ptr<clsRegKey> regKey; // only with the registry switch
+    EngineFactory engineFactory;       // makes the engine at start-up
+    zel::ObjectPtr engine;             // the one ZelEngine; null when its creation failed
+    zel::ObjectPtr workspaces;         // the engine's Workspaces collection
+    QPointer<QWidget> enginePanel;
+    frmPopupmenu *popup = nullptr;
+    PreloadedControllers preloaded;    // remembered controllers, newest first
+    QPointer<QWidget> textTarget;      // the text box clipboard commands act on
+    qint32 lastFormId = 4;
+    frmMDI *mdi = nullptr;
+    QString appDir;                    // program directory, ending in "/"
+
+    // Next panel number: 5, 6, ... never reused. Overflow beyond 2^31-1 is an error.
+    qint32 nextFormId();
+    // The settings file beside the program.
+    QString settingsFile() const { return appDir + QStringLiteral("ZelTester.ini"); }
+
+    // The recording call: records one statement and marks the script as modified.
+    bool recordScript(const QString &code, int retType, int style, const QString &arg);
+
+    // Shortcuts to the log writer.
+    void logLine(const QString &message) { log.WriteLogMsg(message); }
+    void logError(const zel::ZelError &error = zel::ZelError()) { log.WriteErrorLogMsg(error); }
+    void status(const QString &text);
+};
+
+// The current application state. Exists from start-up to the end of the run.
+AppState &app();
+bool hasApp();

@@ -1,0 +1,795 @@
+#include "frmMDI.h"
+
+#include "AppState.h"
+#include "ZelForm.h"
+#include "clsRegKey.h"
+#include "iconset.h"
+#include "platform.h"
+#include "textops.h"
+#include "engine/PanelBase.h"
+#include "engine/frmEngine.h"
+#include "engine/frmWorkspace.h"
+#include "tools/frmStatus.h"
+#include "zel/errors.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// The engine's class registration holds the default KSF definition of its built-in workspace.
+const QString kEngineOptionKey = QStringLiteral("CLSID\\{3f1c9a2e-5b7d-4e08-9c61-7a2d4e8b0c15}\\Option");
+
+class OverrideCursor {
+public:
+    OverrideCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~OverrideCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+frmMDI::frmMDI(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMDI"));
+    setWindowTitle(QStringLiteral("ZelTester"));
+    setWindowIcon(zelAppIcon());
+    resize(1280, 820);
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("MDIClient"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    buildLeftPane();
+    m_vSplit = new QSplitter(Qt::Horizontal, this);
+    m_vSplit->setObjectName(QStringLiteral("splitMain"));
+    m_vSplit->addWidget(m_picFrame);
+    m_vSplit->addWidget(m_mdi);
+    m_vSplit->setStretchFactor(1, 1);
+    m_vSplit->setSizes({300, 980});
+    m_vSplit->setChildrenCollapsible(false);
+    m_vSplit->handle(1)->setObjectName(QStringLiteral("picVBar"));
+    setCentralWidget(m_vSplit);
+
+    auto *bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("stbrMain"));
+    for (int i = 0; i < 3; ++i) {
+        m_status[i] = new QLabel(bar);
+        m_status[i]->setObjectName(QStringLiteral("stbrMain_%1").arg(i + 1));
+        m_status[i]->setMinimumWidth(i == 0 ? 360 : 80);
+        bar->addWidget(m_status[i], i == 1 ? 1 : 0);
+    }
+    setStatusBar(bar);
+
+    buildMenus();
+    buildToolbar();
+
+    m_activeCheck = new QTimer(this);
+    m_activeCheck->setObjectName(QStringLiteral("timActiveCheck"));
+    m_activeCheck->setInterval(50);
+    connect(m_activeCheck, &QTimer::timeout, this, &frmMDI::activityCheck);
+    m_activeCheck->start();
+}
+
+frmMDI::~frmMDI() = default;
+
+// ---- layout ------------------------------------------------------------------------------------
+
+void frmMDI::buildLeftPane()
+{
+    m_picFrame = new QWidget(this);
+    m_picFrame->setObjectName(QStringLiteral("PicFrame"));
+    auto *frameLayout = new QVBoxLayout(m_picFrame);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+
+    m_hSplit = new QSplitter(Qt::Vertical, m_picFrame);
+    m_hSplit->setObjectName(QStringLiteral("splitLeft"));
+    m_hSplit->setChildrenCollapsible(false);
+    frameLayout->addWidget(m_hSplit);
+
+    auto makePart = [this](const QString &labelName, const QString &caption, QWidget *content) {
+        auto *part = new QWidget(m_hSplit);
+        auto *l = new QVBoxLayout(part);
+        l->setContentsMargins(2, 2, 2, 2);
+        l->setSpacing(2);
+        auto *title = new QLabel(caption, part);
+        title->setObjectName(labelName);
+        title->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; background: palette(mid); color: palette(bright-text); padding: 2px; }"));
+        l->addWidget(title);
+        l->addWidget(content, 1);
+        return part;
+    };
+
+    m_tree = new QTreeWidget;
+    m_tree->setObjectName(QStringLiteral("treeObject"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setIconSize(QSize(16, 16));
+    m_tree->setMinimumHeight(18);
+    m_tree->viewport()->installEventFilter(this);
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { nodeClicked(item); });
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { ShowForm(item); });
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) { refreshNodeStatus(item); });
+
+    m_log = new QPlainTextEdit;
+    m_log->setObjectName(QStringLiteral("txtLog"));
+    m_log->setReadOnly(true);
+    m_log->setUndoRedoEnabled(false);
+    m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_log->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_log->setContextMenuPolicy(Qt::NoContextMenu);
+    m_log->viewport()->installEventFilter(this);
+
+    m_objectPart = makePart(QStringLiteral("lblObject"), QStringLiteral(" Object"), m_tree);
+    m_logPart = makePart(QStringLiteral("lblLog"), QStringLiteral(" Log"), m_log);
+    m_hSplit->addWidget(m_objectPart);
+    m_hSplit->addWidget(m_logPart);
+    m_hSplit->handle(1)->setObjectName(QStringLiteral("picHBar"));
+    m_hSplit->setSizes({300, 500});
+    // The tree keeps a minimum height; the log keeps a few lines.
+    m_objectPart->setMinimumHeight(60);
+    m_logPart->setMinimumHeight(60);
+}
+
+void frmMDI::buildMenus()
+{
+    auto addMenu = [this](const QString &name, const QString &caption, const QString &itemPrefix,
+                          const QStringList &captions, QList<QAction *> &items) {
+        QMenu *menu = menuBar()->addMenu(caption);
+        menu->setObjectName(name);
+        for (int i = 0; i < captions.size(); ++i) {
+            QAction *a = captions[i] == QLatin1String("-") ? menu->addSeparator() : menu->addAction(captions[i]);
+            a->setObjectName(QStringLiteral("%1_%2").arg(itemPrefix).arg(i));
+            items << a;
+        }
+        return menu;
+    };
+    addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"), QStringLiteral("mnuFileItem"),
+            {QStringLiteral("Export &Log..."), QStringLiteral("Export &Script..."), QStringLiteral("Export &KSF..."),
+             QStringLiteral("-"), QStringLiteral("E&xit")},
+            m_file);
+    addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Edit"), QStringLiteral("mnuEditItem"),
+            {QStringLiteral("&Delete Object"), QStringLiteral("-"), QStringLiteral("Clear &Log"), QStringLiteral("-"),
+             QStringLiteral("Cu&t"), QStringLiteral("&Copy"), QStringLiteral("&Paste"), QStringLiteral("-"),
+             QStringLiteral("&Start Recording"), QStringLiteral("P&ause Recording"), QStringLiteral("St&op Recording")},
+            m_edit);
+    addMenu(QStringLiteral("mnuView"), QStringLiteral("&View"), QStringLiteral("mnuViewItem"),
+            {QStringLiteral("&Show Object"), QStringLiteral("-"), QStringLiteral("&Object Window"), QStringLiteral("&Log Window")},
+            m_view);
+    addMenu(QStringLiteral("mnuWindow"), QStringLiteral("&Window"), QStringLiteral("mnuWindowItem"),
+            {QStringLiteral("&Cascade"), QStringLiteral("C&lose All")}, m_window);
+    addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), QStringLiteral("mnuHelpItem"),
+            {QStringLiteral("&User's Guide..."), QStringLiteral("&Version...")}, m_help);
+
+    m_edit[9]->setEnabled(false);
+    m_edit[10]->setEnabled(false);
+    m_view[2]->setCheckable(true);
+    m_view[2]->setChecked(true);
+    m_view[3]->setCheckable(true);
+    m_view[3]->setChecked(true);
+    m_file[2]->setEnabled(false);
+
+    connect(m_file[0], &QAction::triggered, this, [this] { ExportFile(ExportLog); });
+    connect(m_file[1], &QAction::triggered, this, [this] { ExportFile(ExportScript); });
+    connect(m_file[2], &QAction::triggered, this, [this] { ExportFile(ExportKSF); });
+    connect(m_file[4], &QAction::triggered, this, &QWidget::close);
+    connect(m_edit[0], &QAction::triggered, this, [this] {
+        if (QTreeWidgetItem *n = m_tree->currentItem(); n && n != m_node1 && n != m_node2)
+            DeleteForm(n);
+    });
+    connect(m_edit[2], &QAction::triggered, this, [this] { m_log->clear(); });
+    connect(m_edit[4], &QAction::triggered, this, [] { textops::cut(app().textTarget); });
+    connect(m_edit[5], &QAction::triggered, this, [] { textops::copy(app().textTarget); });
+    connect(m_edit[6], &QAction::triggered, this, [] { textops::paste(app().textTarget); });
+    connect(m_edit[8], &QAction::triggered, this, &frmMDI::startRecording);
+    connect(m_edit[9], &QAction::triggered, this, &frmMDI::pauseRecording);
+    connect(m_edit[10], &QAction::triggered, this, &frmMDI::stopRecording);
+    connect(m_view[0], &QAction::triggered, this, [this] { ShowForm(m_tree->currentItem()); });
+    connect(m_view[2], &QAction::triggered, this, [this](bool on) { setObjectWindowVisible(on); });
+    connect(m_view[3], &QAction::triggered, this, [this](bool on) { setLogWindowVisible(on); });
+    connect(m_window[0], &QAction::triggered, this, [this] { m_mdi->cascadeSubWindows(); });
+    connect(m_window[1], &QAction::triggered, this, &frmMDI::closeAllWindows);
+    connect(m_help[0], &QAction::triggered, this, &frmMDI::showUsersGuide);
+    connect(m_help[1], &QAction::triggered, this, &frmMDI::showVersion);
+}
+
+void frmMDI::buildToolbar()
+{
+    auto *bar = addToolBar(QStringLiteral("Tools"));
+    bar->setObjectName(QStringLiteral("tlbar"));
+    bar->setMovable(false);
+    bar->setIconSize(QSize(16, 16));
+    auto add = [bar](const QString &key, const QString &tip, const QString &image, bool twoState) {
+        auto *action = bar->addAction(zelIcon(image), tip);
+        action->setToolTip(tip);
+        action->setCheckable(twoState);
+        auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(action));
+        button->setObjectName(key);
+        return button;
+    };
+    m_btnShow = add(QStringLiteral("btnShow"), QStringLiteral("Show"), QStringLiteral("SHOW"), false);
+    m_btnDelete = add(QStringLiteral("btnDelete"), QStringLiteral("Delete"), QStringLiteral("DELETE"), false);
+    m_btnCut = add(QStringLiteral("btnCut"), QStringLiteral("Cut"), QStringLiteral("CUT"), false);
+    m_btnCopy = add(QStringLiteral("btnCopy"), QStringLiteral("Copy"), QStringLiteral("COPY"), false);
+    m_btnPaste = add(QStringLiteral("btnPaste"), QStringLiteral("Paste"), QStringLiteral("PASTE"), false);
+    bar->addSeparator();
+    m_btnRecStart = add(QStringLiteral("btnRecStart"), QStringLiteral("Start Recording"), QStringLiteral("RECSTART"), true);
+    m_btnRecPause = add(QStringLiteral("btnRecPause"), QStringLiteral("Pause Recording"), QStringLiteral("RECPAUSE"), true);
+    m_btnRecStop = add(QStringLiteral("btnRecStop"), QStringLiteral("Stop Recording"), QStringLiteral("RECSTOP"), false);
+
+    connect(m_btnShow, &QToolButton::clicked, this, [this] { ShowForm(m_tree->currentItem()); });
+    connect(m_btnDelete, &QToolButton::clicked, this, [this] {
+        if (QTreeWidgetItem *n = m_tree->currentItem(); n && n != m_node1 && n != m_node2)
+            DeleteForm(n);
+    });
+    connect(m_btnCut, &QToolButton::clicked, this, [] { textops::cut(app().textTarget); });
+    connect(m_btnCopy, &QToolButton::clicked, this, [] { textops::copy(app().textTarget); });
+    connect(m_btnPaste, &QToolButton::clicked, this, [] { textops::paste(app().textTarget); });
+    connect(m_btnRecStart, &QToolButton::clicked, this, [this](bool pressed) {
+        if (!pressed)
+            m_btnRecStart->setChecked(true); // a click never releases it
+        else
+            startRecording();
+    });
+    connect(m_btnRecPause, &QToolButton::clicked, this, [this](bool pressed) {
+        if (!pressed || app().script.RecMode() != clsScriptGen::Recording)
+            m_btnRecPause->setChecked(false);
+        else
+            pauseRecording();
+    });
+    connect(m_btnRecStop, &QToolButton::clicked, this, [this] {
+        if (app().script.RecMode() != clsScriptGen::Stopped)
+            stopRecording();
+    });
+}
+
+// ---- start-up ----------------------------------------------------------------------------------
+
+bool frmMDI::loadSequence()
+{
+    AppState &a = app();
+    a.mdi = this;
+    try {
+        a.preloaded.load(a.settingsFile());
+        a.popup = new frmPopupmenu(this);
+        connect(a.popup->txtItems[0], &QAction::triggered, this, [] { textops::cut(app().textTarget); });
+        connect(a.popup->txtItems[1], &QAction::triggered, this, [] { textops::copy(app().textTarget); });
+        connect(a.popup->txtItems[2], &QAction::triggered, this, [] { textops::paste(app().textTarget); });
+        connect(a.popup->txtItems[4], &QAction::triggered, this, [this] { ExportFile(ExportLog); });
+        connect(a.popup->txtItems[6], &QAction::triggered, this, [] { textops::clear(app().textTarget); });
+        a.log.OutputTextBox(m_log);
+
+        a.logLine(QStringLiteral("Creating ZelEngine..."));
+        a.engine = a.engineFactory ? a.engineFactory() : nullptr;
+        if (!a.engine)
+            throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("The engine could not be created"));
+        a.logLine(QStringLiteral("Succeeded."));
+
+        auto *engine = new frmEngine;
+        engine->m_ZelObj = a.engine;
+        engine->m_FormID = 2;
+        a.enginePanel = engine;
+        engine->load();
+        m_node1 = engine->m_TreeNode;
+        engine->showPanel();
+
+        a.workspaces = a.engine->invoke(QStringLiteral("Workspaces"), zel::CallKind::PropertyGet, {}).objectValue();
+        auto *status = new frmStatus;
+        status->m_ZelStatus = a.engine->invoke(QStringLiteral("EngineStatus"), zel::CallKind::PropertyGet, {}).objectValue();
+        status->m_FormID = 3;
+        status->load();
+        m_node2 = status->m_TreeNode;
+
+        QString ksfPath;
+        clsRegKey key;
+        if (key.OpenReg(reg::HKEY_CLASSES_ROOT, kEngineOptionKey, reg::KEY_READ) == reg::ERROR_SUCCESS) {
+            zel::Value v;
+            if (key.QueryValue(v, QStringLiteral("KSFFile")) == reg::ERROR_SUCCESS && v.isString())
+                ksfPath = v.stringValue();
+            key.CloseReg();
+        }
+        auto *ws = new frmWorkspace;
+        ws->m_ZelObj = a.workspaces->invoke(QStringLiteral("Item"), zel::CallKind::PropertyGet, {zel::Value::fromI4(0)}).objectValue();
+        ws->m_ZelObjs = a.workspaces;
+        ws->m_KSFPath = ksfPath;
+        ws->m_FormID = 4;
+        ws->m_ParentNode = m_node1;
+        ws->load();
+        ws->showPanel();
+        QCoreApplication::processEvents();
+
+        m_tree->expandItem(m_node1);
+        m_tree->setCurrentItem(m_node1);
+        refreshNodeStatus(m_node1);
+        WriteStatusBar(QStringLiteral("Ready"));
+        startRecording();
+        return true;
+    } catch (const zel::ZelError &e) {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("ZelTester"), e.description(), QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("msgStartError"));
+        box.exec();
+        return false;
+    }
+}
+
+// ---- tree and panels -----------------------------------------------------------------------------
+
+QTreeWidgetItem *frmMDI::AddTreeNode(const QString &strUniqueName, QTreeWidgetItem *relative, const QString &treeName,
+                                     const QString &treeIcon)
+{
+    auto *node = relative ? new QTreeWidgetItem(relative) : new QTreeWidgetItem(m_tree);
+    if (!treeName.isEmpty())
+        node->setText(0, treeName);
+    if (!treeIcon.isEmpty())
+        node->setIcon(0, zelIcon(treeIcon));
+    m_useCounts[strUniqueName] += 1;
+    m_nodeNames.insert(node, strUniqueName);
+    refreshNodeStatus(m_tree->currentItem());
+    return node;
+}
+
+ZelForm *frmMDI::findForm(qint32 formId) const
+{
+    for (QMdiSubWindow *frame : m_mdi->subWindowList()) {
+        auto *form = qobject_cast<ZelForm *>(frame->widget());
+        if (form && !form->isUnloaded() && form->m_FormID == formId)
+            return form;
+    }
+    return nullptr;
+}
+
+ZelForm *frmMDI::findForm(const QTreeWidgetItem *node) const
+{
+    if (!node)
+        return nullptr;
+    bool ok = false;
+    qint32 tag = node->data(0, Qt::UserRole).toInt(&ok);
+    return ok ? findForm(tag) : nullptr;
+}
+
+QMdiSubWindow *frmMDI::addForm(ZelForm *form)
+{
+    QMdiSubWindow *frame = m_mdi->addSubWindow(form);
+    frame->setAttribute(Qt::WA_DeleteOnClose, false);
+    frame->setWindowIcon(form->windowIcon());
+    frame->adjustSize();
+    frame->hide();
+    return frame;
+}
+
+void frmMDI::removeTreeNode(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    m_nodeNames.remove(node);
+    if (node == m_node1)
+        m_node1 = nullptr;
+    if (node == m_node2)
+        m_node2 = nullptr;
+    delete node;
+}
+
+void frmMDI::deleteNodePanel(QTreeWidgetItem *node)
+{
+    // Children first, so that the deepest panels close before their owners.
+    while (node->childCount() > 0) {
+        QTreeWidgetItem *child = node->child(0);
+        deleteNodePanel(child);
+        if (node->childCount() > 0 && node->child(0) == child)
+            removeTreeNode(child); // a child without a panel still leaves the tree
+    }
+    ZelForm *form = findForm(node);
+    QString unique = m_nodeNames.value(node);
+    if (m_useCounts.contains(unique) && --m_useCounts[unique] <= 0) {
+        m_useCounts.remove(unique);
+        if (auto *panel = qobject_cast<PanelBase *>(form))
+            panel->m_bUnloadCol = true;
+    }
+    if (form)
+        form->closeByProgram();
+    removeTreeNode(node);
+}
+
+void frmMDI::DeleteForm(QTreeWidgetItem *node, bool childrenOnly)
+{
+    if (!node)
+        return;
+    OverrideCursor busy;
+    if (childrenOnly) {
+        while (node->childCount() > 0)
+            deleteNodePanel(node->child(0));
+    } else {
+        deleteNodePanel(node);
+    }
+    refreshNodeStatus(m_tree->currentItem());
+}
+
+void frmMDI::ShowForm(QTreeWidgetItem *node)
+{
+    ZelForm *form = findForm(node);
+    if (!form)
+        return;
+    QMdiSubWindow *frame = form->subWindow();
+    if (!frame)
+        return;
+    if (frame->isMinimized() || frame->isMaximized())
+        frame->showNormal();
+    frame->show();
+    form->show();
+    raise();
+    activateWindow();
+    m_mdi->setActiveSubWindow(frame);
+    textops::bringToFront(form);
+}
+
+void frmMDI::HideForm(QTreeWidgetItem *node)
+{
+    if (ZelForm *form = findForm(node)) {
+        if (QMdiSubWindow *frame = form->subWindow())
+            frame->hide();
+    }
+}
+
+void frmMDI::WriteStatusBar(const QString &text)
+{
+    m_status[0]->setText(text);
+}
+
+void frmMDI::SelectPopupMenu(int index)
+{
+    QTreeWidgetItem *node = m_tree->currentItem();
+    if (index == 0)
+        ShowForm(node);
+    else if (index == 1 && node && node != m_node1 && node != m_node2)
+        DeleteForm(node);
+}
+
+void frmMDI::refreshNodeStatus(QTreeWidgetItem *node)
+{
+    m_status[1]->setText(node ? node->text(0) : QString());
+    m_status[2]->setText(node ? QString::number(node->childCount()) : QString());
+}
+
+void frmMDI::nodeClicked(QTreeWidgetItem *node)
+{
+    refreshNodeStatus(node);
+    ZelForm *form = findForm(node);
+    m_file[2]->setEnabled(form && form->m_FormID >= 4);
+    if (m_treeButton == Qt::RightButton && hasApp() && app().popup) {
+        app().popup->mdiItems[1]->setEnabled(node != m_node1 && node != m_node2);
+        app().popup->popupTree(this);
+    }
+}
+
+void frmMDI::closeAllWindows()
+{
+    for (QMdiSubWindow *frame : m_mdi->subWindowList())
+        frame->hide();
+}
+
+// ---- activity check, enabling ----------------------------------------------------------------
+
+void frmMDI::activityCheck()
+{
+    if (!hasApp())
+        return;
+    AppState &a = app();
+    QWidget *focused = QApplication::focusWidget();
+    QWidget *target = textops::textTargetFor(focused);
+    if (focused && !(a.popup && (a.popup->mnuTxtPopup->isVisible())))
+        a.textTarget = target;
+    else if (!focused && !(a.popup && a.popup->mnuTxtPopup->isVisible()))
+        a.textTarget = nullptr;
+    RefreshTlbar();
+    RefreshMenuBar();
+}
+
+namespace {
+struct Enabling {
+    bool show, del, cut, copy, paste;
+};
+
+Enabling computeEnabling(QTreeWidget *tree, QTreeWidgetItem *node1, QTreeWidgetItem *node2, QWidget *target)
+{
+    Enabling e{};
+    QTreeWidgetItem *node = tree->isVisible() ? tree->currentItem() : nullptr;
+    e.show = node != nullptr;
+    e.del = node && node != node1 && node != node2;
+    if (target) {
+        bool selected = textops::hasSelection(target);
+        bool readOnly = textops::isReadOnly(target);
+        e.copy = selected;
+        e.cut = selected && !readOnly;
+        e.paste = !readOnly;
+    }
+    return e;
+}
+} // namespace
+
+void frmMDI::RefreshTlbar()
+{
+    Enabling e = computeEnabling(m_tree, m_node1, m_node2, app().textTarget);
+    m_btnShow->setEnabled(e.show);
+    m_btnDelete->setEnabled(e.del);
+    m_btnCut->setEnabled(e.cut);
+    m_btnCopy->setEnabled(e.copy);
+    m_btnPaste->setEnabled(e.paste);
+}
+
+void frmMDI::RefreshMenuBar()
+{
+    Enabling e = computeEnabling(m_tree, m_node1, m_node2, app().textTarget);
+    m_view[0]->setEnabled(e.show);
+    m_edit[0]->setEnabled(e.del);
+    m_edit[4]->setEnabled(e.cut);
+    m_edit[5]->setEnabled(e.copy);
+    m_edit[6]->setEnabled(e.paste);
+}
+
+// ---- recording -----------------------------------------------------------------------------------
+
+void frmMDI::startRecording()
+{
+    m_edit[8]->setEnabled(false);
+    m_edit[9]->setEnabled(true);
+    m_edit[10]->setEnabled(true);
+    m_btnRecStart->setChecked(true);
+    m_btnRecPause->setChecked(false);
+    app().script.RecStart();
+}
+
+void frmMDI::pauseRecording()
+{
+    m_edit[8]->setEnabled(true);
+    m_edit[9]->setEnabled(false);
+    m_edit[10]->setEnabled(true);
+    m_btnRecStart->setChecked(false);
+    m_btnRecPause->setChecked(true);
+    app().script.RecPause();
+}
+
+void frmMDI::stopRecording()
+{
+    m_edit[8]->setEnabled(true);
+    m_edit[9]->setEnabled(false);
+    m_edit[10]->setEnabled(false);
+    m_btnRecStart->setChecked(false);
+    m_btnRecPause->setChecked(false);
+    app().script.RecStop();
+}
+
+// ---- view ----------------------------------------------------------------------------------------
+
+void frmMDI::setObjectWindowVisible(bool visible)
+{
+    m_view[2]->setChecked(visible);
+    m_objectPart->setVisible(visible);
+    m_picFrame->setVisible(visible || m_logPart->isVisibleTo(m_picFrame));
+    if (visible)
+        m_tree->setFocus();
+}
+
+void frmMDI::setLogWindowVisible(bool visible)
+{
+    m_view[3]->setChecked(visible);
+    m_logPart->setVisible(visible);
+    m_picFrame->setVisible(visible || m_objectPart->isVisibleTo(m_picFrame));
+}
+
+// ---- exports -------------------------------------------------------------------------------------
+
+QString frmMDI::saveDialog(const QString &title, const QString &filter, const QString &suffix, const QString &fileName)
+{
+    QFileDialog dialog(this, title, app().appDir, filter);
+    dialog.setObjectName(QStringLiteral("cmnDlg"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(suffix);
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+bool frmMDI::writeTextFile(const QString &path, const QString &text)
+{
+    bool ok = false;
+    {
+        OverrideCursor busy;
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(text.toUtf8());
+            ok = file.commit();
+        }
+    }
+    if (!ok) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"), QStringLiteral("Save Failed.\r\n") + path,
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("msgSaveFailed"));
+        box.exec();
+    }
+    return ok;
+}
+
+QString frmMDI::logText() const
+{
+    QString text = m_log->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+void frmMDI::ExportFile(int kind)
+{
+    AppState &a = app();
+    if (kind == ExportLog) {
+        QString path = saveDialog(QStringLiteral("Save Log"), QStringLiteral("Log File (*.log)"), QStringLiteral("log"), QString());
+        if (!path.isEmpty())
+            writeTextFile(path, logText());
+    } else if (kind == ExportScript) {
+        QString proposed;
+        if (a.regKey) {
+            zel::Value v;
+            if (a.regKey->QueryValue(v, QStringLiteral("ScriptPath")) == reg::ERROR_SUCCESS && v.isString()
+                && QFileInfo(v.stringValue()).isFile())
+                proposed = v.stringValue();
+        }
+        QString path = saveDialog(QStringLiteral("Save ZelScript File"), QStringLiteral("ZelScript File (*.vbs)"),
+                                  QStringLiteral("vbs"), proposed);
+        if (!path.isEmpty() && writeTextFile(path, a.script.ZelScriptSrc()))
+            a.scriptModified = false;
+    } else if (kind == ExportKSF) {
+        PanelBase *panel = qobject_cast<PanelBase *>(findForm(m_tree->currentItem()));
+        while (panel && panel->kind() != PanelKind::Workspace)
+            panel = panel->ownerPanel();
+        if (!panel || !panel->workspaceDocument())
+            return;
+        QString path = saveDialog(QStringLiteral("Save KSF(") + panel->windowTitle() + QLatin1Char(')'),
+                                  QStringLiteral("XML File (*.xml)"), QStringLiteral("ksf"), QString());
+        if (path.isEmpty())
+            return;
+        try {
+            panel->workspaceDocument()->saveAs(path);
+        } catch (const zel::ZelError &e) {
+            QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"),
+                            QStringLiteral("Save Failed.\r\n") + path + QStringLiteral("\r\n") + e.description(),
+                            QMessageBox::Ok, this);
+            box.setObjectName(QStringLiteral("msgSaveFailed"));
+            box.exec();
+        }
+    }
+}
+
+// ---- help ----------------------------------------------------------------------------------------
+
+void frmMDI::showUsersGuide()
+{
+    QDir dir(app().appDir);
+    dir.cdUp();
+    QString file = QLocale::system().language() == QLocale::Japanese ? QStringLiteral("ZelTester_UsersGuide_ja.pdf")
+                                                                      : QStringLiteral("ZelTester_UsersGuide_en.pdf");
+    QString path = dir.absolutePath() + QStringLiteral("/Doc/") + file;
+    if (!platform::openDocument(path)) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"), QStringLiteral("Failed to display the User's Guide."),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("msgGuide"));
+        box.exec();
+    }
+}
+
+void frmMDI::showVersion()
+{
+    QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZelTester"),
+                    name + QStringLiteral(" version %1.%2.%3").arg(ZEL_VERSION_MAJOR).arg(ZEL_VERSION_MINOR).arg(ZEL_VERSION_PATCH),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("msgVersion"));
+    box.exec();
+}
+
+// ---- mouse on the tree and the log pane ----------------------------------------------------------
+
+bool frmMDI::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto *me = static_cast<QMouseEvent *>(event);
+        if (watched == m_tree->viewport()) {
+            m_treeButton = me->button();
+            if (me->button() == Qt::RightButton) {
+                // A right click selects the node under the pointer, then opens the popup.
+                if (QTreeWidgetItem *item = m_tree->itemAt(me->position().toPoint())) {
+                    m_tree->setCurrentItem(item);
+                    nodeClicked(item);
+                }
+                return true;
+            }
+        } else if (watched == m_log->viewport()) {
+            if (me->button() == Qt::RightButton) {
+                textPopup(m_log, me->button());
+                return true;
+            }
+            if (hasApp())
+                app().textTarget = m_log;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMDI::textPopup(QWidget *textBox, Qt::MouseButton button)
+{
+    AppState &a = app();
+    a.textTarget = textBox;
+    if (button != Qt::RightButton || !a.popup)
+        return;
+    bool selected = textops::hasSelection(textBox);
+    bool readOnly = textops::isReadOnly(textBox);
+    a.popup->txtItems[0]->setEnabled(selected && !readOnly);
+    a.popup->txtItems[1]->setEnabled(selected);
+    a.popup->txtItems[2]->setEnabled(!readOnly);
+    bool onLog = textBox == m_log;
+    for (int i = 3; i <= 6; ++i)
+        a.popup->txtItems[i]->setVisible(onLog);
+    textBox->setFocus();
+    a.popup->popupText();
+}
+
+// ---- closing -------------------------------------------------------------------------------------
+
+void frmMDI::closeEvent(QCloseEvent *event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    if (hasApp()) {
+        AppState &a = app();
+        if (a.script.RecMode() != clsScriptGen::Stopped && a.scriptModified) {
+            QMessageBox box(QMessageBox::Question, QString(), QStringLiteral("Do you want to save recording scripts?"),
+                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+            box.setObjectName(QStringLiteral("msgSaveScript"));
+            int answer = box.exec();
+            if (answer == QMessageBox::Cancel || answer == -1) {
+                event->ignore();
+                return;
+            }
+            if (answer == QMessageBox::Yes)
+                ExportFile(ExportScript);
+        }
+        m_closing = true;
+        OverrideCursor busy;
+        a.textTarget = nullptr;
+        m_activeCheck->stop();
+        // The engine panel closes first and takes the whole tree with it.
+        if (auto *engine = qobject_cast<ZelForm *>(a.enginePanel.data()))
+            engine->closeByProgram();
+        for (QMdiSubWindow *frame : m_mdi->subWindowList()) {
+            if (auto *form = qobject_cast<ZelForm *>(frame->widget()))
+                form->closeByProgram();
+        }
+    }
+    m_closing = true;
+    event->accept();
+}

@@ -1,0 +1,121 @@
+// The main window: the panels' client area, the object tree, the log pane, menus, toolbar and
+// status bar.
+#pragma once
+
+#include "frmPopupmenu.h"
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class ZelForm;
+
+class frmMDI : public QMainWindow, public PopupOwner {
+    Q_OBJECT
+public:
+    enum ExportKind { ExportLog = 0, ExportScript = 1, ExportKSF = 2 };
+
+    explicit frmMDI(QWidget *parent = nullptr);
+    ~frmMDI() override;
+
+    // The start-up's load sequence: remembered controllers, log pane, engine, the first
+    // panels, "Ready", recording on. False when it stopped on an error (already shown).
+    bool loadSequence();
+
+    // --- operations panels call ------------------------------------------------------------
+    // Adds a node; with a relative node it becomes that node's last child. Counts one use of
+    // the object named by strUniqueName.
+    QTreeWidgetItem *AddTreeNode(const QString &strUniqueName, QTreeWidgetItem *relative = nullptr,
+                                 const QString &treeName = QString(), const QString &treeIcon = QString());
+    // Deletes the node's panel and every panel below it, deepest first (only the ones below
+    // with childrenOnly).
+    void DeleteForm(QTreeWidgetItem *node, bool childrenOnly = false);
+    void ShowForm(QTreeWidgetItem *node);
+    void HideForm(QTreeWidgetItem *node);
+    void WriteStatusBar(const QString &text);
+    void SelectPopupMenu(int index) override;
+    // Puts a form into the client area (hidden until shown).
+    QMdiSubWindow *addForm(ZelForm *form);
+    // The open form with that panel number, or null.
+    ZelForm *findForm(qint32 formId) const;
+    ZelForm *findForm(const QTreeWidgetItem *node) const;
+    // Object use counts by unique name.
+    int useCount(const QString &uniqueName) const { return m_useCounts.value(uniqueName); }
+    // Forgets the tree's node (the panel has closed).
+    void removeTreeNode(QTreeWidgetItem *node);
+
+    void RefreshTlbar();
+    void RefreshMenuBar();
+    void ExportFile(int kind);
+
+    // Recording commands, as the menu runs them.
+    void startRecording();
+    void pauseRecording();
+    void stopRecording();
+
+    // View toggles.
+    void setObjectWindowVisible(bool visible);
+    void setLogWindowVisible(bool visible);
+
+    // Writes a text file, replacing it. On failure shows "Save Failed." and returns false.
+    bool writeTextFile(const QString &path, const QString &text);
+    // The log pane's whole text with CR LF line ends.
+    QString logText() const;
+
+    // Widgets, for the panels and tests.
+    QMdiArea *mdiArea() const { return m_mdi; }
+    QTreeWidget *tree() const { return m_tree; }
+    QPlainTextEdit *logPane() const { return m_log; }
+    QTreeWidgetItem *node1() const { return m_node1; }
+    QTreeWidgetItem *node2() const { return m_node2; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildLeftPane();
+    void activityCheck();
+    void refreshNodeStatus(QTreeWidgetItem *node);
+    void deleteNodePanel(QTreeWidgetItem *node);
+    void nodeClicked(QTreeWidgetItem *node);
+    void textPopup(QWidget *textBox, Qt::MouseButton button);
+    void showUsersGuide();
+    void showVersion();
+    QString saveDialog(const QString &title, const QString &filter, const QString &suffix, const QString &fileName);
+    void closeAllWindows();
+
+    QMdiArea *m_mdi = nullptr;
+    QWidget *m_picFrame = nullptr;
+    QSplitter *m_vSplit = nullptr; // left pane | client area (its handle is picVBar)
+    QSplitter *m_hSplit = nullptr; // tree | log (its handle is picHBar)
+    QWidget *m_objectPart = nullptr;
+    QWidget *m_logPart = nullptr;
+    QTreeWidget *m_tree = nullptr;
+    QPlainTextEdit *m_log = nullptr;
+    QLabel *m_status[3] = {};
+    QTimer *m_activeCheck = nullptr;
+    QTreeWidgetItem *m_node1 = nullptr;
+    QTreeWidgetItem *m_node2 = nullptr;
+    Qt::MouseButton m_treeButton = Qt::NoButton;
+    QHash<QString, int> m_useCounts;
+    QHash<const QTreeWidgetItem *, QString> m_nodeNames; // node -> unique name of its object
+
+    QList<QAction *> m_file, m_edit, m_view, m_window, m_help;
+    QToolButton *m_btnShow = nullptr, *m_btnDelete = nullptr, *m_btnCut = nullptr, *m_btnCopy = nullptr,
+                *m_btnPaste = nullptr, *m_btnRecStart = nullptr, *m_btnRecPause = nullptr, *m_btnRecStop = nullptr;
+    bool m_closing = false;
+};
