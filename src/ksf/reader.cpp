@@ -296,6 +296,11 @@ void Reader::readOperation(const CapabilitySetPtr &set)
 
 DocumentPtr Document::parse(const QByteArray &xml, const QString &sourceName)
 {
+    if (xml.size() > MaxFileSize) {
+        throw ZelError(zel::E_KSF_TOO_LARGE,
+                       QStringLiteral("%1: the text holds %2 bytes; a KSF document may hold at most %3 bytes")
+                           .arg(sourceName, QString::number(xml.size()), QString::number(MaxFileSize)));
+    }
     return Reader(xml, sourceName).read();
 }
 

@@ -358,6 +358,12 @@ void TestKsfFile::largeFiles()
     QVERIFY(err);
     QCOMPARE(err->unsignedNumber(), quint32(zel::E_KSF_TOO_LARGE));
 
+    // Text handed over directly has the same limit.
+    err = errorOf([&] { Document::parse(QByteArray(MaxFileSize + 1, ' '), QStringLiteral("big text")); });
+    QVERIFY(err);
+    QCOMPARE(err->unsignedNumber(), quint32(zel::E_KSF_TOO_LARGE));
+    QVERIFY(err->description().startsWith(QStringLiteral("big text: ")));
+
     // A real document just under the limit opens, in reasonable time.
     auto doc = Document::createEmpty();
     int count = 0;
