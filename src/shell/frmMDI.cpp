@@ -620,10 +620,13 @@ bool frmMDI::writeTextFile(const QString &path, const QString &text)
     bool ok = false;
     {
         OverrideCursor busy;
+        // Unbuffered, with every write checked: the replaced file only goes when the new one
+        // is complete.
         QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(text.toUtf8());
-            ok = file.commit();
+        if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            QByteArray data = text.toUtf8();
+            ok = file.write(data) == data.size();
+            ok = ok ? file.commit() : (file.cancelWriting(), false);
         }
     }
     if (!ok) {

@@ -17,10 +17,12 @@ EngineFactory TestRun::defaultEngine()
     return [] { return zel::ObjectPtr(zel::ZelEngine::create()); };
 }
 
-TestRun::TestRun(const QStringList &arguments, EngineFactory factory)
+TestRun::TestRun(const QStringList &arguments, EngineFactory factory, const std::function<void()> &beforeStart)
 {
     m_oldRegistry = qgetenv("ZELTESTER_REGISTRY");
     qputenv("ZELTESTER_REGISTRY", registryFile().toLocal8Bit());
+    if (beforeStart)
+        beforeStart();
     m_run = std::make_unique<ZelTesterRun>(StartOptions{arguments, factory ? factory : defaultEngine(), m_dir.path()});
 }
 
@@ -113,7 +115,7 @@ void acceptFileDialog(QWidget *modal, const QString &path)
         return;
     }
     dialog->selectFile(path);
-    dialog->accept();
+    static_cast<QDialog *>(dialog)->accept();
 }
 
 void clickButton(QWidget *root, const QString &name)

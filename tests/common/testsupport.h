@@ -19,7 +19,9 @@ class TestRun {
 public:
     // Starts ZelTester with a fresh engine (or the factory given), a temporary program
     // directory and a temporary registry store.
-    explicit TestRun(const QStringList &arguments = {}, EngineFactory factory = {});
+    // beforeStart runs once the temporary registry store is in place, before the start-up.
+    explicit TestRun(const QStringList &arguments = {}, EngineFactory factory = {},
+                     const std::function<void()> &beforeStart = {});
     ~TestRun();
 
     frmMDI *mdi() const { return m_run->window(); }
