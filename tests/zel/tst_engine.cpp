@@ -2,6 +2,9 @@
 // names, options, Execute, object counts and fault injection.
 #include "zel/engine.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace zel;
@@ -381,6 +384,54 @@ private Q_SLOTS:
         EXPECT_ERROR(c->execute("InjectFault", S("Operation=x,Number=0xZZ")), E_BAD_OPTION);
         EXPECT_ERROR(c->execute("InjectFault", I(3)), E_TYPE_MISMATCH);
         QCOMPARE(engine->execute("Faults", {}).arrayValue().items.size(), 0);
+    }
+    // The error table of docs/engine.md lists every number of the header.
+    void docsListEveryError()
+    {
+        const QString dir = qEnvironmentVariable("ZEL_TEST_SOURCE_DIR", QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../..");
+        QFile f(dir + "/docs/engine.md");
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
+        const QString doc = QString::fromUtf8(f.readAll());
+        QStringList missing;
+#define ZEL_CHECK_ROW(name, num, text)                                                                              \
+    if (!doc.contains(QStringLiteral("| 0x%1 | " #name " | " text " |").arg(QString::number(num, 16).toUpper()))) \
+        missing << QStringLiteral(#name);
+        ZEL_ERROR_TABLE(ZEL_CHECK_ROW)
+#undef ZEL_CHECK_ROW
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(", ")));
+    }
+
+    // The example session of docs/engine.md, call by call.
+    void exampleSession()
+    {
+        auto engine = ZelEngine::create();
+        QCOMPARE(engine->addWorkspace("Line2", "")->index(), 1);
+        auto c = engine->workspaces()->at(0)->addController("Cell1", "Zel.Virtual", "pc-7", "@EventDisable=true");
+        QCOMPARE(c->variableNames("Filter=@M*"), (QStringList{"@MessageInterval", "@MessagesRaised", "@MessagesDropped", "@Machine"}));
+        auto speed = c->addVariable("Speed", "");
+        speed->setValue(Value::fromR8(12.5));
+        auto arm = c->addRobot("Arm", "");
+        arm->move(2, S("P(500, 100, 300, 0, 0, 0)"), "");
+        ZelError e = errorOf([&] { arm->drive(7, 10, ""); });
+        QCOMPARE(e.description(), QStringLiteral("Drive: axis 7 does not exist; the robot has axes 1 to 6"));
+        arm->hold("");
+        e = errorOf([&] { arm->goHome(); });
+        QCOMPARE(e.description(), QStringLiteral("GoHome: robot Arm is held; call Unhold first"));
+        QCOMPARE(c->addFile("Main.pgm", "")->run(""), QStringLiteral("Main"));
+        c->addTask("Main", "")->stop(3, "");
+        QCOMPARE(c->execute("RaiseMessage", S("Number=7,Description=Door open")), I(1));
+        QCOMPARE(c->getMessage()->number(), 7);
+        QCOMPARE(c->execute("InjectFault", S("Object=Speed,Operation=get_Value")), I(1));
+        e = errorOf([&] { speed->value(); });
+        QCOMPARE(e.description(), QStringLiteral("Injected fault in get_Value of ZelVariable Speed"));
+        QCOMPARE(speed->value(), Value::fromR8(12.5));
+        auto sum = c->addCommand("Sum", "Duration=50");
+        QSignalSpy spy(c->commands().get(), &ZelCommands::ExecuteComplete);
+        sum->setParameters(Value::fromArray(Array{VT_I4, 0, {I(1), I(2), I(3)}}));
+        sum->execute(1);
+        QVERIFY(spy.wait(2000));
+        QCOMPARE(spy.at(0).at(0).toInt(), 0);
+        QCOMPARE(sum->result(), Value::fromR8(6));
     }
 };
 
