@@ -48,6 +48,11 @@ void notWritable(const QString &className, const char *member, bool method)
     raise(E_READ_ONLY, QStringLiteral("Property %1 of %2 is read-only").arg(QLatin1StringView(member), className));
 }
 
+void internalError(const QString &className, const QString &member, const char *what)
+{
+    raise(E_UNEXPECTED, QStringLiteral("%1.%2 failed unexpectedly: %3").arg(className, member, QString::fromLocal8Bit(what)));
+}
+
 const Value &arg(const Args &args, int i)
 {
     static const Value empty;

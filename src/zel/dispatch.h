@@ -20,6 +20,7 @@ quint32 foldedHash(QStringView name);
 [[noreturn]] void unknownMember(const QString &className, const QString &member);
 [[noreturn]] void wrongArgCount(const QString &className, const char *member, bool method, qsizetype given, int min, int max);
 [[noreturn]] void notWritable(const QString &className, const char *member, bool method);
+[[noreturn]] void internalError(const QString &className, const QString &member, const char *what);
 
 // The argument coercions. `op` names the operation and `what` the argument in descriptions:
 // "Argument 1 (axis) of Drive: 'x' is not a valid R8 value".
@@ -70,6 +71,19 @@ public:
 
     Value invoke(T &self, const QString &member, CallKind kind, const Args &args) const
     {
+        try {
+            return call(self, member, kind, args);
+        } catch (const ZelError &) {
+            throw;
+        } catch (const std::exception &e) {
+            // Never let a library exception out of a late-bound call: callers handle ZelError.
+            internalError(self.className(), member, e.what());
+        }
+    }
+
+private:
+    Value call(T &self, const QString &member, CallKind kind, const Args &args) const
+    {
         const Member<T> *m = find(member);
         if (!m)
             unknownMember(self.className(), member);
@@ -87,7 +101,6 @@ public:
         return m->get(self, args);
     }
 
-private:
     const Member<T> *find(const QString &member) const
     {
         const quint32 h = foldedHash(member);

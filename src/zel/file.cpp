@@ -51,7 +51,7 @@ Destination resolveDestination(const ControllerModel &model, const std::shared_p
         raise(E_INVALID_ARG, QStringLiteral("%1: no destination given for %2").arg(o, node->path()));
     Destination d;
     const FileNode *from = node->parent;
-    if (auto target = model.resolve(dest, from); target && target->folder && !dest.endsWith(QLatin1String(".."))) {
+    if (auto target = model.resolve(dest, from); target && target->folder) {
         d.folder = target;
         d.name = node->name;
     } else {
