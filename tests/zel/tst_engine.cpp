@@ -179,6 +179,59 @@ private Q_SLOTS:
         QCOMPARE(c->variables()->size(), 1);
     }
 
+    void workspaces()
+    {
+        auto engine = ZelEngine::create();
+        auto wss = engine->workspaces();
+        ObjectPtr w1 = call(engine, "AddWorkspace", {S(""), S("@KSFFile=D:\\defs\\cell.xml,b")}).objectValue();
+        QCOMPARE(get(w1, "Name"), S("Workspace1"));
+        QCOMPARE(call(engine, "AddWorkspace", {S("workspace1")}).objectValue(), w1);
+        QCOMPARE(wss->size(), 2);
+        EXPECT_ERROR(engine->addWorkspace("W", "a=\"open"), E_BAD_OPTION);
+        // the built-in workspace may be removed like any other; its controllers stay usable
+        auto def = wss->at(0);
+        auto c = def->addController("C", "Zel.Virtual");
+        call(wss, "Remove", {I(0)});
+        QCOMPARE(def->index(), -1);
+        QCOMPARE(get(w1, "Index"), I(0));
+        QCOMPARE(c->addVariable("V")->index(), 0);
+        QCOMPARE(def->controllers()->size(), 1);
+        call(wss, "Clear");
+        QCOMPARE(get(w1, "Index"), I(-1));
+        QCOMPARE(engine->engineStatus()->objectCount(int(ObjectKind::Workspace)), 2); // both still referenced
+        QCOMPARE(engine->addWorkspace("Default")->name(), QStringLiteral("Default"));
+        QVERIFY(engine->addWorkspace("Default") != def);
+        QVERIFY(engine->execute("Describe", {}).stringValue().contains("1 workspace(s)"));
+    }
+
+    void extensionBoard()
+    {
+        auto engine = ZelEngine::create();
+        auto c = engine->workspaces()->at(0)->addController("C", "Zel.Virtual");
+        QCOMPARE(c->extensionNames(), QStringList{"IO"});
+        auto x = c->addExtension("IO");
+        auto io = x->addVariable("@IO");
+        auto runs = x->addVariable("@Executions");
+        QCOMPARE(call(x, "Execute", {S("SetBit"), I(0)}), I(1));
+        QCOMPARE(x->execute("setbit", S("31")), I(qint32(0x80000001u)));
+        QCOMPARE(x->execute("GetBit", I(31)), Value::fromBool(true));
+        QCOMPARE(x->execute("ClearBit", I(0)), I(qint32(0x80000000u)));
+        QCOMPARE(io->value(), I(qint32(0x80000000u)));
+        x->execute("SetIO", Value::fromUI4(0xFFFFFFFFu));
+        QCOMPARE(x->execute("GetIO", {}), I(-1));
+        EXPECT_ERROR(x->execute("SetBit", I(32)), E_OUT_OF_RANGE);
+        EXPECT_ERROR(x->execute("GetBit", S("high")), E_TYPE_MISMATCH);
+        EXPECT_ERROR(x->execute("SetIO", Value::fromR8(0.5)), E_OUT_OF_RANGE);
+        QCOMPARE(runs->value(), I(6)); // failed calls do not count
+        x->execute("Reset", {});
+        QCOMPARE(io->value(), I(0));
+        QCOMPARE(runs->value(), I(0));
+        QVERIFY(x->variableNames().contains("@IO"));
+        QCOMPARE(c->extensionNames(), QStringList{"IO"});
+        c->addExtension("Vision");
+        QCOMPARE(c->extensionNames(), (QStringList{"IO", "Vision"}));
+    }
+
     void sharedMembersAndTags()
     {
         auto engine = ZelEngine::create();
