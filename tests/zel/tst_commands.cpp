@@ -84,7 +84,7 @@ private Q_SLOTS:
 
     void asynchronousCompletion()
     {
-        auto a = m_c->addCommand("A", "Duration=20");
+        auto a = m_c->addCommand("A", "Duration=300");
         auto b = m_c->addCommand("B", "Duration=1");
         QSignalSpy spy(m_c->commands().get(), &ZelCommands::ExecuteComplete);
         a->setParameters(I(7));
