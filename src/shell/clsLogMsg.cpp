@@ -1,0 +1,242 @@
+#include "clsLogMsg.h"
+
+#include "zel/converter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <ctime>
+#include <limits>
+
+using zel::Array;
+using zel::Value;
+
+PlainTextLogOutput::PlainTextLogOutput(QPlainTextEdit *edit) : m_edit(edit)
+{
+    if (!m_edit)
+        return;
+    QScrollBar *bar = m_edit->verticalScrollBar();
+    QObject::connect(bar, &QScrollBar::rangeChanged, &m_context, [this, bar](int, int max) {
+        if (m_keepAtBottom) {
+            m_scrolling = true;
+            bar->setValue(max);
+            m_scrolling = false;
+        }
+    });
+    QObject::connect(bar, &QScrollBar::valueChanged, &m_context, [this, bar](int value) {
+        if (!m_scrolling)
+            m_keepAtBottom = value == bar->maximum();
+    });
+}
+
+void PlainTextLogOutput::appendLogText(const QString &line)
+{
+    if (!m_edit)
+        return;
+    QString text = line;
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    // The message limits keep CR out of a line; a stray LF would otherwise split it.
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text += QLatin1Char('\n');
+
+    // The document ends in the empty line that follows the last written line (or is empty);
+    // the new text completes it and opens the next one, in a single edit. The layout's
+    // notifications would make the pane lay out the newest lines and scroll at once, for
+    // every line; settle() makes up for them once.
+    QTextDocument *doc = m_edit->document();
+    // The log only grows at its end; an undo history of every line would only eat memory.
+    // (Clearing the pane switches the history back on for an editable pane.)
+    if (doc->isUndoRedoEnabled())
+        doc->setUndoRedoEnabled(false);
+    QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::End);
+    const bool blocked = layout->blockSignals(true);
+    cursor.insertText(text);
+    layout->blockSignals(blocked);
+
+    // A caret at the end moves along with the insertion; one elsewhere is brought to the end.
+    const QTextCursor caret = m_edit->textCursor();
+    if (caret.position() != cursor.position() || caret.hasSelection())
+        m_edit->setTextCursor(cursor);
+
+    if (!m_settlePending) {
+        m_settlePending = true;
+        QTimer::singleShot(0, &m_context, [this] { settle(); });
+    }
+}
+
+void PlainTextLogOutput::settle()
+{
+    m_settlePending = false;
+    if (!m_edit)
+        return;
+    QAbstractTextDocumentLayout *layout = m_edit->document()->documentLayout();
+    Q_EMIT layout->documentSizeChanged(layout->documentSize());
+    m_scrolling = true;
+    QScrollBar *bar = m_edit->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    m_edit->horizontalScrollBar()->setValue(m_edit->horizontalScrollBar()->minimum());
+    m_scrolling = false;
+    m_keepAtBottom = true;
+    m_edit->viewport()->update();
+}
+
+// The local time of day to the second. Read through the C library, which loads the time zone
+// once, rather than through QTime::currentTime(), which reloads it on every call.
+static QTime localTime()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    if (!localtime_r(&now, &tm))
+        return QTime::currentTime();
+    return QTime(tm.tm_hour, tm.tm_min, qMin(tm.tm_sec, 59));
+}
+
+clsLogMsg::clsLogMsg() = default;
+clsLogMsg::~clsLogMsg() = default;
+
+void clsLogMsg::OutputTextBox(LogOutput *output)
+{
+    m_output = output;
+    if (m_ownOutput && m_ownOutput.get() != output)
+        m_ownOutput.reset();
+}
+
+void clsLogMsg::OutputTextBox(QPlainTextEdit *edit)
+{
+    auto own = edit ? std::make_unique<PlainTextLogOutput>(edit) : nullptr;
+    m_output = own.get();
+    m_ownOutput = std::move(own);
+}
+
+void clsLogMsg::setClock(Clock clock) { m_clock = std::move(clock); }
+
+void clsLogMsg::ShortenMessage(QString &strMsg)
+{
+    if (strMsg.size() > MaxMessageLength) {
+        strMsg.truncate(MaxMessageLength);
+        strMsg += QLatin1String("...");
+    }
+    qsizetype cr = strMsg.indexOf(QLatin1Char('\r'));
+    if (cr >= 0) {
+        strMsg.truncate(cr);
+        strMsg += QLatin1String("...");
+    }
+}
+
+QString clsLogMsg::WriteLogMsg(QString &strMsg)
+{
+    if (m_lineCount == std::numeric_limits<qint32>::max())
+        throw zel::ZelError(zel::E_OVERFLOW, QStringLiteral("Overflow: the log line counter passed %1").arg(m_lineCount));
+    ShortenMessage(strMsg);
+    ++m_lineCount;
+    QTime now = m_clock ? m_clock() : localTime();
+    QString line = QLatin1Char('[') + QString::number(m_lineCount) + QLatin1String("] ") +
+                   now.toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ') + strMsg + QLatin1String("\r\n");
+    if (m_output)
+        m_output->appendLogText(line);
+    return line;
+}
+
+QString clsLogMsg::WriteLogMsg(const QString &strMsg)
+{
+    QString msg = strMsg;
+    return WriteLogMsg(msg);
+}
+
+QString clsLogMsg::FailureMessage(const zel::ZelError &err)
+{
+    return QLatin1String("Failed. (0x") +
+           QStringLiteral("%1").arg(err.unsignedNumber(), 8, 16, QLatin1Char('0')).toUpper() + QLatin1String(": ") +
+           err.description() + QLatin1Char(')');
+}
+
+QString clsLogMsg::WriteErrorLogMsg(const zel::ZelError &err) { return WriteLogMsg(FailureMessage(err)); }
+
+namespace {
+
+constexpr qint32 kMaxLogIndex = 256; // arrays are cut to indices 0 to 256
+
+Value defaultElement(quint16 type)
+{
+    switch (type) {
+    case zel::VT_BOOL: return Value::fromBool(false);
+    case zel::VT_I1: return Value::fromI1(0);
+    case zel::VT_UI1: return Value::fromUI1(0);
+    case zel::VT_I2: return Value::fromI2(0);
+    case zel::VT_UI2: return Value::fromUI2(0);
+    case zel::VT_I4: return Value::fromI4(0);
+    case zel::VT_UI4: return Value::fromUI4(0);
+    case zel::VT_R4: return Value::fromR4(0);
+    case zel::VT_R8: return Value::fromR8(0);
+    case zel::VT_CY: return Value::fromCurrency({});
+    case zel::VT_DATE: return Value::fromDate({});
+    case zel::VT_BSTR: return Value::fromString(QString());
+    default: return Value();
+    }
+}
+
+} // namespace
+
+// Redimensions an array to indices 0 to 256 when its upper bound lies beyond 256, keeping its
+// elements from the first one on (an array that has fewer is filled up with empty elements).
+bool clsLogMsg::CutArray(Value &v)
+{
+    if (!v.isArray())
+        return false;
+    const Array &a = v.arrayValue();
+    if (a.upperBound() <= kMaxLogIndex)
+        return false;
+    Array cut;
+    cut.elementType = a.elementType;
+    cut.lowerBound = 0;
+    cut.items = a.items.mid(0, kMaxLogIndex + 1);
+    while (cut.items.size() < kMaxLogIndex + 1)
+        cut.items.append(defaultElement(a.elementType));
+    v = Value::fromArray(std::move(cut));
+    return true;
+}
+
+QString clsLogMsg::Variant2Log(Value &vntVal)
+{
+    if (vntVal.isArray()) {
+        CutArray(vntVal);
+        const Array &a = vntVal.arrayValue();
+        bool changed = false;
+        Array copy;
+        for (qsizetype i = 0; i < a.items.size(); ++i) {
+            const Value &item = a.items[i];
+            if (!item.isArray())
+                continue;
+            if (item.arrayValue().elementType == zel::VT_VARIANT) {
+                QString text = QString::number(vntVal.type()) + QLatin1String(",???");
+                if (changed)
+                    vntVal = Value::fromArray(std::move(copy));
+                return text;
+            }
+            if (item.arrayValue().upperBound() > kMaxLogIndex) {
+                if (!changed) {
+                    copy = a;
+                    changed = true;
+                }
+                CutArray(copy.items[i]);
+            }
+        }
+        if (changed)
+            vntVal = Value::fromArray(std::move(copy));
+    }
+    return zel::BstrFromVariant(vntVal, 0);
+}
+
+QString clsLogMsg::LogText(const Value &vntVal)
+{
+    Value copy = vntVal;
+    return Variant2Log(copy);
+}

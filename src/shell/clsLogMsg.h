@@ -1,0 +1,103 @@
+// The log writer: numbered, time-stamped lines in the log pane.
+#pragma once
+
+#include "zel/errors.h"
+#include "zel/value.h"
+
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QString>
+#include <QTime>
+#include <functional>
+#include <memory>
+
+
+
+// Where log lines go. The writer hands over each complete line (number, time, message, CR LF).
+class LogOutput {
+public:
+    virtual ~LogOutput() = default;
+    virtual void appendLogText(const QString &line) = 0;
+};
+
+// Log output into a plain-text pane (the main window's txtLog). Each line is appended at the
+// end of the document in one edit, its CR LF becoming the widget's own paragraph break, so the
+// pane's text ends with an empty line after every write, as the exported log expects. The text
+// and the caret (at the end) are up to date as soon as a line is written. Bringing the view to
+// the bottom, which means laying out the newest lines and moving the picture, is done once
+// when control returns to the event loop (before anything is seen on screen) or by settle();
+// so appending stays cheap however long the log grows and however many lines one action
+// writes. The view stays at the bottom while later painting finds wrapped lines, until the
+// user scrolls away.
+class PlainTextLogOutput : public LogOutput {
+public:
+    explicit PlainTextLogOutput(QPlainTextEdit *edit);
+    void appendLogText(const QString &line) override;
+    // Brings the view to the newest line now.
+    void settle();
+    QPlainTextEdit *textEdit() const { return m_edit; }
+
+private:
+    QPointer<QPlainTextEdit> m_edit;
+    QObject m_context; // context of connections and timers, which end with the adapter
+    bool m_settlePending = false;
+    bool m_keepAtBottom = false;
+    bool m_scrolling = false;
+};
+
+class clsLogMsg {
+public:
+    using Clock = std::function<QTime()>;
+
+    // Messages longer than this are cut and marked with "...".
+    static constexpr int MaxMessageLength = 256;
+
+    clsLogMsg();
+    ~clsLogMsg();
+    clsLogMsg(const clsLogMsg &) = delete;
+    clsLogMsg &operator=(const clsLogMsg &) = delete;
+
+    // Attach the pane. Before a pane is attached, lines are formatted and returned only.
+    // The writer does not own a LogOutput passed in; the adapter for a QPlainTextEdit is its own.
+    void OutputTextBox(LogOutput *output);
+    void OutputTextBox(QPlainTextEdit *edit);
+    LogOutput *OutputTextBox() const { return m_output; }
+
+    // Writes one line and returns it complete ("[n] hh:mm:ss message" CR LF). A message held
+    // in a modifiable string is shortened in place by the message limits.
+    QString WriteLogMsg(QString &strMsg);
+    QString WriteLogMsg(const QString &strMsg);
+
+    // Writes the failure line of the error being handled:
+    // "Failed. (0x" + eight upper-case hex digits + ": " + description + ")".
+    QString WriteErrorLogMsg(const zel::ZelError &err = zel::ZelError());
+
+    // Value text for log lines: the converter's text of the value after the size limits
+    // (arrays cut to indices 0 to 256, a nested variant array gives "<type>,???"). The value
+    // itself is cut in place; use LogText to keep the caller's value intact.
+    static QString Variant2Log(zel::Value &vntVal);
+    // Variant2Log on a copy: the shared routine that panels use.
+    static QString LogText(const zel::Value &vntVal);
+
+    // Redimensions an array whose upper bound lies beyond 256 to indices 0 to 256, keeping its
+    // elements from the first one on. Returns whether the value changed.
+    static bool CutArray(zel::Value &v);
+    // The message limits, applied in place: the 256-character cut first, then the cut before
+    // the first CR.
+    static void ShortenMessage(QString &strMsg);
+    // The message part of a failure line.
+    static QString FailureMessage(const zel::ZelError &err);
+
+    // Number of the last written line; it only grows (clearing the pane does not reset it).
+    qint32 lineCount() const { return m_lineCount; }
+    // For restoring state and for tests: the number the next line continues from.
+    void setLineCount(qint32 count) { m_lineCount = count; }
+    // The source of the hh:mm:ss time; the local time by default.
+    void setClock(Clock clock);
+
+private:
+    LogOutput *m_output = nullptr;
+    std::unique_ptr<PlainTextLogOutput> m_ownOutput;
+    qint32 m_lineCount = 0;
+    Clock m_clock;
+};
