@@ -1,0 +1,102 @@
+#include "clsCtrlParameter.h"
+
+#include "clsProfile.h"
+#include "zel/errors.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString kProviderName = QStringLiteral("ProviderName");
+const QString kMachineName = QStringLiteral("MachineName");
+const QString kOption = QStringLiteral("Option");
+const QString kEventEnable = QStringLiteral("EventEnable");
+
+// A number as text: blanks around it allowed, a fraction rounded half to even.
+bool readInteger(const QString &text, qint32 *out, bool *overflow)
+{
+    *overflow = false;
+    bool ok = false;
+    QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    double d = t.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        return false;
+    double r = std::nearbyint(d);
+    if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max()) {
+        *overflow = true;
+        return false;
+    }
+    *out = static_cast<qint32>(r);
+    return true;
+}
+
+} // namespace
+
+qsizetype PreloadedControllers::indexOf(const QString &controllerName) const
+{
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].m_ControllerName.compare(controllerName, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void PreloadedControllers::load(const QString &fileName)
+{
+    clsProfile profile;
+    profile.setFileName(fileName);
+    PreloadedControllers loaded;
+    for (const QString &section : profile.GetSectNames()) {
+        clsCtrlParameter rec;
+        rec.m_ControllerName = section;
+        rec.m_ProviderName = profile.GetString(section, kProviderName, QString());
+        rec.m_MachineName = profile.GetString(section, kMachineName, QString());
+        rec.m_OptionVal = profile.GetString(section, kOption, QString());
+        QString event = profile.GetString(section, kEventEnable, QString());
+        bool overflow = false;
+        if (!readInteger(event, &rec.m_EventDisable, &overflow)) {
+            throw zel::ZelError(overflow ? zel::E_OVERFLOW : zel::E_TYPE_MISMATCH,
+                                QStringLiteral("Section [%1] of the settings file %2 has no numeric EventEnable "
+                                               "value (found \"%3\")")
+                                    .arg(section, fileName, event));
+        }
+        if (loaded.indexOf(section) >= 0) {
+            throw zel::ZelError(zel::E_INVALID_ARG,
+                                QStringLiteral("Section [%1] of the settings file %2 repeats the controller name "
+                                               "of an earlier section")
+                                    .arg(section, fileName));
+        }
+        loaded.m_items.append(rec);
+    }
+    m_items = std::move(loaded.m_items);
+}
+
+bool PreloadedControllers::save(const QString &fileName) const
+{
+    clsProfile profile;
+    profile.setFileName(fileName);
+    bool ok = true;
+    for (const QString &section : profile.GetSectNames())
+        ok = profile.DeleteSection(section) && ok;
+    for (const clsCtrlParameter &rec : m_items) {
+        ok = profile.WriteString(rec.m_ControllerName, kProviderName, rec.m_ProviderName) && ok;
+        ok = profile.WriteString(rec.m_ControllerName, kMachineName, rec.m_MachineName) && ok;
+        ok = profile.WriteString(rec.m_ControllerName, kOption, rec.m_OptionVal) && ok;
+        ok = profile.WriteString(rec.m_ControllerName, kEventEnable, QString::number(rec.m_EventDisable)) && ok;
+    }
+    profile.Flush();
+    return ok;
+}
+
+void PreloadedControllers::remember(const clsCtrlParameter &record)
+{
+    qsizetype old = indexOf(record.m_ControllerName);
+    if (old >= 0)
+        m_items.removeAt(old);
+    while (m_items.size() >= MaxCount)
+        m_items.removeLast();
+    m_items.prepend(record);
+}
