@@ -3,6 +3,7 @@
 #include "frmEngine.h"
 #include "frmGeneric.h"
 #include "frmWorkspace.h"
+#include "panels/frmRobot.h"
 
 PanelBase *createPanel(PanelKind kind)
 {
@@ -16,7 +17,7 @@ PanelBase *createPanel(PanelKind kind)
     case PanelKind::Variable:
         return new frmGeneric(kind);
     case PanelKind::Robot:
-        return new frmGeneric(kind);
+        return new frmRobot;
     case PanelKind::File:
         return new frmGeneric(kind);
     case PanelKind::Task:

@@ -1,0 +1,623 @@
+#include "frmPerfChk.h"
+
+#include "shell/frmMDI.h"
+#include "shell/platform.h"
+#include "shell/textops.h"
+#include "shell/valuetext.h"
+#include "zel/converter.h"
+#include "zel/errors.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+using zel::CallKind;
+using zel::Value;
+
+namespace {
+
+constexpr int kHourMax = 500;
+constexpr int kMinuteMax = 59;
+constexpr int kCountMin = 1;
+constexpr int kCountMax = 65535;
+
+const char kHourMessage[] = "Input the integer of 0 to 500 into the hour.";
+const char kMinuteMessage[] = "Input the integer of 0 to 59 into the minute.";
+const char kCountMessage[] = "Input the integer of 1 to 65535 into the number of times.";
+
+// Result list columns.
+enum Column { ColAction = 0, ColTime = 1, ColRequired = 2 };
+
+QRadioButton *option(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *b = new QRadioButton(caption, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+QLineEdit *digitsField(QWidget *parent, const char *name, const QString &text)
+{
+    auto *e = new QLineEdit(text, parent);
+    e->setObjectName(QLatin1String(name));
+    // Digits only: anything else is refused as it is typed.
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    e->setMaximumWidth(64);
+    e->setAlignment(Qt::AlignRight);
+    return e;
+}
+
+QPushButton *commandButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+// ---- the up-down control ---------------------------------------------------------------------
+
+UpDown::UpDown(QWidget *parent) : QWidget(parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto arrow = [this, layout](Qt::ArrowType type, const char *name) {
+        auto *b = new QToolButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setArrowType(type);
+        b->setAutoRepeat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFixedSize(18, 11);
+        layout->addWidget(b);
+        return b;
+    };
+    m_up = arrow(Qt::UpArrow, "btnUp");
+    m_down = arrow(Qt::DownArrow, "btnDown");
+    connect(m_up, &QToolButton::clicked, this, &UpDown::stepUp);
+    connect(m_down, &QToolButton::clicked, this, &UpDown::stepDown);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void UpDown::setRange(int minimum, int maximum)
+{
+    m_min = minimum;
+    m_max = qMax(minimum, maximum);
+    setValue(m_value);
+}
+
+void UpDown::setValue(int value)
+{
+    value = qBound(m_min, value, m_max);
+    if (value == m_value)
+        return;
+    m_value = value;
+    Q_EMIT valueChanged(value);
+}
+
+// ---- the window ----------------------------------------------------------------------------------
+
+frmPerfChk::frmPerfChk(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmPerfChk"));
+    setWindowTitle(QStringLiteral("[ Performance Check ]"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+    m_TickCount = &platform::tickCount;
+
+    // The whole process runs at raised priority while the window is open.
+    platform::setHighPriority(true);
+
+    auto *outer = new QVBoxLayout(this);
+    auto *frames = new QHBoxLayout;
+    outer->addLayout(frames);
+
+    // Check pattern: for a time, a number of times, or until stopped.
+    m_fraPattern = new QGroupBox(QStringLiteral("Check Pattern"), this);
+    m_fraPattern->setObjectName(QStringLiteral("fraPattern"));
+    auto *patternGrid = new QGridLayout(m_fraPattern);
+    m_patternGroup = new QButtonGroup(this);
+    const QString patternCaptions[3] = {QStringLiteral("Time(H:M) :"), QStringLiteral("No. Times :"),
+                                        QStringLiteral("Infinite")};
+    for (int i = 0; i < 3; ++i) {
+        m_optPattern[i] = option(m_fraPattern, QStringLiteral("optPattern_%1").arg(i), patternCaptions[i]);
+        m_patternGroup->addButton(m_optPattern[i], i);
+        patternGrid->addWidget(m_optPattern[i], i, 0);
+    }
+    m_txtHour = digitsField(m_fraPattern, "txtHour", QStringLiteral("0"));
+    m_lblTimeDelimiter = new QLabel(QStringLiteral(":"), m_fraPattern);
+    m_lblTimeDelimiter->setObjectName(QStringLiteral("lblTimeDelimiter"));
+    m_txtMinute = digitsField(m_fraPattern, "txtMinute", QStringLiteral("1"));
+    auto *timeRow = new QHBoxLayout;
+    timeRow->addWidget(m_txtHour);
+    timeRow->addWidget(m_lblTimeDelimiter);
+    timeRow->addWidget(m_txtMinute);
+    timeRow->addStretch(1);
+    patternGrid->addLayout(timeRow, 0, 1);
+    m_txtPatternCount = digitsField(m_fraPattern, "txtPatternCount", QStringLiteral("1"));
+    m_udPatternCount = new UpDown(m_fraPattern);
+    m_udPatternCount->setObjectName(QStringLiteral("udPatternCount"));
+    m_udPatternCount->setRange(kCountMin, kCountMax);
+    m_udPatternCount->setValue(1);
+    auto *countRow = new QHBoxLayout;
+    countRow->setSpacing(1);
+    countRow->addWidget(m_txtPatternCount);
+    countRow->addWidget(m_udPatternCount);
+    countRow->addStretch(1);
+    patternGrid->addLayout(countRow, 1, 1);
+    patternGrid->setRowStretch(3, 1);
+    frames->addWidget(m_fraPattern);
+
+    // Read / write mode and the value to write.
+    m_fraReadWrite = new QGroupBox(QStringLiteral("Read / Write"), this);
+    m_fraReadWrite->setObjectName(QStringLiteral("fraReadWrite"));
+    auto *rwGrid = new QGridLayout(m_fraReadWrite);
+    m_modeGroup = new QButtonGroup(this);
+    const QString modeCaptions[3] = {QStringLiteral("Read"), QStringLiteral("Write"), QStringLiteral("Write && Read")};
+    auto *modeRow = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        m_optReadWrite[i] = option(m_fraReadWrite, QStringLiteral("optReadWrite_%1").arg(i), modeCaptions[i]);
+        m_modeGroup->addButton(m_optReadWrite[i], i);
+        modeRow->addWidget(m_optReadWrite[i]);
+    }
+    modeRow->addStretch(1);
+    rwGrid->addLayout(modeRow, 0, 0, 1, 3);
+    m_lblValue = new QLabel(QStringLiteral("Value :"), m_fraReadWrite);
+    m_lblValue->setObjectName(QStringLiteral("lblValue"));
+    m_cmbValueType = new QComboBox(m_fraReadWrite);
+    m_cmbValueType->setObjectName(QStringLiteral("cmbValueType"));
+    valuetext::fillValueTypeList(m_cmbValueType);
+    m_txtValue = new QLineEdit(m_fraReadWrite);
+    m_txtValue->setObjectName(QStringLiteral("txtValue"));
+    m_lblValue->setBuddy(m_cmbValueType);
+    rwGrid->addWidget(m_lblValue, 1, 0);
+    rwGrid->addWidget(m_cmbValueType, 1, 1);
+    rwGrid->addWidget(m_txtValue, 1, 2);
+    rwGrid->setColumnStretch(2, 1);
+    m_chkDataCheck = new QCheckBox(QStringLiteral("Check Data"), m_fraReadWrite);
+    m_chkDataCheck->setObjectName(QStringLiteral("chkDataCheck"));
+    rwGrid->addWidget(m_chkDataCheck, 2, 0, 1, 3);
+    rwGrid->setRowStretch(3, 1);
+    frames->addWidget(m_fraReadWrite, 1);
+
+    auto *checks = new QHBoxLayout;
+    m_chkIgnore = new QCheckBox(QStringLiteral("Ignore Error"), this);
+    m_chkIgnore->setObjectName(QStringLiteral("chkIgnore"));
+    m_chkOutput = new QCheckBox(QStringLiteral("OutputDebugString value"), this);
+    m_chkOutput->setObjectName(QStringLiteral("chkOutput"));
+    checks->addWidget(m_chkIgnore);
+    checks->addWidget(m_chkOutput);
+    checks->addStretch(1);
+    outer->addLayout(checks);
+
+    // The result rows: a START row and an END or ERROR row per run.
+    auto *lblResult = new QLabel(QStringLiteral("Result :"), this);
+    lblResult->setObjectName(QStringLiteral("lblResult"));
+    outer->addWidget(lblResult);
+    m_lvResult = new QTreeWidget(this);
+    m_lvResult->setObjectName(QStringLiteral("lvResult"));
+    m_lvResult->setColumnCount(3);
+    m_lvResult->setHeaderLabels({QStringLiteral("Action"), QStringLiteral("Time"), QStringLiteral("Time Required (ms)")});
+    m_lvResult->setRootIsDecorated(false);
+    m_lvResult->setUniformRowHeights(true);
+    m_lvResult->setColumnWidth(ColAction, 70);
+    m_lvResult->setColumnWidth(ColTime, 150);
+    m_lvResult->header()->setStretchLastSection(true);
+    m_lvResult->setMinimumHeight(140);
+    lblResult->setBuddy(m_lvResult);
+    outer->addWidget(m_lvResult, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_cmdStart = commandButton(this, "cmdStart", QStringLiteral("St&art"));
+    m_cmdStop = commandButton(this, "cmdStop", QStringLiteral("St&op"));
+    m_cmdClear = commandButton(this, "cmdClear", QStringLiteral("&Clear"));
+    m_cmdExit = commandButton(this, "cmdExit", QStringLiteral("E&xit"));
+    for (QAbstractButton *b : {m_cmdStart, m_cmdStop, m_cmdClear, m_cmdExit})
+        buttons->addWidget(b);
+    outer->addLayout(buttons);
+
+    // Tab order follows the layout.
+    QWidget *order[] = {m_optPattern[0], m_txtHour,         m_txtMinute,       m_optPattern[1],   m_txtPatternCount,
+                        m_optPattern[2], m_optReadWrite[0], m_optReadWrite[1], m_optReadWrite[2], m_cmbValueType,
+                        m_txtValue,      m_chkDataCheck,    m_chkIgnore,       m_chkOutput,       m_lvResult,
+                        m_cmdStart,      m_cmdStop,         m_cmdClear,        m_cmdExit};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    m_optPattern[PatternCount]->setChecked(true);
+    m_optReadWrite[ModeRead]->setChecked(true);
+    connect(m_patternGroup, &QButtonGroup::idClicked, this, &frmPerfChk::patternChosen);
+    connect(m_modeGroup, &QButtonGroup::idClicked, this, &frmPerfChk::modeChosen);
+    connect(m_cmbValueType, &QComboBox::currentIndexChanged, this, &frmPerfChk::typeChosen);
+    connect(m_udPatternCount, &UpDown::valueChanged, this, &frmPerfChk::upDownChanged);
+    connect(m_cmdStart, &QAbstractButton::clicked, this, &frmPerfChk::start);
+    connect(m_cmdStop, &QAbstractButton::clicked, this, &frmPerfChk::requestStop);
+    connect(m_cmdClear, &QAbstractButton::clicked, m_lvResult, &QTreeWidget::clear);
+    connect(m_cmdExit, &QAbstractButton::clicked, this, &QDialog::close);
+    for (QLineEdit *field : {m_txtHour, m_txtMinute, m_txtPatternCount})
+        field->installEventFilter(this);
+
+    applyState();
+    resize(560, 420);
+}
+
+frmPerfChk::~frmPerfChk()
+{
+    closeRules();
+}
+
+// ---- pure helpers --------------------------------------------------------------------------------
+
+quint32 frmPerfChk::timeRequired(quint32 startTick, quint32 endTick)
+{
+    return platform::tickDifference(startTick, endTick);
+}
+
+QString frmPerfChk::timeText(const QDateTime &localTime)
+{
+    return localTime.toString(QStringLiteral("MM/dd hh:mm:ss.zzz"));
+}
+
+bool frmPerfChk::acceptNumber(const QString &text, int minimum, int maximum, int *number)
+{
+    bool digit = false;
+    for (QChar c : text)
+        digit = digit || c.isDigit();
+    double d = 0;
+    if (!digit || !valuetext::isNumericText(text, &d))
+        return false;
+    double r = std::nearbyint(d);
+    if (!(r >= minimum && r <= maximum))
+        return false;
+    if (number)
+        *number = int(r);
+    return true;
+}
+
+QString frmPerfChk::resultMessage(int resultCode)
+{
+    switch (resultCode) {
+    case StepWrite:
+        return QStringLiteral("'IZelVariable->put_Value' is failed.");
+    case StepRead:
+        return QStringLiteral("'IZelVariable->get_Value' is failed.");
+    case StepCompare:
+        return QStringLiteral("Write data and read data are different.");
+    default:
+        return QString();
+    }
+}
+
+// ---- selections and state ------------------------------------------------------------------------
+
+void frmPerfChk::patternChosen(int index)
+{
+    m_pattern = index;
+    applyState();
+}
+
+void frmPerfChk::modeChosen(int index)
+{
+    m_mode = index;
+    applyState();
+}
+
+void frmPerfChk::typeChosen(int)
+{
+    applyState();
+}
+
+// Enables the controls for the state (idle or running), the pattern, the mode and the type.
+void frmPerfChk::applyState()
+{
+    const bool idle = !m_running;
+    const int type = m_cmbValueType->currentIndex();
+    const bool typeHasText = type != valuetext::kPosEmpty && type != valuetext::kPosNull && type != valuetext::kPosUnknown;
+
+    m_fraPattern->setEnabled(idle);
+    for (QRadioButton *b : m_optPattern)
+        b->setEnabled(idle);
+    const bool time = idle && m_pattern == PatternTime;
+    textops::setEnabledLook(m_txtHour, time);
+    m_lblTimeDelimiter->setEnabled(time);
+    textops::setEnabledLook(m_txtMinute, time);
+    const bool count = idle && m_pattern == PatternCount;
+    textops::setEnabledLook(m_txtPatternCount, count);
+    m_udPatternCount->setEnabled(count);
+
+    m_fraReadWrite->setEnabled(idle);
+    for (QRadioButton *b : m_optReadWrite)
+        b->setEnabled(idle);
+    const bool writes = idle && m_mode != ModeRead;
+    m_lblValue->setEnabled(writes);
+    m_cmbValueType->setEnabled(writes);
+    textops::setEnabledLook(m_txtValue, writes && typeHasText);
+    m_chkDataCheck->setEnabled(idle && m_mode == ModeWriteRead);
+
+    for (QWidget *w : {static_cast<QWidget *>(m_chkIgnore), static_cast<QWidget *>(m_chkOutput),
+                       static_cast<QWidget *>(m_cmdClear), static_cast<QWidget *>(m_cmdExit)})
+        w->setEnabled(idle);
+    m_cmdStart->setEnabled(idle && (m_mode == ModeRead || type != valuetext::kPosUnknown));
+    m_cmdStop->setEnabled(m_running);
+}
+
+// ---- field checks and the up-down ------------------------------------------------------------------
+
+bool frmPerfChk::checkField(QLineEdit *field)
+{
+    int minimum = 0, maximum = kHourMax;
+    const char *message = kHourMessage;
+    if (field == m_txtMinute) {
+        maximum = kMinuteMax;
+        message = kMinuteMessage;
+    } else if (field == m_txtPatternCount) {
+        minimum = kCountMin;
+        maximum = kCountMax;
+        message = kCountMessage;
+    }
+    int n = 0;
+    if (acceptNumber(field->text(), minimum, maximum, &n)) {
+        if (field == m_txtPatternCount)
+            m_udPatternCount->setValue(n);
+        field->setText(QString::number(n));
+        return true;
+    }
+    m_checking = true;
+    showMessage(QLatin1String(message));
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+    m_checking = false;
+    return false;
+}
+
+bool frmPerfChk::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut && !m_checking && !m_running && !m_closed) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        QWidget *next = QApplication::focusWidget();
+        // Leaving the window is no move to another field; St&art checks the fields itself, and
+        // E&xit always closes.
+        const bool leavesWindow = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
+                                  || (next && next->window() != this);
+        if (!leavesWindow && next != m_cmdStart && next != m_cmdExit) {
+            auto *field = qobject_cast<QLineEdit *>(watched);
+            // A refused field has the focus back already: this focus-out is over.
+            if (field && field->isEnabled() && !checkField(field))
+                return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmPerfChk::upDownChanged(int value)
+{
+    const QString text = m_txtPatternCount->text();
+    double number = 0;
+    const bool numeric = valuetext::isNumericText(text, &number);
+    if (text.isEmpty())
+        m_txtPatternCount->setText(QStringLiteral("1"));
+    else if (numeric && number > m_udPatternCount->maximum())
+        m_txtPatternCount->setText(QString::number(m_udPatternCount->maximum()));
+    else if (!numeric || number != value)
+        m_txtPatternCount->setText(QString::number(value));
+}
+
+// ---- the run -----------------------------------------------------------------------------------------
+
+void frmPerfChk::start()
+{
+    if (m_running || m_closed)
+        return;
+    // An invalid field of the chosen pattern keeps the run from starting.
+    if (m_pattern == PatternTime && !(checkField(m_txtHour) && checkField(m_txtMinute)))
+        return;
+    if (m_pattern == PatternCount && !checkField(m_txtPatternCount))
+        return;
+
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_running = true;
+    applyState();
+    if (m_MDI)
+        m_MDI->WriteStatusBar(QStringLiteral("Runnning performance check..."));
+
+    bool convertible = true;
+    Value writeValue;
+    if (m_mode != ModeRead) {
+        try {
+            writeValue = valuetext::textToValue(m_txtValue->text(), m_cmbValueType->currentIndex(), {});
+        } catch (const zel::ZelError &e) {
+            convertible = false;
+            showMessage(e.description());
+        }
+    }
+    if (convertible) {
+        m_stopRequest = false;
+        run(writeValue);
+    }
+
+    if (m_MDI)
+        m_MDI->WriteStatusBar(QString());
+    m_running = false;
+    applyState();
+    QApplication::restoreOverrideCursor();
+    if (m_closing)
+        done(QDialog::Rejected);
+}
+
+void frmPerfChk::run(const Value &writeValue)
+{
+    const QDateTime startTime = QDateTime::currentDateTime();
+    const quint32 startTick = m_TickCount();
+
+    auto *startRow = new QTreeWidgetItem(m_lvResult, {QStringLiteral("START"), timeText(startTime), QStringLiteral(" ")});
+    m_lvResult->scrollToItem(startRow);
+    auto *endRow = new QTreeWidgetItem(m_lvResult);
+
+    m_ignoreErrors = m_chkIgnore->isChecked();
+    m_debugOutput = m_chkOutput->isChecked();
+
+    const int result = runLoop(writeValue, startTick);
+
+    const QDateTime endTime = QDateTime::currentDateTime();
+    const quint32 endTick = m_TickCount();
+    const quint32 required = timeRequired(startTick, endTick);
+    m_lastResult = result;
+
+    if (result != 0) {
+        endRow->setText(ColAction, QStringLiteral("ERROR"));
+        showMessage(resultMessage(result));
+    } else {
+        endRow->setText(ColAction, QStringLiteral("END"));
+    }
+    endRow->setText(ColTime, timeText(endTime));
+    endRow->setText(ColRequired, QString::number(required));
+    m_lvResult->scrollToItem(endRow);
+}
+
+// The measured loop. Everything that does not change during the run is worked out before it;
+// an iteration does the engine calls, the optional debugger output and comparison, and one
+// pass of the event pump (which is how St&op and repainting are seen).
+int frmPerfChk::runLoop(const Value &writeValue, quint32 startTick)
+{
+    const int pattern = m_pattern;
+    const bool doWrite = m_mode != ModeRead;
+    const bool doRead = m_mode != ModeWrite;
+    const bool compare = m_chkDataCheck->isChecked() && m_mode == ModeWriteRead;
+    const bool ignore = m_ignoreErrors;
+    const bool debug = m_debugOutput;
+    quint32 (*const tick)() = m_TickCount;
+
+    quint32 limit = 0;
+    quint64 count = 0;
+    if (pattern == PatternTime) {
+        int hours = 0, minutes = 0;
+        acceptNumber(m_txtHour->text(), 0, kHourMax, &hours);
+        acceptNumber(m_txtMinute->text(), 0, kMinuteMax, &minutes);
+        limit = quint32(hours) * 3600000u + quint32(minutes) * 60000u;
+    } else if (pattern == PatternCount) {
+        int n = 0;
+        acceptNumber(m_txtPatternCount->text(), kCountMin, kCountMax, &n);
+        count = quint64(n);
+    }
+
+    zel::Object *const variable = m_Variable.get();
+    const QString member = QStringLiteral("Value");
+    const QList<Value> putArgs{writeValue};
+    const QList<Value> noArgs;
+    Value readValue;
+    int result = StepNone;
+    int step = StepNone;
+    quint64 iterations = 0;
+
+    for (;;) {
+        if (pattern == PatternTime) {
+            if (timeRequired(startTick, tick()) >= limit)
+                break;
+        } else if (pattern == PatternCount) {
+            if (iterations >= count)
+                break;
+        }
+        if (m_stopRequest)
+            break;
+        ++iterations;
+
+        if (doWrite) {
+            step = StepWrite;
+            try {
+                if (!variable)
+                    throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("No variable"));
+                variable->invoke(member, CallKind::PropertyPut, putArgs);
+            } catch (...) {
+                result = step;
+                if (!ignore)
+                    break;
+            }
+        }
+        if (doRead) {
+            step = StepRead;
+            try {
+                if (!variable)
+                    throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("No variable"));
+                readValue = variable->invoke(member, CallKind::PropertyGet, noArgs);
+            } catch (...) {
+                result = step;
+                if (!ignore)
+                    break;
+            }
+            if (debug) {
+                try {
+                    platform::debugOutput(zel::BstrFromVariant(readValue, 0));
+                } catch (...) {
+                    result = step;
+                    if (!ignore)
+                        break;
+                }
+            }
+        }
+        if (compare) {
+            step = StepCompare;
+            bool same = false;
+            try {
+                same = writeValue == readValue;
+            } catch (...) {
+                same = false;
+            }
+            if (!same) {
+                result = step;
+                break;
+            }
+        }
+        QCoreApplication::processEvents();
+    }
+    m_lastIterations = iterations;
+    return result;
+}
+
+void frmPerfChk::showMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("ZelTester"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("msgPerfChk"));
+    box.exec();
+}
+
+// ---- closing -------------------------------------------------------------------------------------------
+
+void frmPerfChk::done(int result)
+{
+    if (m_running) {
+        // The run sees the stop request at its next iteration; the window closes after it.
+        m_stopRequest = true;
+        m_closing = true;
+        return;
+    }
+    closeRules();
+    QDialog::done(result);
+}
+
+void frmPerfChk::closeRules()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    platform::setHighPriority(false);
+    m_stopRequest = true;
+    m_Variable.reset();
+}

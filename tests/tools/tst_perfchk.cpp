@@ -1,0 +1,572 @@
+// The performance check against variables of the engine: the field rules, the up-down, the
+// patterns, the three modes, failures with and without Ignore Error, Check Data, St&op, the
+// result rows, the tick counter's wrap, debugger output and the process priority.
+#include "testsupport.h"
+
+#include "shell/platform.h"
+#include "shell/valuetext.h"
+#include "tools/frmPerfChk.h"
+#include "zel/engine.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <cstdio>
+#include <unistd.h>
+
+using zel::Value;
+
+namespace {
+
+// Answers every message box of the check with OK and keeps its text.
+class MessageCatcher : public QObject {
+public:
+    QStringList texts;
+    QStringList titles;
+
+    MessageCatcher()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box && box->isVisible()) {
+                texts << box->text();
+                titles << box->windowTitle();
+                QCOMPARE(box->buttons().size(), 1);
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        m_timer.start(2);
+    }
+
+private:
+    QTimer m_timer;
+};
+
+// A tick counter that starts just below the wrap and moves 1000 ms per reading.
+quint32 g_fakeTick = 0;
+quint32 fakeTick()
+{
+    const quint32 now = g_fakeTick;
+    g_fakeTick += 1000;
+    return now;
+}
+
+} // namespace
+
+class TestPerfChk : public QObject {
+    Q_OBJECT
+
+    std::shared_ptr<zel::ZelEngine> m_engine;
+    std::shared_ptr<zel::ZelController> m_ctrl;
+    std::unique_ptr<frmPerfChk> m_dlg;
+
+    frmPerfChk *open(const std::shared_ptr<zel::ZelVariable> &variable)
+    {
+        m_dlg = std::make_unique<frmPerfChk>();
+        m_dlg->m_Variable = variable;
+        m_dlg->show();
+        return m_dlg.get();
+    }
+
+    template <typename T = QWidget>
+    T *w(const char *name) const
+    {
+        return child<T>(m_dlg.get(), QLatin1String(name));
+    }
+
+    void choosePattern(int index) { w<QRadioButton>(qPrintable(QStringLiteral("optPattern_%1").arg(index)))->click(); }
+    void chooseMode(int index) { w<QRadioButton>(qPrintable(QStringLiteral("optReadWrite_%1").arg(index)))->click(); }
+    void chooseType(quint16 vt) { w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::typeToPosition(vt)); }
+
+    // The result rows as "Action|Time|Required".
+    QStringList rows() const
+    {
+        QStringList out;
+        auto *list = child<QTreeWidget>(m_dlg.get(), "lvResult");
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *item = list->topLevelItem(i);
+            out << item->text(0) + QLatin1Char('|') + item->text(1) + QLatin1Char('|') + item->text(2);
+        }
+        return out;
+    }
+    QString lastAction() const { return rows().isEmpty() ? QString() : rows().last().section(QLatin1Char('|'), 0, 0); }
+
+    // Clicks St&art and collects the messages it shows.
+    QStringList start()
+    {
+        MessageCatcher catcher;
+        QApplication::processEvents(); // what the typing left pending
+        clickButton(m_dlg.get(), "cmdStart");
+        QApplication::processEvents();
+        return catcher.texts;
+    }
+
+    std::shared_ptr<zel::ZelVariable> counter() { return m_ctrl->addVariable("@Counter"); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_engine = zel::ZelEngine::create();
+        m_ctrl = m_engine->workspaces()->at(0)->addController("C", "Zel.Virtual");
+    }
+
+    void cleanup()
+    {
+        m_dlg.reset();
+        m_ctrl.reset();
+        m_engine.reset();
+    }
+
+    void opensWithCountPatternAndReadMode()
+    {
+        open(m_ctrl->addVariable("V"));
+        QCOMPARE(m_dlg->objectName(), QStringLiteral("frmPerfChk"));
+        QCOMPARE(m_dlg->windowTitle(), QStringLiteral("[ Performance Check ]"));
+        QVERIFY(w<QRadioButton>("optPattern_1")->isChecked());
+        QVERIFY(w<QRadioButton>("optReadWrite_0")->isChecked());
+        QCOMPARE(w<QRadioButton>("optReadWrite_2")->text(), QStringLiteral("Write && Read"));
+        QCOMPARE(textOf(m_dlg.get(), "txtHour"), QStringLiteral("0"));
+        QCOMPARE(textOf(m_dlg.get(), "txtMinute"), QStringLiteral("1"));
+        QCOMPARE(textOf(m_dlg.get(), "txtPatternCount"), QStringLiteral("1"));
+        QVERIFY(!w("txtHour")->isEnabled() && !w("lblTimeDelimiter")->isEnabled() && !w("txtMinute")->isEnabled());
+        QVERIFY(w("txtPatternCount")->isEnabled() && w("udPatternCount")->isEnabled());
+        auto *ud = w<UpDown>("udPatternCount");
+        QCOMPARE(ud->value(), 1);
+        QCOMPARE(ud->minimum(), 1);
+        QCOMPARE(ud->maximum(), 65535);
+        QVERIFY(!w("lblValue")->isEnabled() && !w("cmbValueType")->isEnabled() && !w("txtValue")->isEnabled());
+        QCOMPARE(w<QComboBox>("cmbValueType")->currentText(), QStringLiteral("BSTR"));
+        QVERIFY(!w<QCheckBox>("chkDataCheck")->isEnabled() && !w<QCheckBox>("chkDataCheck")->isChecked());
+        QVERIFY(w("chkIgnore")->isEnabled() && !w<QCheckBox>("chkIgnore")->isChecked());
+        QVERIFY(w("chkOutput")->isEnabled() && !w<QCheckBox>("chkOutput")->isChecked());
+        QCOMPARE(w<QCheckBox>("chkOutput")->text(), QStringLiteral("OutputDebugString value"));
+        auto *list = w<QTreeWidget>("lvResult");
+        QCOMPARE(list->columnCount(), 3);
+        QCOMPARE(list->headerItem()->text(2), QStringLiteral("Time Required (ms)"));
+        QCOMPARE(list->topLevelItemCount(), 0);
+        QVERIFY(w("cmdStart")->isEnabled() && !w("cmdStop")->isEnabled());
+        QVERIFY(w("cmdClear")->isEnabled() && w("cmdExit")->isEnabled());
+
+        // digits only, as typed
+        auto *count = w<QLineEdit>("txtPatternCount");
+        count->clear();
+        QTest::keyClicks(count, "1a2-3 .");
+        QCOMPARE(count->text(), QStringLiteral("123"));
+
+        // the selections
+        choosePattern(0);
+        QVERIFY(w("txtHour")->isEnabled() && w("lblTimeDelimiter")->isEnabled() && w("txtMinute")->isEnabled());
+        QVERIFY(!w("txtPatternCount")->isEnabled() && !w("udPatternCount")->isEnabled());
+        choosePattern(2);
+        QVERIFY(!w("txtHour")->isEnabled() && !w("txtPatternCount")->isEnabled());
+        chooseMode(1);
+        QVERIFY(w("lblValue")->isEnabled() && w("cmbValueType")->isEnabled() && w("txtValue")->isEnabled());
+        QVERIFY(!w("chkDataCheck")->isEnabled());
+        chooseMode(2);
+        QVERIFY(w("chkDataCheck")->isEnabled());
+        w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosUnknown);
+        QVERIFY(!w("cmdStart")->isEnabled() && !w("txtValue")->isEnabled());
+        w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosEmpty);
+        QVERIFY(w("cmdStart")->isEnabled() && !w("txtValue")->isEnabled());
+        w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosNull);
+        QVERIFY(w("cmdStart")->isEnabled() && !w("txtValue")->isEnabled());
+        w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosUnknown);
+        chooseMode(0); // reading needs no value
+        QVERIFY(w("cmdStart")->isEnabled() && !w("cmbValueType")->isEnabled() && !w("chkDataCheck")->isEnabled());
+    }
+
+    void fieldLimits_data()
+    {
+        QTest::addColumn<int>("pattern");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        const QString hour = "Input the integer of 0 to 500 into the hour.";
+        const QString minute = "Input the integer of 0 to 59 into the minute.";
+        const QString count = "Input the integer of 1 to 65535 into the number of times.";
+        QTest::newRow("hour 0") << 0 << "txtHour" << "0" << "";
+        QTest::newRow("hour 500") << 0 << "txtHour" << "500" << "";
+        QTest::newRow("hour 501") << 0 << "txtHour" << "501" << hour;
+        QTest::newRow("hour empty") << 0 << "txtHour" << "" << hour;
+        QTest::newRow("minute 59") << 0 << "txtMinute" << "59" << "";
+        QTest::newRow("minute 60") << 0 << "txtMinute" << "60" << minute;
+        QTest::newRow("minute empty") << 0 << "txtMinute" << "" << minute;
+        QTest::newRow("count 0") << 1 << "txtPatternCount" << "0" << count;
+        QTest::newRow("count 1") << 1 << "txtPatternCount" << "1" << "";
+        QTest::newRow("count 65535") << 1 << "txtPatternCount" << "65535" << "";
+        QTest::newRow("count 65536") << 1 << "txtPatternCount" << "65536" << count;
+        QTest::newRow("count empty") << 1 << "txtPatternCount" << "" << count;
+        QTest::newRow("count 007") << 1 << "txtPatternCount" << "007" << "";
+    }
+
+    // Through St&art: a refused field keeps the run from starting and keeps the focus; an
+    // accepted one runs (long runs are stopped).
+    void fieldLimits()
+    {
+        QFETCH(int, pattern);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        open(counter());
+        choosePattern(pattern);
+        if (pattern == 0) {
+            setText(m_dlg.get(), "txtHour", "0");
+            setText(m_dlg.get(), "txtMinute", "0");
+        }
+        setText(m_dlg.get(), field, text);
+        // accepted times may be long: St&op ends them
+        if (pattern == 0) {
+            QTimer::singleShot(50, m_dlg.get(), [this] {
+                if (m_dlg->isRunning())
+                    clickButton(m_dlg.get(), "cmdStop");
+            });
+        }
+        auto *edit = w<QLineEdit>(qPrintable(field));
+                const QStringList messages = start();
+        if (message.isEmpty()) {
+            QCOMPARE(messages, QStringList());
+            QCOMPARE(rows().size(), 2);
+            QCOMPARE(lastAction(), QStringLiteral("END"));
+            QCOMPARE(edit->text(), QString::number(text.toInt())); // plain decimal: 007 becomes 7
+            if (pattern == 1) {
+                QCOMPARE(w<UpDown>("udPatternCount")->value(), text.toInt());
+                QCOMPARE(m_dlg->lastIterations(), quint64(text.toInt()));
+            }
+        } else {
+            QCOMPARE(messages, QStringList{message});
+            QCOMPARE(rows().size(), 0);
+            QCOMPARE(edit->text(), text);
+            QCOMPARE(m_dlg->focusWidget(), edit);
+            QCOMPARE(edit->selectedText(), text);
+        }
+    }
+
+    // The same rules when the focus leaves a field for another control.
+    void fieldCheckedWhenFocusLeaves()
+    {
+        open(counter());
+        QApplication::setActiveWindow(m_dlg.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+        choosePattern(0);
+        auto *hour = w<QLineEdit>("txtHour");
+        auto *minute = w<QLineEdit>("txtMinute");
+        hour->setFocus();
+        hour->setText("0500");
+        QApplication::processEvents();
+        {
+            MessageCatcher catcher;
+            minute->setFocus(Qt::TabFocusReason);
+            QApplication::processEvents();
+            QCOMPARE(catcher.texts, QStringList());
+        }
+        QCOMPARE(hour->text(), QStringLiteral("500"));
+        QCOMPARE(m_dlg->focusWidget(), minute);
+        minute->setText("60");
+        QApplication::processEvents();
+        {
+            MessageCatcher catcher;
+            hour->setFocus(Qt::TabFocusReason);
+            QTRY_COMPARE(catcher.texts, QStringList{"Input the integer of 0 to 59 into the minute."});
+            QCOMPARE(catcher.titles, QStringList{"ZelTester"});
+            QApplication::processEvents();
+        }
+        QCOMPARE(m_dlg->focusWidget(), minute);
+        QCOMPARE(minute->selectedText(), QStringLiteral("60"));
+        minute->setText("5");
+        hour->setFocus(Qt::TabFocusReason);
+        QCOMPARE(m_dlg->focusWidget(), hour);
+    }
+
+    void upDownDrivesTheCountField()
+    {
+        open(counter());
+        auto *ud = w<UpDown>("udPatternCount");
+        auto *count = w<QLineEdit>("txtPatternCount");
+        clickButton(ud, "btnUp");
+        QCOMPARE(ud->value(), 2);
+        QCOMPARE(count->text(), QStringLiteral("2"));
+        count->setText("");
+        clickButton(ud, "btnUp");
+        QCOMPARE(count->text(), QStringLiteral("1")); // an empty field becomes 1, not the value
+        count->setText("70000");
+        clickButton(ud, "btnDown");
+        QCOMPARE(ud->value(), 2);
+        QCOMPARE(count->text(), QStringLiteral("65535"));
+        count->setText("3");
+        ud->setValue(3);
+        QCOMPARE(count->text(), QStringLiteral("3"));
+        ud->setValue(70000);
+        QCOMPARE(ud->value(), 65535);
+        QCOMPARE(count->text(), QStringLiteral("65535"));
+        // an accepted field hands its number to the up-down
+        count->setText("0042");
+        start();
+        QCOMPARE(ud->value(), 42);
+        QCOMPARE(count->text(), QStringLiteral("42"));
+    }
+
+    void countOneDoesOneIterationAndTimeZeroNone()
+    {
+        auto var = counter();
+        open(var);
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(m_dlg->lastIterations(), quint64(1));
+        QCOMPARE(var->value(), Value::fromI4(2)); // one read before this one
+
+        const QStringList r = rows();
+        QCOMPARE(r.size(), 2);
+        const QRegularExpression time(QStringLiteral("^\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$"));
+        const QStringList startRow = r[0].split(QLatin1Char('|'));
+        QCOMPARE(startRow[0], QStringLiteral("START"));
+        QVERIFY2(time.match(startRow[1]).hasMatch(), qPrintable(startRow[1]));
+        QCOMPARE(startRow[2], QStringLiteral(" "));
+        const QStringList endRow = r[1].split(QLatin1Char('|'));
+        QCOMPARE(endRow[0], QStringLiteral("END"));
+        QVERIFY2(time.match(endRow[1]).hasMatch(), qPrintable(endRow[1]));
+        bool ok = false;
+        QVERIFY(endRow[2].toUInt(&ok) < 1000 && ok);
+
+        choosePattern(0);
+        setText(m_dlg.get(), "txtHour", "0");
+        setText(m_dlg.get(), "txtMinute", "0");
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(m_dlg->lastIterations(), quint64(0));
+        QCOMPARE(var->value(), Value::fromI4(3)); // no read in between
+        QCOMPARE(rows().size(), 4); // rows add up until cleared
+        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QVERIFY(rows().last().section(QLatin1Char('|'), 2).toUInt() < 100);
+        clickButton(m_dlg.get(), "cmdClear");
+        QCOMPARE(rows().size(), 0);
+    }
+
+    void writeModesWriteTheConvertedValue()
+    {
+        auto var = m_ctrl->addVariable("V");
+        open(var);
+        chooseMode(1);
+        chooseType(zel::VT_I4);
+        setText(m_dlg.get(), "txtValue", "42");
+        setText(m_dlg.get(), "txtPatternCount", "10");
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(var->value(), Value::fromI4(42));
+        QCOMPARE(lastAction(), QStringLiteral("END"));
+
+        // a value that does not convert: its message, no rows, back to idle
+        setText(m_dlg.get(), "txtValue", "forty-two");
+        const QStringList messages = start();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains("forty-two"), qPrintable(messages[0]));
+        QCOMPARE(rows().size(), 2);
+        QVERIFY(w("cmdStart")->isEnabled() && !w("cmdStop")->isEnabled());
+
+        // reading never converts the value field
+        chooseMode(0);
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(lastAction(), QStringLiteral("END"));
+
+        // Write && Read with Check Data on a plain variable: the data agree
+        chooseMode(2);
+        chooseType(zel::VT_BSTR);
+        setText(m_dlg.get(), "txtValue", "a,b");
+        w<QCheckBox>("chkDataCheck")->setChecked(true);
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(m_dlg->lastIterations(), quint64(10));
+        QCOMPARE(var->value(), Value::fromString("a,b"));
+        // arrays compare element by element
+        chooseType(zel::VT_ARRAY | zel::VT_I4);
+        setText(m_dlg.get(), "txtValue", "1,2,3");
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(lastAction(), QStringLiteral("END"));
+    }
+
+    void aDataDifferenceEndsTheRun()
+    {
+        auto var = counter(); // reads give one more than was written
+        open(var);
+        chooseMode(2);
+        chooseType(zel::VT_I4);
+        setText(m_dlg.get(), "txtValue", "100");
+        w<QCheckBox>("chkDataCheck")->setChecked(true);
+        setText(m_dlg.get(), "txtPatternCount", "50");
+        QCOMPARE(start(), QStringList{"Write data and read data are different."});
+        QCOMPARE(lastAction(), QStringLiteral("ERROR"));
+        QCOMPARE(m_dlg->lastIterations(), quint64(1));
+        QCOMPARE(m_dlg->lastResult(), 3);
+        // also with Ignore Error
+        w<QCheckBox>("chkIgnore")->setChecked(true);
+        QCOMPARE(start(), QStringList{"Write data and read data are different."});
+        QCOMPARE(m_dlg->lastIterations(), quint64(1));
+        // Check Data counts only in Write && Read
+        chooseMode(1);
+        QVERIFY(!w("chkDataCheck")->isEnabled());
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(m_dlg->lastIterations(), quint64(50));
+    }
+
+    void failuresWithAndWithoutIgnoreError()
+    {
+        auto var = m_ctrl->addVariable("V");
+        open(var);
+        m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=put_Value,Count=-1"));
+        chooseMode(1);
+        setText(m_dlg.get(), "txtValue", "x");
+        setText(m_dlg.get(), "txtPatternCount", "200");
+        // without Ignore Error the first failure ends the run
+        QCOMPARE(start(), QStringList{"'IZelVariable->put_Value' is failed."});
+        QCOMPARE(lastAction(), QStringLiteral("ERROR"));
+        QCOMPARE(m_dlg->lastIterations(), quint64(1));
+        // with it every write fails, the run goes to its end, and one message reports it
+        w<QCheckBox>("chkIgnore")->setChecked(true);
+        QCOMPARE(start(), QStringList{"'IZelVariable->put_Value' is failed."});
+        QCOMPARE(lastAction(), QStringLiteral("ERROR"));
+        QCOMPARE(m_dlg->lastIterations(), quint64(200));
+
+        // the last failure names the run's result: a read fails once, the writes to the end
+        m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=get_Value,Count=1"));
+        chooseMode(2);
+        QCOMPARE(start(), QStringList{"'IZelVariable->put_Value' is failed."});
+        QCOMPARE(m_dlg->lastIterations(), quint64(200));
+        // and the other way round
+        m_ctrl->execute("ClearFaults", Value());
+        m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=put_Value,Count=1"));
+        m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=get_Value,Count=-1"));
+        QCOMPARE(start(), QStringList{"'IZelVariable->get_Value' is failed."});
+        QCOMPARE(m_dlg->lastIterations(), quint64(200));
+
+        // a read failure alone
+        m_ctrl->execute("ClearFaults", Value());
+        m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=get_Value,Count=3"));
+        chooseMode(0);
+        QCOMPARE(start(), QStringList{"'IZelVariable->get_Value' is failed."});
+        QCOMPARE(m_dlg->lastIterations(), quint64(200));
+        QCOMPARE(start(), QStringList()); // the fault is used up
+        QCOMPARE(lastAction(), QStringLiteral("END"));
+    }
+
+    void stopDuringARunAndTheRunningState()
+    {
+        TestRun run;
+        auto var = m_ctrl->addVariable("V");
+        open(var);
+        m_dlg->m_MDI = run.mdi();
+        auto *status = run.mdi()->findChild<QLabel *>("stbrMain_1");
+        choosePattern(2);
+        chooseMode(2);
+        setText(m_dlg.get(), "txtValue", "hello");
+        w<QCheckBox>("chkDataCheck")->setChecked(true);
+        QStringList during;
+        QTimer::singleShot(100, m_dlg.get(), [&] {
+            during << status->text();
+            for (const char *name : {"fraPattern", "optPattern_0", "txtPatternCount", "udPatternCount", "fraReadWrite",
+                                     "optReadWrite_2", "cmbValueType", "txtValue", "chkDataCheck", "chkIgnore",
+                                     "chkOutput", "cmdClear", "cmdExit", "cmdStart"})
+                during << QStringLiteral("%1=%2").arg(QLatin1String(name)).arg(w(name)->isEnabled());
+            during << QStringLiteral("stop=%1").arg(w("cmdStop")->isEnabled());
+            during << rows().join(QLatin1Char(';')).section(QLatin1Char('|'), 0, 0);
+            clickButton(m_dlg.get(), "cmdStop");
+        });
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(during.value(0), QStringLiteral("Runnning performance check..."));
+        for (int i = 1; i < 15; ++i)
+            QVERIFY2(during[i].endsWith("=0"), qPrintable(during[i]));
+        QCOMPARE(during.value(15), QStringLiteral("stop=1"));
+        QCOMPARE(during.value(16), QStringLiteral("START"));
+        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QVERIFY(m_dlg->lastIterations() > 0);
+        QCOMPARE(status->text(), QString());
+        QVERIFY(w("cmdStart")->isEnabled() && !w("cmdStop")->isEnabled());
+        QVERIFY(w("txtValue")->isEnabled() && w("chkDataCheck")->isEnabled() && !w("txtPatternCount")->isEnabled());
+    }
+
+    void closingDuringARunStopsItAndCloses()
+    {
+        auto var = m_ctrl->addVariable("V");
+        open(var);
+        choosePattern(2);
+        QTimer::singleShot(50, m_dlg.get(), [this] { m_dlg->close(); });
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QVERIFY(!m_dlg->isVisible());
+        QVERIFY(!m_dlg->m_Variable);
+    }
+
+    void elapsedTimeAcrossTheCounterWrap()
+    {
+        QCOMPARE(frmPerfChk::timeRequired(0xFFFFFFF0u, 0x10u), 0x20u);
+        QCOMPARE(frmPerfChk::timeRequired(0xFFFFFFFFu, 0u), 1u);
+        QCOMPARE(frmPerfChk::timeRequired(4294967000u, 704u), 1000u);
+        QCOMPARE(frmPerfChk::timeRequired(5u, 5u), 0u);
+        QCOMPARE(frmPerfChk::timeRequired(0u, 0xFFFFFFFFu), 0xFFFFFFFFu);
+        QCOMPARE(frmPerfChk::timeRequired(100u, 250u), 150u);
+
+        // A run whose ticks wrap: one minute of 1000 ms ticks, starting 2.5 s before the wrap.
+        open(counter());
+        m_dlg->m_TickCount = &fakeTick;
+        choosePattern(0);
+        setText(m_dlg.get(), "txtHour", "0");
+        setText(m_dlg.get(), "txtMinute", "1");
+        g_fakeTick = 0xFFFFFFFFu - 2499u;
+        QCOMPARE(start(), QStringList());
+        QCOMPARE(m_dlg->lastIterations(), quint64(59)); // readings at +1 s ... +59 s run, +60 s ends
+        QCOMPARE(rows().last(), rows().last().section(QLatin1Char('|'), 0, 1) + QStringLiteral("|61000"));
+        choosePattern(1);
+        g_fakeTick = 0xFFFFFFFFu - 499u;
+        start();
+        QCOMPARE(rows().last().section(QLatin1Char('|'), 2), QStringLiteral("1000"));
+    }
+
+    void timeText()
+    {
+        const QDateTime t(QDate(2024, 12, 3), QTime(22, 51, 57, 42));
+        QCOMPARE(frmPerfChk::timeText(t), QStringLiteral("12/03 22:51:57.042"));
+        QCOMPARE(frmPerfChk::timeText(QDateTime(QDate(2024, 1, 9), QTime(7, 5, 3, 0))), QStringLiteral("01/09 07:05:03.000"));
+    }
+
+    void debuggerOutputGivesEachReadValue()
+    {
+        auto var = m_ctrl->addVariable("V");
+        var->setValue(Value::fromI4(7));
+        open(var);
+        w<QCheckBox>("chkOutput")->setChecked(true);
+        setText(m_dlg.get(), "txtPatternCount", "3");
+
+        QTemporaryFile capture;
+        QVERIFY(capture.open());
+        std::fflush(stderr);
+        const int saved = dup(2);
+        dup2(capture.handle(), 2);
+        start();
+        std::fflush(stderr);
+        dup2(saved, 2);
+        ::close(saved);
+        capture.seek(0);
+        const QStringList lines = QString::fromLocal8Bit(capture.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^3,7$"))).size(), 3);
+    }
+
+    void priorityIsRaisedWhileOpenAndTheVariableReleased()
+    {
+        const int before = platform::currentNice();
+        auto var = m_ctrl->addVariable("V");
+        open(var);
+        QVERIFY(platform::currentNice() <= before); // raised where the process may
+        QVERIFY(m_dlg->m_Variable);
+        clickButton(m_dlg.get(), "cmdExit");
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(platform::currentNice(), before);
+        QVERIFY(!m_dlg->m_Variable);
+    }
+};
+
+QTEST_MAIN(TestPerfChk)
+#include "tst_perfchk.moc"
