@@ -55,6 +55,7 @@ const KindInfo kKinds[] = {
      "Clear Variable..."},
     {"frmCommand", "Command", "COMMAND", "Cmds", "Commands", "AddCommand", "CommandNames", "Add Command...",
      "Clear Command..."},
+    {"frmMessage", "ZelMessage", "", "Msg", "", "", "", "", ""},
 };
 
 // Text of a box of any kind: a line edit, an editable or plain list, a multi-line box.

@@ -33,6 +33,7 @@ enum class PanelKind {
     Task = 4,
     Variable = 5,
     Command = 6,
+    Message = 7, // message panels: made by their controller panel, no tree node
 };
 
 // What differs between the kinds of object: words, images, collection names, operations.

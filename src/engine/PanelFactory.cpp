@@ -1,8 +1,11 @@
 // The one place that knows every panel class.
 #include "PanelBase.h"
+#include "frmController.h"
 #include "frmEngine.h"
 #include "frmGeneric.h"
+#include "frmMessage.h"
 #include "frmWorkspace.h"
+#include "panels/frmVariable.h"
 #include "panels/frmRobot.h"
 
 PanelBase *createPanel(PanelKind kind)
@@ -13,9 +16,11 @@ PanelBase *createPanel(PanelKind kind)
     case PanelKind::Workspace:
         return new frmWorkspace;
     case PanelKind::Controller:
-        return new frmGeneric(kind);
+        return new frmController;
+    case PanelKind::Message:
+        return new frmMessage;
     case PanelKind::Variable:
-        return new frmGeneric(kind);
+        return new frmVariable;
     case PanelKind::Robot:
         return new frmRobot;
     case PanelKind::File:

@@ -202,15 +202,16 @@ void frmWorkspace::addController()
 {
     AppState &a = app();
     a.status(QStringLiteral("Add Controller..."));
+    const QString name = control<QComboBox>("cmbController")->currentText();
+    const QString provider = control<QComboBox>("cmbProvider")->currentText();
+    const QString machine = control<QLineEdit>("txtMachine")->text();
+    const QString userOption = control<QLineEdit>("txtOption")->text();
+    const bool eventsDisabled = control<QCheckBox>("chkOnMessage")->isChecked();
+    bool failed = false;
     if (m_ZelObj) {
-        QString name = control<QComboBox>("cmbController")->currentText();
-        QString provider = control<QComboBox>("cmbProvider")->currentText();
-        QString machine = control<QLineEdit>("txtMachine")->text();
-        QString userOption = control<QLineEdit>("txtOption")->text();
-        bool eventsDisabled = control<QCheckBox>("chkOnMessage")->isChecked();
-        QString option = controllerOption(eventsDisabled, userOption);
         try {
             const QString Q = QStringLiteral("\"");
+            QString option = controllerOption(eventsDisabled, userOption);
             QString args = Q + name + Q + QStringLiteral(", ") + Q + provider + Q + QStringLiteral(", ") + Q + machine + Q
                            + QStringLiteral(", ") + Q + option + Q;
             logRequest(QStringLiteral("AddController(") + args + QLatin1Char(')'));
@@ -221,29 +222,29 @@ void frmWorkspace::addController()
             zel::ObjectPtr ctrl = r.isObject() ? r.objectValue() : nullptr;
             if (!ctrl)
                 throw zel::ZelError();
+            // The mirror and the capability look-up use the name the engine reports.
             QString reported = ctrl->invoke(QStringLiteral("Name"), CallKind::PropertyGet, {}).toPlainText();
             ksf::EntryPtr entry = m_KSFEng->addController(reported);
             entry->setProviderName(provider);
             entry->setMachineName(machine);
             entry->setOption(userOption);
             ksf::EntryPtr capability;
-            if (m_DCEng) {
-                capability = m_DCEng->findController(reported);
-                if (!capability)
-                    capability = m_DCEng->findController(QString());
-            }
+            if (m_DCEng)
+                capability = m_DCEng->findControllerOrDefault(reported);
             zel::ObjectPtr controllers = m_ZelObj->invoke(QStringLiteral("Controllers"), CallKind::PropertyGet, {}).objectValue();
             PanelBase *panel = createMemberPanel(PanelKind::Controller, ctrl, controllers, entry, capability);
             panel->showPanel();
             m_TreeNode->setExpanded(true);
             a.logLine(QStringLiteral("Succeeded."));
-            if (!name.isEmpty()) {
-                a.preloaded.remember({name, provider, machine, userOption, eventsDisabled ? 1 : 0});
-                refillControllers();
-            }
         } catch (const zel::ZelError &e) {
             a.logError(e);
+            failed = true;
         }
+    }
+    // A failed Add leaves the recent controllers alone.
+    if (!failed && !name.isEmpty()) {
+        a.preloaded.remember({name, provider, machine, userOption, eventsDisabled ? 1 : 0});
+        refillControllers();
     }
     a.status(QStringLiteral("Ready"));
 }

@@ -1,0 +1,179 @@
+#include "frmMessage.h"
+
+#include "frmController.h"
+#include "shell/AppState.h"
+#include "shell/frmMDI.h"
+#include "shell/textops.h"
+#include "shell/valuetext.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace panel;
+using zel::CallKind;
+using zel::Value;
+using zel::ZelError;
+
+namespace {
+
+const OpRow kOps[] = {
+    {.button = "cmdReply", .request = "Reply", .args = {{Arg::Typed, "txtSendData", "cmbValueType"}}, .member = "Reply",
+     .kind = CallKind::Method, .line = Line::Done, .capability = "Reply", .tips = {"cmbValueType", "txtSendData"}},
+    {.button = "cmdClearMsg", .request = "Clear", .member = "Clear", .kind = CallKind::Method, .line = Line::Done,
+     .capability = "Clear", .noTips = true, .hook = 1},
+};
+
+const char *const kFieldBoxes[] = {"txtSerialNum", "txtMsgNum", "txtDateTime", "txtSource",
+                                   "txtDestination", "txtDescription", "txtValue"};
+const char *const kFieldLabels[] = {"SerialNumber :", "Number :", "DateTime :", "Source :",
+                                    "Destination :", "Description :", "Value :"};
+
+} // namespace
+
+frmMessage::frmMessage(QWidget *parent) : PanelBase(PanelKind::Message, parent)
+{
+    setWindowTitle(QStringLiteral("ZelMessage"));
+}
+
+const char *frmMessage::fieldBox(int field)
+{
+    return field >= 0 && field < FieldCount ? kFieldBoxes[field] : nullptr;
+}
+
+void frmMessage::loadMessage()
+{
+    auto read = [this](const char *member) -> Value {
+        try {
+            return m_Message ? m_Message->invoke(QLatin1String(member), CallKind::PropertyGet, {}) : Value();
+        } catch (const ZelError &) {
+            return Value();
+        }
+    };
+    auto plain = [](const Value &v) {
+        try {
+            return v.toPlainText();
+        } catch (const ZelError &) {
+            return QString();
+        }
+    };
+    m_fields[SerialNum] = plain(read("SerialNumber"));
+    m_fields[MsgNum] = plain(read("Number"));
+    m_fields[DateTime] = plain(read("DateTime"));
+    m_fields[Source] = plain(read("Source"));
+    m_fields[Destination] = plain(read("Destination"));
+    m_fields[Description] = plain(read("Description"));
+    try {
+        m_fields[ValueText] = m_Message ? valuetext::displayText(read("Value")) : QString();
+    } catch (const ZelError &) {
+        m_fields[ValueText].clear();
+    }
+    QString owner = m_frmParentCtrl ? m_frmParentCtrl->m_LogObjPath : QString();
+    m_LogObjPath = owner + QStringLiteral(".Msg(\"") + m_fields[SerialNum] + QStringLiteral("\")");
+    if (m_built) {
+        for (int f = 0; f < FieldCount; ++f)
+            control<QLineEdit>(kFieldBoxes[f])->setText(m_fields[f]);
+    }
+}
+
+void frmMessage::ensureBuilt()
+{
+    if (m_built)
+        return;
+    m_built = true;
+    auto *outer = new QVBoxLayout(this);
+    QGroupBox *main = frame("fraMessage", QStringLiteral("ZelMessage"));
+    auto *grid = new QGridLayout(main);
+    for (int f = 0; f < FieldCount; ++f) {
+        QLineEdit *box = textBox(kFieldBoxes[f], true);
+        box->setFocusPolicy(Qt::ClickFocus);
+        box->setText(m_fields[f]);
+        box->setCursorPosition(0);
+        addRow(grid, f, label(QLatin1String(kFieldLabels[f])), {box});
+    }
+    control("txtDescription")->setMinimumWidth(260);
+    outer->addWidget(main);
+
+    QGroupBox *reply = frame("fraReply", QStringLiteral("Reply"));
+    auto *replyGrid = new QGridLayout(reply);
+    addRow(replyGrid, 0, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
+    addRow(replyGrid, 1, label(QStringLiteral("&Send Data :")), {textBox("txtSendData"), button("cmdReply", QStringLiteral("&Reply"))});
+    replyGrid->setColumnStretch(1, 1);
+    outer->addWidget(reply);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(button("cmdClearMsg", QStringLiteral("&Clear")));
+    buttons->addStretch(1);
+    buttons->addWidget(button("cmdDelete", QStringLiteral("&Delete")));
+    buttons->addWidget(button("cmdHide", QStringLiteral("[ &Hide ]")));
+    outer->addLayout(buttons);
+
+    addOperations(kOps);
+    bindTypeSelector("cmbValueType", "txtSendData", "cmdReply");
+    connect(control<QLineEdit>("txtSendData"), &QLineEdit::returnPressed, this, [this] {
+        if (auto *b = control<QPushButton>("cmdReply"); b && b->isEnabled())
+            b->click();
+    });
+    connect(control<QPushButton>("cmdDelete"), &QPushButton::clicked, this, &frmMessage::deleteMessage);
+    connect(control<QPushButton>("cmdHide"), &QPushButton::clicked, this, &frmMessage::hidePanel);
+    if (m_DCEng) {
+        try {
+            applyCapabilities();
+        } catch (const ZelError &) {
+            // A definition that does not fit leaves the buttons as they are.
+        }
+    }
+    if (hasApp() && app().mdi && !subWindow())
+        app().mdi->addForm(this);
+}
+
+void frmMessage::showInFront()
+{
+    ensureBuilt();
+    showPanel();
+    if (QMdiSubWindow *frame = subWindow())
+        textops::bringToFront(frame);
+}
+
+void frmMessage::hidePanel()
+{
+    if (QMdiSubWindow *frame = subWindow())
+        frame->hide();
+    else
+        hide();
+}
+
+bool frmMessage::isShown() const
+{
+    QMdiSubWindow *frame = subWindow();
+    return frame ? frame->isVisible() : false;
+}
+
+void frmMessage::deleteMessage()
+{
+    if (m_frmParentCtrl)
+        m_frmParentCtrl->deleteMessage(this);
+    else
+        closeByProgram();
+}
+
+void frmMessage::opHook(const OpRow &, int stage, Value &)
+{
+    // Clear without a message writes only the failure line.
+    if (stage == 0 && !m_Message)
+        throw ZelError();
+}
+
+void frmMessage::onUnload()
+{
+    try {
+        logRequest(QStringLiteral("Release()"));
+    } catch (const ZelError &) {
+    }
+}

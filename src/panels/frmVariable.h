@@ -1,0 +1,18 @@
+// The variable panel: the window of one ZelVariable. Reads and writes the value with a chosen
+// value type, reads its time stamp (DateTime, Microsecond), Name, Attribute and Help, reads and
+// writes Tag and ID, deletes the variable, hides, and opens the performance check for it.
+#pragma once
+
+#include "engine/PanelBase.h"
+
+class frmVariable : public PanelBase {
+    Q_OBJECT
+public:
+    explicit frmVariable(QWidget *parent = nullptr);
+
+    // The variable's capability entry, as the panel record names it.
+    ksf::EntryPtr &m_DCVar = m_DCEntry;
+
+    // Opens the performance check for this variable, modally.
+    void openPerformanceCheck();
+};
