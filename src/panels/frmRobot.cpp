@@ -124,6 +124,7 @@ frmRobot::frmRobot(QWidget *parent) : PanelBase(PanelKind::Robot, parent)
     addRow(namesGrid, 0, label(QStringLiteral("Option : ")), {textBox("txtVarNamesOption"), button("cmdGetNames", QStringLiteral("Get"))});
     QListWidget *list = listBox("lstVarNames");
     list->setMinimumHeight(48);
+    list->setMaximumHeight(96);
     QLabel *namesLabel = label(QStringLiteral("Names :  "));
     namesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     namesGrid->addWidget(namesLabel, 1, 0);

@@ -186,6 +186,7 @@ frmPerfChk::frmPerfChk(QWidget *parent) : QDialog(parent)
     valuetext::fillValueTypeList(m_cmbValueType);
     m_txtValue = new QLineEdit(m_fraReadWrite);
     m_txtValue->setObjectName(QStringLiteral("txtValue"));
+    m_txtValue->setMinimumWidth(150);
     m_lblValue->setBuddy(m_cmbValueType);
     rwGrid->addWidget(m_lblValue, 1, 0);
     rwGrid->addWidget(m_cmbValueType, 1, 1);
@@ -256,7 +257,7 @@ frmPerfChk::frmPerfChk(QWidget *parent) : QDialog(parent)
         field->installEventFilter(this);
 
     applyState();
-    resize(560, 420);
+    resize(640, 440);
 }
 
 frmPerfChk::~frmPerfChk()
