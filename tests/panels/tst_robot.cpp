@@ -66,7 +66,9 @@ class TestRobotPanel : public QObject {
         zel::ObjectPtr robots = call(m_ctrl->m_ZelObj, "Robots").objectValue();
         zel::ObjectPtr robot = call(m_ctrl->m_ZelObj, "AddRobot", {text("R"), text("")}, CallKind::Method).objectValue();
         ksf::EntryPtr capability = m_ctrl->m_DCEntry ? m_ctrl->m_DCEntry->findMemberOrDefault(3, "R") : nullptr;
-        m_robot = m_ctrl->createMemberPanel(PanelKind::Robot, robot, robots, nullptr, capability);
+        // the controller's KSF record mirrors the robot, as the controller panel's Add does
+        ksf::EntryPtr entry = m_ctrl->m_KSFObj ? m_ctrl->m_KSFObj->addMember(3, "R") : nullptr;
+        m_robot = m_ctrl->createMemberPanel(PanelKind::Robot, robot, robots, entry, capability);
         QVERIFY(m_robot);
         m_robot->showPanel();
     }
@@ -361,9 +363,13 @@ private Q_SLOTS:
         open();
         QString script;
         setText(m_robot, "txtVarName", "Target");
-        setText(m_robot, "txtVarOption", "");
-        QCOMPARE(click("cmdGetVar", &script), (QStringList{P + ".AddVariable(\"Target\", \"\")", "Succeeded."}));
-        QCOMPARE(script, block(".AddVariable", 9, 2, "\"Target\", \"\""));
+        setText(m_robot, "txtVarOption", "Opt=1");
+        QCOMPARE(click("cmdGetVar", &script), (QStringList{P + ".AddVariable(\"Target\", \"Opt=1\")", "Succeeded."}));
+        QCOMPARE(script, block(".AddVariable", 9, 2, "\"Target\", \"Opt=1\""));
+        QVERIFY(m_robot->m_KSFObj);
+        ksf::EntryPtr entry = m_robot->m_KSFObj->findMember(5, "Target");
+        QVERIFY(entry);
+        QCOMPARE(entry->option(), QStringLiteral("Opt=1"));
         PanelBase *var = m_run->lastPanel(PanelKind::Variable);
         QVERIFY(var);
         QCOMPARE(var->m_ParentNode, m_robot->m_TreeNode);
@@ -475,6 +481,7 @@ private Q_SLOTS:
         QCOMPARE(call(robots, "Count"), Value::fromI4(0));
         QVERIFY(!robot || robot->isUnloaded());
         QCOMPARE(m_ctrl->m_TreeNode->childCount(), 0);
+        QVERIFY(m_ctrl->m_KSFObj && !m_ctrl->m_KSFObj->findMember(3, "R"));
     }
 };
 
