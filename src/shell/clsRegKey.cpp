@@ -247,6 +247,16 @@ qint32 clsRegKey::SetValue(const Value &vntValue, const QString &lpszValueName)
         } catch (const std::exception &) {
             return ERROR_INVALID_PARAMETER;
         }
+        // One line per value: a line break would end the entry. Blanks at the ends would be
+        // dropped by the reader, and so would quotes around the whole text, so such a text
+        // is written in quotes of its own.
+        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')))
+            return ERROR_INVALID_PARAMETER;
+        qsizetype nul = text.indexOf(QChar(0));
+        if (nul >= 0)
+            text.truncate(nul);
+        if (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace() || text.front() == QLatin1Char('"')))
+            text = QLatin1Char('"') + text + QLatin1Char('"');
         data = QLatin1String("sz:") + text;
     }
 
@@ -278,11 +288,16 @@ qint32 clsRegKey::QueryValue(Value &vntValue, const QString &lpszValueName)
         *rest = QStringView(s).mid(t.size());
         return true;
     };
+    auto unquoted = [](QStringView text) {
+        if (text.size() >= 2 && text.front() == QLatin1Char('"') && text.back() == QLatin1Char('"'))
+            text = text.mid(1, text.size() - 2);
+        return text.toString();
+    };
     QStringView rest;
     if (tagged("sz:", &rest)) {
-        vntValue = Value::fromString(rest.toString());
+        vntValue = Value::fromString(unquoted(rest));
     } else if (tagged("expand_sz:", &rest)) {
-        vntValue = Value::fromString(expandEnvironment(rest.toString()));
+        vntValue = Value::fromString(expandEnvironment(unquoted(rest)));
     } else if (tagged("dword:", &rest)) {
         bool ok = false;
         quint32 n = rest.trimmed().toUInt(&ok, 16);

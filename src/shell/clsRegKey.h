@@ -7,6 +7,8 @@
 // default value) and its text the type tag and the data:
 //   sz:<text>  expand_sz:<text>  dword:<eight hex digits>  hex:<byte>,<byte>,...
 //   multi_sz:"<text>","<text>",...  (quotes inside an element are doubled)
+// A string with blanks at its ends or a leading double quote is written in double quotes
+// (sz:" text "), which the reader removes; a string cannot hold a line break.
 // A value without a known tag (as typed in by hand: KSFFile=/path/file.ksf) is a string.
 // Names of keys and values are compared without regard to letter case.
 #pragma once
@@ -68,7 +70,9 @@ public:
     // Closes the held key; 0 also when none is held.
     qint32 CloseReg();
     // Writes a value of the held key: integers and booleans as 32-bit numbers, an array of
-    // bytes as binary, anything else as a string (empty as an empty string).
+    // bytes as binary, anything else as a string (empty as an empty string). Values without
+    // a string form (null, other arrays, objects), numbers beyond 32 bits and strings with a
+    // line break give ERROR_INVALID_PARAMETER.
     qint32 SetValue(const zel::Value &vntValue, const QString &lpszValueName);
     // Reads a value of the held key: a string (environment references "%NAME%" expanded for
     // expandable strings), a 32-bit number (I4), binary (array of UI1) or a multi-string

@@ -353,6 +353,11 @@ void TestSettings::valueKinds()
         {"empty", Value(), Value::fromString(QString())},
         {"text", Value::fromString(QStringLiteral("dword:1")), Value::fromString(QStringLiteral("dword:1"))},
         {"@", Value::fromString(QStringLiteral("at")), Value::fromString(QStringLiteral("at"))},
+        {"blanks", Value::fromString(QStringLiteral("  a b ")), Value::fromString(QStringLiteral("  a b "))},
+        {"quoted", Value::fromString(QStringLiteral("\"q\"")), Value::fromString(QStringLiteral("\"q\""))},
+        {"half quoted", Value::fromString(QStringLiteral("\"q")), Value::fromString(QStringLiteral("\"q"))},
+        {"end quote", Value::fromString(QStringLiteral("q\"")), Value::fromString(QStringLiteral("q\""))},
+        {"date", Value::fromDate(zel::Date{86400000}), Value::fromString(zel::Value::fromDate(zel::Date{86400000}).toPlainText())},
     };
     for (const Case &c : cases) {
         QCOMPARE(key.SetValue(c.written, QLatin1String(c.name)), 0);
@@ -369,6 +374,7 @@ void TestSettings::valueKinds()
     QCOMPARE(key.SetValue(Value::null(), QStringLiteral("n")), reg::ERROR_INVALID_PARAMETER);
     QCOMPARE(key.SetValue(Value::fromArray(texts), QStringLiteral("n")), reg::ERROR_INVALID_PARAMETER);
     QCOMPARE(key.SetValue(Value::fromR8(1e12), QStringLiteral("n")), reg::ERROR_INVALID_PARAMETER);
+    QCOMPARE(key.SetValue(Value::fromString(QStringLiteral("two\nlines")), QStringLiteral("n")), reg::ERROR_INVALID_PARAMETER);
     QCOMPARE(key.QueryValue(v, QStringLiteral("n")), -1);
 }
 
