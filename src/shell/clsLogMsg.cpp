@@ -185,8 +185,8 @@ Value defaultElement(quint16 type)
 
 } // namespace
 
-// Redimensions an array to indices 0 to 256 when its upper bound lies beyond 256, keeping its
-// elements from the first one on (an array that has fewer is filled up with empty elements).
+// An array with fewer than 257 elements (a high lower bound) is filled up with zero elements
+// of its type (empty for an array of general values), as redimensioning it would.
 bool clsLogMsg::CutArray(Value &v)
 {
     if (!v.isArray())
