@@ -7,9 +7,12 @@
 #include "zel/converter.h"
 #include "zel/errors.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidgetItem>
 #include <cmath>
@@ -222,6 +226,88 @@ PanelBase *PanelBase::createMemberPanel(PanelKind kind, const zel::ObjectPtr &me
         throw;
     }
     return p;
+}
+
+// ---- access keys ---------------------------------------------------------------------------------
+
+namespace {
+// The panel's controls that carry an access key, in the panel's order: what they do when the
+// key is pressed. The main window's menu bar uses some of the same letters.
+bool runAccessKey(QWidget *panel, const QKeySequence &key, bool run)
+{
+    QList<std::function<void()>> targets;
+    QWidget *focus = QApplication::focusWidget();
+    int afterFocus = -1;
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if (!w->isVisible() || !w->isEnabled())
+            continue;
+        if (auto *b = qobject_cast<QAbstractButton *>(w)) {
+            if (QKeySequence::mnemonic(b->text()) == key) {
+                if (b == focus)
+                    afterFocus = int(targets.size());
+                targets << [b] {
+                    b->setFocus(Qt::ShortcutFocusReason);
+                    b->click();
+                };
+            }
+        } else if (auto *l = qobject_cast<QLabel *>(w)) {
+            QWidget *buddy = l->buddy();
+            if (buddy && buddy->isVisible() && buddy->isEnabled() && QKeySequence::mnemonic(l->text()) == key) {
+                if (buddy == focus)
+                    afterFocus = int(targets.size());
+                targets << [buddy] { buddy->setFocus(Qt::ShortcutFocusReason); };
+            }
+        } else if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < bar->count(); ++i) {
+                if (bar->isTabEnabled(i) && QKeySequence::mnemonic(bar->tabText(i)) == key)
+                    targets << [bar, i] { bar->setCurrentIndex(i); };
+            }
+        }
+    }
+    if (targets.isEmpty())
+        return false;
+    // Two controls of one key take turns, as the toolkit's own access keys do.
+    if (run)
+        targets[(afterFocus + 1) % targets.size()]();
+    return true;
+}
+
+// Eats the key press that follows an access key the panel has already run, wherever the focus
+// has gone meanwhile (a list would otherwise search for the letter).
+class KeyPressEater : public QObject {
+public:
+    explicit KeyPressEater(int key) : m_key(key) { QCoreApplication::instance()->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (m_done || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
+            return false;
+        m_done = true;
+        deleteLater();
+        return event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == m_key;
+    }
+
+private:
+    int m_key;
+    bool m_done = false;
+};
+} // namespace
+
+bool PanelBase::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        auto *ke = static_cast<QKeyEvent *>(event);
+        Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
+        if (mods == Qt::AltModifier && ke->key() >= Qt::Key_0 && ke->key() <= Qt::Key_Z
+            && runAccessKey(this, QKeySequence(ke->key() | Qt::AltModifier), true)) {
+            if (event->type() == QEvent::ShortcutOverride)
+                new KeyPressEater(ke->key());
+            event->accept();
+            return true;
+        }
+    }
+    return ZelForm::event(event);
 }
 
 void PanelBase::unloadForm()

@@ -160,6 +160,9 @@ protected:
     // line (may throw), stage 1 after the call with the result (may throw).
     virtual void opHook(const panel::OpRow &row, int stage, zel::Value &result);
     void unloadForm() override;
+    // While the focus is in the panel, its own access keys (buttons, labels, tabs) win over
+    // the main window's menu bar.
+    bool event(QEvent *event) override;
 
     // --- the call routine and its tables -------------------------------------------------
     // Adds a table of operations: each row's button runs the row.

@@ -85,7 +85,7 @@ frmVariable::frmVariable(QWidget *parent) : PanelBase(PanelKind::Variable, paren
         grid->addWidget(button(putButton, put), row, 4);
     };
 
-    single(0, QStringLiteral("&Name : "), "txtVarName", "cmdGetVarName");
+    single(0, QStringLiteral("Name : "), "txtVarName", "cmdGetVarName");
     QLabel *typeLabel = label(QStringLiteral("T&ype : "));
     QComboBox *types = typeList("cmbValueType");
     typeLabel->setBuddy(types);
