@@ -470,6 +470,11 @@ void PanelBase::runOperation(const QString &buttonName)
 
 void PanelBase::opHook(const OpRow &, int, Value &) {}
 
+Value PanelBase::argValue(const ArgSpec &spec)
+{
+    return Value::fromString(textOf(control(spec.box)));
+}
+
 void PanelBase::buildArgs(const OpRow &row, QStringList &logArgs, QStringList &scriptArgs, QList<Value> &values,
                              QList<int> &deferred)
 {
@@ -491,8 +496,9 @@ void PanelBase::buildArgs(const OpRow &row, QStringList &logArgs, QStringList &s
             values << Value::fromString(text);
             break;
         case Arg::TextValue:
-        case Arg::Typed: {
-            Value v = Value::fromString(text);
+        case Arg::Typed:
+        case Arg::Panel: {
+            Value v = spec.kind == Arg::Panel ? argValue(spec) : Value::fromString(text);
             if (spec.kind == Arg::Typed) {
                 auto *combo = control<QComboBox>(spec.combo);
                 v = valuetext::textToValue(text, combo ? combo->currentIndex() : valuetext::kPosBstr,
@@ -635,6 +641,8 @@ void PanelBase::showResult(const OpRow &row, const Value &result)
         break;
     case Line::Value:
         app().logLine(QStringLiteral("Succeeded. (<") + clsLogMsg::LogText(result) + QStringLiteral(">)"));
+        break;
+    case Line::None:
         break;
     }
 }

@@ -63,6 +63,7 @@ enum class Arg : quint8 {
     LeadInt,    // the number at the start of a list text (0 when none), in decimal
     StrictInt,  // a whole 32-bit number, in decimal; any other text fails before the request
     TextRawLog, // text; logged bare, scripted in double quotes
+    Panel,      // a value the panel supplies (PanelBase::argValue); logged and scripted like TextValue
 };
 
 struct ArgSpec {
@@ -84,6 +85,7 @@ enum class Line : quint8 {
     Quoted, // "Succeeded. (" Q box text Q ")"
     Bare,   // "Succeeded. (" box text ")"
     Value,  // "Succeeded. (<" log text of the result ">)"
+    None,   // no line: the row's hook writes what follows the call
 };
 
 struct OpRow {
@@ -159,6 +161,8 @@ protected:
     // Panel-specific steps of table operations with a hook number: stage 0 before the request
     // line (may throw), stage 1 after the call with the result (may throw).
     virtual void opHook(const panel::OpRow &row, int stage, zel::Value &result);
+    // The value of an Arg::Panel argument; the default is the box's text as a text value.
+    virtual zel::Value argValue(const panel::ArgSpec &spec);
     void unloadForm() override;
     // While the focus is in the panel, its own access keys (buttons, labels, tabs) win over
     // the main window's menu bar.

@@ -5,8 +5,12 @@
 #include "frmGeneric.h"
 #include "frmMessage.h"
 #include "frmWorkspace.h"
-#include "panels/frmVariable.h"
 #include "panels/frmRobot.h"
+#include "panels/frmCommand.h"
+#include "panels/frmExtension.h"
+#include "panels/frmFile.h"
+#include "panels/frmTask.h"
+#include "panels/frmVariable.h"
 
 PanelBase *createPanel(PanelKind kind)
 {
@@ -24,13 +28,13 @@ PanelBase *createPanel(PanelKind kind)
     case PanelKind::Robot:
         return new frmRobot;
     case PanelKind::File:
-        return new frmGeneric(kind);
+        return new frmFile;
     case PanelKind::Task:
-        return new frmGeneric(kind);
+        return new frmTask;
     case PanelKind::Extension:
-        return new frmGeneric(kind);
+        return new frmExtension;
     case PanelKind::Command:
-        return new frmGeneric(kind);
+        return new frmCommand;
     }
     return new frmGeneric(kind);
 }

@@ -1,0 +1,167 @@
+#include "frmCommand.h"
+
+#include "zel/members.h"
+
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace panel;
+using zel::CallKind;
+using zel::Value;
+
+namespace {
+
+enum Hook { HookExecute = 1 };
+
+const OpRow kOps[] = {
+    {.button = "cmdGetCmdName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 8,
+     .box = "txtCmdName", .fill = Fill::Plain, .line = Line::Quoted},
+    {.button = "cmdGetAttribute", .request = "get_Attribute", .member = "Attribute", .script = ".Attribute", .style = 1,
+     .retType = 3, .box = "txtAttribute", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Attribute"},
+    {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
+     .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
+    {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 12,
+     .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Value},
+    {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
+     .kind = CallKind::PropertyPut, .script = ".Tag", .style = 0, .retType = -1},
+    {.button = "cmdGetID", .request = "get_ID", .member = "ID", .script = ".ID", .style = 1, .retType = 12,
+     .box = "txtGetID", .fill = Fill::Plain, .line = Line::Value, .capability = "Get_ID"},
+    {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
+     .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
+
+    // Timeout and mode are whole numbers; any other text fails before the request.
+    {.button = "cmdGetTimeout", .request = "get_Timeout", .member = "Timeout", .script = ".Timeout", .style = 1,
+     .retType = 3, .box = "txtGetTimeout", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Timeout"},
+    {.button = "cmdPutTimeout", .request = "put_Timeout", .args = {{Arg::StrictInt, "txtPutTimeout"}},
+     .member = "Timeout", .kind = CallKind::PropertyPut, .script = ".Timeout", .style = 0, .retType = -1,
+     .capability = "Put_Timeout"},
+    {.button = "cmdGetState", .request = "get_State", .member = "State", .script = ".State", .style = 1, .retType = 3,
+     .box = "txtState", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_State"},
+    {.button = "cmdGetParameter", .request = "get_Parameters", .member = "Parameters", .script = ".Parameters",
+     .style = 1, .retType = 12, .box = "txtGetParameter", .fill = Fill::AfterComma, .line = Line::Value,
+     .typeCombo = "cmbValueType", .capability = "Get_Parameters"},
+    {.button = "cmdPutParameter", .request = "put_Parameters", .args = {{Arg::Typed, "txtPutParameter", "cmbValueType"}},
+     .member = "Parameters", .kind = CallKind::PropertyPut, .script = ".Parameters", .style = 0, .retType = -1,
+     .capability = "Put_Parameters"},
+    {.button = "cmdGetResult", .request = "get_Result", .member = "Result", .script = ".Result", .style = 1,
+     .retType = 12, .box = "txtExecuteResult", .fill = Fill::Display, .line = Line::Value},
+    {.button = "cmdExecute", .request = "Execute", .args = {{Arg::StrictInt, "txtExecuteMode"}}, .member = "Execute",
+     .kind = CallKind::Method, .script = ".Execute", .style = 2, .retType = -1, .capability = "Execute",
+     .hook = HookExecute},
+    {.button = "cmdCancel", .request = "Cancel", .member = "Cancel", .kind = CallKind::Method, .script = ".Cancel",
+     .style = 2, .retType = -1, .capability = "Cancel"},
+};
+
+// The mode as Execute reads it: a whole 32-bit number.
+bool modeOf(const QString &text, qint32 *mode)
+{
+    const QString t = text.trimmed();
+    bool ok = false;
+    *mode = t.toInt(&ok);
+    return ok && !t.startsWith(QLatin1Char('+'));
+}
+
+} // namespace
+
+frmCommand::frmCommand(QWidget *parent) : PanelBase(PanelKind::Command, parent)
+{
+    const QString get = QStringLiteral("Get");
+    const QString put = QStringLiteral("Put");
+    auto *outer = new QVBoxLayout(this);
+
+    QGroupBox *main = frame("fraCommand", QStringLiteral("ZelCommand"));
+    auto *grid = new QGridLayout(main);
+    auto property = [&](int row, const char *caption, const char *box, const char *getButton) {
+        grid->addWidget(label(QLatin1String(caption)), row, 0);
+        grid->addWidget(textBox(box, true), row, 1, 1, 2);
+        grid->addWidget(button(getButton, get), row, 3);
+    };
+    auto writable = [&](int row, const char *caption, const char *box, const char *input, const char *getButton,
+                        const char *putButton) {
+        addRow(grid, row, label(QLatin1String(caption)),
+               {textBox(box, true), textBox(input), button(getButton, get), button(putButton, put)});
+    };
+    property(0, "Name :", "txtCmdName", "cmdGetCmdName");
+    property(1, "Attribute :", "txtAttribute", "cmdGetAttribute");
+    property(2, "Help :", "txtHelp", "cmdGetHelp");
+    writable(3, "Ta&g :", "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
+    writable(4, "&ID :", "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
+    writable(5, "Ti&meout :", "txtGetTimeout", "txtPutTimeout", "cmdGetTimeout", "cmdPutTimeout");
+    property(6, "State :", "txtState", "cmdGetState");
+    writable(7, "&Parameters :", "txtGetParameter", "txtPutParameter", "cmdGetParameter", "cmdPutParameter");
+    QLabel *typeLabel = label(QStringLiteral("T&ype :"));
+    QComboBox *types = typeList("cmbValueType");
+    typeLabel->setBuddy(types);
+    grid->addWidget(typeLabel, 8, 0);
+    grid->addWidget(types, 8, 2);
+    property(9, "Result :", "txtExecuteResult", "cmdGetResult");
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    outer->addWidget(main);
+
+    QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
+    auto *execGrid = new QGridLayout(exec);
+    addRow(execGrid, 0, label(QStringLiteral("M&ode :")), {textBox("txtExecuteMode"), button("cmdExecute", QStringLiteral("&Execute"))});
+    addRow(execGrid, 1, label(QStringLiteral("Complete Time :")), {textBox("txtCompleteTime", true), button("cmdCancel", QStringLiteral("&Cancel"))});
+    execGrid->setColumnStretch(1, 1);
+    outer->addWidget(exec);
+    outer->addStretch(1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(button("cmdCmdDelete", QStringLiteral("&Delete")));
+    buttons->addWidget(button("cmdCmdHide", QStringLiteral("[ &Hide ]")));
+    outer->addLayout(buttons);
+
+    addOperations(kOps);
+    bindTypeSelector("cmbValueType", "txtPutParameter", "cmdPutParameter");
+    bindDeleteHide("cmdCmdDelete", "cmdCmdHide");
+}
+
+QString frmCommand::nowText()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+}
+
+void frmCommand::onLoad()
+{
+    // Every command panel of the controller hears the collection's completions.
+    if (auto *commands = qobject_cast<zel::ZelCommands *>(m_ZelObjs.get()))
+        m_completion = connect(commands, &zel::ZelCommands::ExecuteComplete, this, &frmCommand::m_ZelObjs_ExecuteComplete);
+}
+
+void frmCommand::onUnload()
+{
+    disconnect(m_completion);
+}
+
+void frmCommand::m_ZelObjs_ExecuteComplete(int index)
+{
+    if (!m_ZelObj)
+        return;
+    try {
+        if (m_ZelObj->invoke(QStringLiteral("Index"), CallKind::PropertyGet, {}).toInt32() == index)
+            control<QLineEdit>("txtCompleteTime")->setText(nowText());
+    } catch (const zel::ZelError &) {
+        // A command that cannot tell its place is not the one that completed.
+    }
+}
+
+void frmCommand::opHook(const OpRow &row, int stage, Value &)
+{
+    if (row.hook != HookExecute)
+        return;
+    auto *completeTime = control<QLineEdit>("txtCompleteTime");
+    qint32 mode = 0;
+    if (!modeOf(control<QLineEdit>("txtExecuteMode")->text(), &mode))
+        return; // the request fails on the mode; the field keeps its time
+    if (stage == 0)
+        completeTime->clear();
+    else if (mode % 2 == 0)
+        completeTime->setText(nowText()); // even modes have finished when the call returns
+}

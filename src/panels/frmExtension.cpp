@@ -1,0 +1,125 @@
+#include "frmExtension.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace panel;
+using zel::CallKind;
+
+namespace {
+
+// Tag and ID are read as plain text and quoted like texts: a value without a plain text form
+// (an array, an object) fails the request. The attribute request keeps its historic spelling.
+const OpRow kOps[] = {
+    {.button = "cmdGetExtName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 8,
+     .box = "txtExtName", .fill = Fill::Plain, .line = Line::Quoted},
+    {.button = "cmdGetAttribute", .request = "get_Attribte", .member = "Attribute", .script = ".Attribute", .style = 1,
+     .retType = 3, .box = "txtAttribute", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Attribute"},
+    {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
+     .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
+    {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 8,
+     .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Quoted},
+    {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
+     .kind = CallKind::PropertyPut, .script = ".Tag", .style = 0, .retType = -1},
+    {.button = "cmdGetID", .request = "get_ID", .member = "ID", .script = ".ID", .style = 1, .retType = 8,
+     .box = "txtGetID", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_ID"},
+    {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
+     .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
+    {.button = "cmdExecute", .request = "Execute",
+     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
+     .kind = CallKind::Method, .script = ".Execute", .style = 2, .retType = 12, .box = "txtResult",
+     .fill = Fill::Display, .line = Line::Value, .capability = "Execute"},
+    {.button = "cmdGetNames", .request = "VariableNames", .args = {{Arg::Text, "txtVarNamesOption"}},
+     .member = "VariableNames", .script = ".VariableNames", .style = 1, .retType = 12, .box = "lstVarNames",
+     .fill = Fill::List, .line = Line::Value, .capability = "Get_VariableNames"},
+};
+
+} // namespace
+
+frmExtension::frmExtension(QWidget *parent) : PanelBase(PanelKind::Extension, parent)
+{
+    const QString get = QStringLiteral("Get");
+    const QString put = QStringLiteral("Put");
+    auto *outer = new QVBoxLayout(this);
+    auto *columns = new QHBoxLayout;
+    outer->addLayout(columns);
+    auto *left = new QVBoxLayout;
+    columns->addLayout(left, 3);
+
+    QGroupBox *main = frame("fraExtension", QStringLiteral("ZelExtension"));
+    auto *grid = new QGridLayout(main);
+    auto property = [&](int row, const char *caption, const char *box, const char *getButton) {
+        grid->addWidget(label(QLatin1String(caption)), row, 0);
+        grid->addWidget(textBox(box, true), row, 1, 1, 2);
+        grid->addWidget(button(getButton, get), row, 3);
+    };
+    property(0, "Name :", "txtExtName", "cmdGetExtName");
+    property(1, "Attribute :", "txtAttribute", "cmdGetAttribute");
+    property(2, "Help :", "txtHelp", "cmdGetHelp");
+    addRow(grid, 3, label(QStringLiteral("Ta&g :")),
+           {textBox("txtGetTag", true), textBox("txtPutTag"), button("cmdGetTag", get), button("cmdPutTag", put)});
+    addRow(grid, 4, label(QStringLiteral("&ID :")),
+           {textBox("txtGetID", true), textBox("txtPutID"), button("cmdGetID", get), button("cmdPutID", put)});
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    left->addWidget(main);
+
+    QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
+    auto *execGrid = new QGridLayout(exec);
+    addRow(execGrid, 0, label(QStringLiteral("Co&mmand :")), {textBox("txtCommand")});
+    addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
+    addRow(execGrid, 2, label(QStringLiteral("&Parameter :")), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
+    addRow(execGrid, 3, label(QStringLiteral("Result :")), {textBox("txtResult", true)});
+    execGrid->setColumnStretch(1, 1);
+    left->addWidget(exec);
+    left->addStretch(1);
+
+    // The extension's variables.
+    QGroupBox *vars = frame("fraVar", QStringLiteral("Variable"));
+    auto *varsLayout = new QVBoxLayout(vars);
+    QGroupBox *add = frame("fraAddVariable", QStringLiteral("AddVariable"));
+    auto *addGrid = new QGridLayout(add);
+    addRow(addGrid, 0, label(QStringLiteral("&Name :")), {textBox("txtVarName")});
+    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox("txtVarOption"), button("cmdGetVar", QStringLiteral("&Add..."))});
+    addGrid->setColumnStretch(1, 1);
+    varsLayout->addWidget(add);
+    QGroupBox *names = frame("fraVariableNames", QStringLiteral("VariableNames"));
+    auto *namesGrid = new QGridLayout(names);
+    addRow(namesGrid, 0, label(QStringLiteral("Option :")), {textBox("txtVarNamesOption"), button("cmdGetNames", get)});
+    QLabel *namesLabel = label(QStringLiteral("Names :"));
+    namesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    namesGrid->addWidget(namesLabel, 1, 0);
+    namesGrid->addWidget(listBox("lstVarNames"), 1, 1, 1, 2);
+    namesGrid->setColumnStretch(1, 1);
+    varsLayout->addWidget(names, 1);
+    auto *clearRow = new QHBoxLayout;
+    clearRow->addWidget(button("cmdVarClear", QStringLiteral("Variables.&Clear")));
+    clearRow->addStretch(1);
+    varsLayout->addLayout(clearRow);
+    columns->addWidget(vars, 2);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(button("cmdExtDelete", QStringLiteral("&Delete")));
+    buttons->addWidget(button("cmdExtHide", QStringLiteral("[ &Hide ]")));
+    outer->addLayout(buttons);
+
+    addOperations(kOps);
+    bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
+    bindDeleteHide("cmdExtDelete", "cmdExtHide");
+    bindListToBox("lstVarNames", "txtVarName");
+    connect(control<QPushButton>("cmdGetVar"), &QPushButton::clicked, this, [this] {
+        addMember(PanelKind::Variable, control<QLineEdit>("txtVarName")->text(), control<QLineEdit>("txtVarOption")->text());
+    });
+    connect(control<QPushButton>("cmdVarClear"), &QPushButton::clicked, this, [this] { clearMembers(PanelKind::Variable); });
+}
+
+void frmExtension::applyCapabilities()
+{
+    PanelBase::applyCapabilities();
+    bindAddTooltips(ksf::Variable, "txtVarName", "txtVarOption");
+}
