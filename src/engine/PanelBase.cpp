@@ -76,9 +76,11 @@ QString textOf(QWidget *w)
 
 void setTextOf(QWidget *w, const QString &text)
 {
-    if (auto *e = qobject_cast<QLineEdit *>(w))
+    if (auto *e = qobject_cast<QLineEdit *>(w)) {
         e->setText(text);
-    else if (auto *p = qobject_cast<QPlainTextEdit *>(w))
+        if (e->isReadOnly())
+            e->setCursorPosition(0); // a long result shows its beginning
+    } else if (auto *p = qobject_cast<QPlainTextEdit *>(w))
         p->setPlainText(text);
     else if (auto *c = qobject_cast<QComboBox *>(w))
         c->setCurrentText(text);

@@ -180,7 +180,7 @@ frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller,
     single(1, QStringLiteral("Attribute :"), "txtAttr", "cmdGetAttr");
     single(2, QStringLiteral("Help :"), "txtHelp", "cmdGetHelp");
     pair(3, QStringLiteral("Ta&g :"), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
-    pair(4, QStringLiteral("I&D :"), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
+    pair(4, QStringLiteral("ID :"), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
     left->addWidget(main);
 
     QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
@@ -295,6 +295,7 @@ QWidget *frmController::memberPage(int page)
     addRow(namesGrid, 0, label(QStringLiteral("Option :")), {textBox(spec.namesOption), button(spec.namesButton, QStringLiteral("Get"))});
     QListWidget *list = listBox(spec.namesList);
     list->setMinimumHeight(list->fontMetrics().height() * 4);
+    list->setMaximumHeight(list->fontMetrics().height() * 7);
     QLabel *listLabel = label(QStringLiteral("Name&s :"));
     listLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     listLabel->setBuddy(list);

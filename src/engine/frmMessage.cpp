@@ -135,8 +135,14 @@ void frmMessage::ensureBuilt()
 
 void frmMessage::showInFront()
 {
+    bool first = !m_built;
     ensureBuilt();
     showPanel();
+    if (first) {
+        // The reply is what the user came for.
+        QWidget *start = control("txtSendData");
+        (start->isEnabled() ? start : control("cmdReply"))->setFocus();
+    }
     if (QMdiSubWindow *frame = subWindow())
         textops::bringToFront(frame);
 }

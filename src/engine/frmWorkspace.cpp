@@ -55,7 +55,7 @@ frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(PanelKind::Workspace, pa
     browse->setToolTip(QStringLiteral("Choose a device-capability definition"));
     browse->setMaximumWidth(32);
     dcRow->addWidget(browse);
-    QLabel *dcLabel = label(QStringLiteral("Device &Capability :"));
+    QLabel *dcLabel = label(QStringLiteral("De&vice Capability :"));
     dcLabel->setBuddy(dcFile);
     mainGrid->addWidget(dcLabel, 1, 0);
     mainGrid->addLayout(dcRow, 1, 1);
@@ -76,7 +76,7 @@ frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(PanelKind::Workspace, pa
 
     QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
     auto *execGrid = new QGridLayout(exec);
-    addRow(execGrid, 0, label(QStringLiteral("Comm&and :")), {textBox("txtCommand")});
+    addRow(execGrid, 0, label(QStringLiteral("Command :")), {textBox("txtCommand")});
     addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
     addRow(execGrid, 2, label(QStringLiteral("Parameter :")), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
     addRow(execGrid, 3, label(QStringLiteral("Result :")), {textBox("txtResult", true)});

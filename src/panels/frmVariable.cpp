@@ -2,6 +2,7 @@
 
 #include "shell/AppState.h"
 #include "shell/frmMDI.h"
+#include "tools/frmPerfChk.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -134,10 +135,14 @@ frmVariable::frmVariable(QWidget *parent) : PanelBase(PanelKind::Variable, paren
         });
     }
 
-    // The performance check is not part of the program yet.
-    control("cmdPerfchk")->setEnabled(false);
+    connect(control<QPushButton>("cmdPerfchk"), &QPushButton::clicked, this, &frmVariable::openPerformanceCheck);
 }
 
 void frmVariable::openPerformanceCheck()
 {
+    auto *check = new frmPerfChk(app().mdi);
+    check->m_Variable = m_ZelObj;
+    check->m_MDI = app().mdi;
+    check->exec();
+    delete check;
 }

@@ -3,10 +3,15 @@
 // closing; and the panels a workspace that already holds controllers gets when it is opened.
 #include "testsupport.h"
 
+#include "engine/frmController.h"
+#include "engine/frmMessage.h"
 #include "engine/frmWorkspace.h"
 
 #include <QCheckBox>
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -79,6 +84,35 @@ QString writeDefinition(const QString &dir)
     QString path = dir + QStringLiteral("defs.xml");
     doc->saveAs(path);
     return path;
+}
+
+// The access keys of the controls that take input now; a key that two of them carry.
+QStringList duplicateAccessKeys(QWidget *panel)
+{
+    QHash<QString, QStringList> owners;
+    auto note = [&](const QString &text, const QString &owner) {
+        QKeySequence key = QKeySequence::mnemonic(text);
+        if (!key.isEmpty())
+            owners[key.toString()] << owner;
+    };
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if (!w->isVisible() || !w->isEnabled())
+            continue;
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            note(b->text(), b->objectName());
+        else if (auto *l = qobject_cast<QLabel *>(w); l && l->buddy())
+            note(l->text(), l->buddy()->objectName());
+        else if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < bar->count(); ++i)
+                note(bar->tabText(i), bar->tabText(i));
+        }
+    }
+    QStringList twice;
+    for (auto it = owners.cbegin(); it != owners.cend(); ++it) {
+        if (it->size() > 1)
+            twice << it.key() + ": " + it->join(", ");
+    }
+    return twice;
 }
 
 } // namespace
@@ -431,6 +465,31 @@ private Q_SLOTS:
         clickButton(rc1, "cmdCtrlDelete");
         QCOMPARE(run.logSince(mark), (QStringList{"Wss(\"Default\").Ctrls.Remove(<3,0>)", "Succeeded."}));
         QCOMPARE(ws->workspaceDocument()->controllerNames(), QStringList{"rc2"});
+    }
+
+    void accessKeysAreUniqueInEveryPanel()
+    {
+        TestRun run;
+        PanelBase *ws = run.panel(4);
+        ws->showPanel();
+        QCOMPARE(duplicateAccessKeys(ws), QStringList());
+        addController(ws, "rc1");
+        PanelBase *ctrl = run.lastPanel(PanelKind::Controller);
+        auto *tabs = child<QTabWidget>(ctrl, "tabController");
+        for (int page = 0; page < tabs->count(); ++page) {
+            tabs->setCurrentIndex(page);
+            QCOMPARE(duplicateAccessKeys(ctrl), QStringList());
+        }
+        setText(ctrl, "txtName_0", "v1");
+        tabs->setCurrentIndex(0);
+        clickButton(ctrl, "cmdVariable");
+        QCOMPARE(duplicateAccessKeys(run.lastPanel(PanelKind::Variable)), QStringList());
+        ctrl->m_ZelObj->invoke("Execute", CallKind::Method, {Value::fromString("RaiseMessage"), Value::fromString("m")});
+        QCoreApplication::processEvents();
+        frmMessage *message = qobject_cast<frmController *>(ctrl)->m_ZelMess.item("1");
+        QVERIFY(message);
+        message->showInFront();
+        QCOMPARE(duplicateAccessKeys(message), QStringList());
     }
 
     void preloadPairsMirrorEntriesByPosition()

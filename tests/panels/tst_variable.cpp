@@ -5,6 +5,7 @@
 #include "panels/frmVariable.h"
 #include "shell/clsScriptGen.h"
 #include "shell/valuetext.h"
+#include "tools/frmPerfChk.h"
 
 #include <QComboBox>
 #include <QMenuBar>
@@ -346,6 +347,33 @@ private Q_SLOTS:
         QVERIFY(w.lines.isEmpty());
         QVERIFY(w.script.isEmpty());
         QVERIFY(!run.panel(v2->m_FormID));
+    }
+
+    void performanceCheckOpensModallyForTheVariable()
+    {
+        TestRun run;
+        PanelBase *v = addVariable(run);
+        frmPerfChk *seen = nullptr;
+        zel::ObjectPtr handed;
+        frmMDI *mdi = nullptr;
+        bool modal = false;
+        onNextModal([&](QWidget *w) {
+            seen = qobject_cast<frmPerfChk *>(w);
+            if (seen) {
+                handed = seen->m_Variable;
+                mdi = seen->m_MDI;
+                modal = seen->isModal();
+                seen->reject();
+            }
+        });
+        qsizetype mark = run.logMark();
+        clickButton(v, "cmdPerfchk");
+        QVERIFY(seen);
+        QCOMPARE(handed, v->m_ZelObj);
+        QCOMPARE(mdi, run.mdi());
+        QVERIFY(modal);
+        QVERIFY(run.mdi()->findChildren<frmPerfChk *>().isEmpty()); // deleted when it closed
+        QVERIFY(run.logSince(mark).isEmpty());
     }
 
     void keyboardPutAndAccessKeys()
