@@ -2,7 +2,6 @@
 #include "PanelBase.h"
 #include "frmController.h"
 #include "frmEngine.h"
-#include "frmGeneric.h"
 #include "frmMessage.h"
 #include "frmWorkspace.h"
 #include "panels/frmRobot.h"
@@ -36,5 +35,5 @@ PanelBase *createPanel(PanelKind kind)
     case PanelKind::Command:
         return new frmCommand;
     }
-    return new frmGeneric(kind);
+    return nullptr; // every kind has its case above
 }

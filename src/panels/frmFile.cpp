@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -145,6 +146,9 @@ frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
     m_txtValue->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_txtValue->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_txtValue->setMinimumHeight(110);
+    // One line of the dump fits without scrolling.
+    m_txtValue->setMinimumWidth(m_txtValue->fontMetrics().horizontalAdvance(QString(52, QLatin1Char('0')))
+                                + m_txtValue->verticalScrollBar()->sizeHint().width() + 12);
     valueLayout->addWidget(m_txtValue, 0, 0, 3, 1);
     valueLayout->addWidget(button("cmdGetValue", get), 0, 1);
     valueLayout->addWidget(button("cmdPutValue", put), 1, 1);
