@@ -463,6 +463,49 @@ private Q_SLOTS:
         QVERIFY(child<QPushButton>(other, "cmdGetName")->isEnabled());
     }
 
+    void keyboardAddsAndSwitchesPages()
+    {
+        TestRun run;
+        PanelBase *ctrl = addController(run);
+        ctrl->showPanel();
+        QApplication::setActiveWindow(run.mdi());
+        child<QWidget>(ctrl, "txtName_0")->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), "v9");
+        qsizetype mark = run.logMark();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(run.logSince(mark), (QStringList{kCtrl + ".AddVariable(\"v9\", \"\")", "Succeeded."}));
+
+        // The new variable panel is in front now; back to the controller by its node.
+        run.mdi()->ShowForm(ctrl->m_TreeNode);
+        child<QWidget>(ctrl, "txtName_0")->setFocus();
+        // Alt+R selects the Robot page, Alt+A adds on it: the page's own Add button.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+        QCOMPARE(tabs(ctrl)->currentIndex(), 1);
+        setText(ctrl, "txtName_1", "arm");
+        mark = run.logMark();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(run.logSince(mark).first(), kCtrl + ".AddRobot(\"arm\", \"\")");
+
+        // Alt+E is the panel's Execute, not the main window's Edit menu.
+        run.mdi()->ShowForm(ctrl->m_TreeNode);
+        child<QWidget>(ctrl, "txtCommand")->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), "PendingMessages");
+        mark = run.logMark();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(run.logSince(mark), (QStringList{kCtrl + ".Execute(\"PendingMessages\", <8,>)", "Succeeded. (<3,0>)"}));
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(ctrl, "cmdExecute"));
+
+        // Tab walks on through the messages, the selected page and the bottom buttons.
+        QStringList walk;
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walk << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(walk, (QStringList{"lstMessage", "cmdGetMsg", "qt_tabwidget_tabbar", "txtName_1", "txtRobotOption",
+                                    "cmdGetRobot", "txtRobotNamesOption", "cmdGetNames_1", "lstNames_1", "cmdRobotClear",
+                                    "cmdCtrlDelete", "cmdCtrlHide"}));
+    }
+
     void closingRemovesMembersThenTheController()
     {
         TestRun run;
