@@ -83,8 +83,10 @@ frmCommand::frmCommand(QWidget *parent) : PanelBase(PanelKind::Command, parent)
     };
     auto writable = [&](int row, const char *caption, const char *box, const char *input, const char *getButton,
                         const char *putButton) {
-        addRow(grid, row, label(QLatin1String(caption)),
-               {textBox(box, true), textBox(input), button(getButton, get), button(putButton, put)});
+        QLabel *l = label(QLatin1String(caption));
+        QLineEdit *in = textBox(input);
+        addRow(grid, row, l, {textBox(box, true), in, button(getButton, get), button(putButton, put)});
+        l->setBuddy(in); // the access key goes to the box that takes input
     };
     property(0, "Name :", "txtCmdName", "cmdGetCmdName");
     property(1, "Attribute :", "txtAttribute", "cmdGetAttribute");

@@ -60,10 +60,14 @@ frmExtension::frmExtension(QWidget *parent) : PanelBase(PanelKind::Extension, pa
     property(0, "Name :", "txtExtName", "cmdGetExtName");
     property(1, "Attribute :", "txtAttribute", "cmdGetAttribute");
     property(2, "Help :", "txtHelp", "cmdGetHelp");
-    addRow(grid, 3, label(QStringLiteral("Ta&g :")),
+    QLabel *lblTag = label(QStringLiteral("Ta&g :"));
+    addRow(grid, 3, lblTag,
            {textBox("txtGetTag", true), textBox("txtPutTag"), button("cmdGetTag", get), button("cmdPutTag", put)});
-    addRow(grid, 4, label(QStringLiteral("&ID :")),
+    lblTag->setBuddy(control("txtPutTag"));
+    QLabel *lblID = label(QStringLiteral("&ID :"));
+    addRow(grid, 4, lblID,
            {textBox("txtGetID", true), textBox("txtPutID"), button("cmdGetID", get), button("cmdPutID", put)});
+    lblID->setBuddy(control("txtPutID"));
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     left->addWidget(main);

@@ -130,10 +130,14 @@ frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
     int row = 0;
     for (const Prop &p : props)
         propertyRow(grid, row++, label(QLatin1String(p.caption)), textBox(p.box, true), button(p.button, get));
-    addRow(grid, row++, label(QStringLiteral("Ta&g : ")),
+    QLabel *lblTag = label(QStringLiteral("Ta&g : "));
+    addRow(grid, row++, lblTag,
            {textBox("txtGetTag", true), textBox("txtPutTag"), button("cmdGetTag", get), button("cmdPutTag", put)});
-    addRow(grid, row++, label(QStringLiteral("&ID : ")),
+    lblTag->setBuddy(control("txtPutTag"));
+    QLabel *lblID = label(QStringLiteral("&ID : "));
+    addRow(grid, row++, lblID,
            {textBox("txtGetID", true), textBox("txtPutID"), button("cmdGetID", get), button("cmdPutID", put)});
+    lblID->setBuddy(control("txtPutID"));
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     left->addWidget(main);

@@ -77,10 +77,14 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
     property(1, "FileName :", "txtFileName", "cmdGetFileName");
     property(2, "Attribute :", "txtAttribute", "cmdGetAttribute");
     property(3, "Help :", "txtHelp", "cmdGetHelp");
-    addRow(grid, 4, label(QStringLiteral("Ta&g :")),
+    QLabel *lblTag = label(QStringLiteral("Ta&g :"));
+    addRow(grid, 4, lblTag,
            {textBox("txtGetTag", true), textBox("txtPutTag"), button("cmdGetTag", get), button("cmdPutTag", put)});
-    addRow(grid, 5, label(QStringLiteral("&ID :")),
+    lblTag->setBuddy(control("txtPutTag"));
+    QLabel *lblID = label(QStringLiteral("&ID :"));
+    addRow(grid, 5, lblID,
            {textBox("txtGetID", true), textBox("txtPutID"), button("cmdGetID", get), button("cmdPutID", put)});
+    lblID->setBuddy(control("txtPutID"));
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     left->addWidget(main);

@@ -3,6 +3,9 @@
 #include "panels/frmCommand.h"
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabBar>
 #include <QPointer>
 #include <QRegularExpression>
 
@@ -56,6 +59,33 @@ bool isTimeText(const QString &text)
 {
     static const QRegularExpression form(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d$"));
     return form.match(text).hasMatch();
+}
+
+// The access keys of the controls that take input now; a key that two of them carry.
+QStringList duplicateAccessKeys(QWidget *panel)
+{
+    QHash<QString, int> seen;
+    QStringList twice;
+    auto note = [&](const QString &text) {
+        const QString key = QKeySequence::mnemonic(text).toString();
+        if (!key.isEmpty() && ++seen[key] == 2)
+            twice << key;
+    };
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(panel) || !w->isEnabled())
+            continue;
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            note(b->text());
+        else if (auto *l = qobject_cast<QLabel *>(w); l && l->buddy())
+            note(l->text());
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            note(g->title());
+        else if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < bar->count(); ++i)
+                note(bar->tabText(i));
+        }
+    }
+    return twice;
 }
 
 bool ownEnabled(QWidget *w)
@@ -245,6 +275,13 @@ private Q_SLOTS:
         QCOMPARE(run.logSince(mark), (QStringList{P + QStringLiteral(".put_Parameters(<") + clsLogMsg::LogText(Value()) + QStringLiteral(">)"),
                                                   QStringLiteral("Succeeded.")}));
         QVERIFY(engineValue(p, "Parameters").isEmpty());
+    }
+
+    void accessKeysAreUnique()
+    {
+        TestRun run;
+        PanelBase *p = openCommand(addController(run), QStringLiteral("Echo"));
+        QVERIFY2(duplicateAccessKeys(p).isEmpty(), qPrintable(duplicateAccessKeys(p).join(QLatin1Char(' '))));
     }
 
     void sharedOperationsAndRemoval()

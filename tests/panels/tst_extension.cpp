@@ -1,6 +1,9 @@
 #include "testsupport.h"
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabBar>
 #include <QListWidget>
 #include <QTreeWidgetItem>
 
@@ -51,6 +54,33 @@ Value intArray(std::initializer_list<qint32> items)
     for (qint32 i : items)
         a.items << Value::fromI4(i);
     return Value::fromArray(a);
+}
+
+// The access keys of the controls that take input now; a key that two of them carry.
+QStringList duplicateAccessKeys(QWidget *panel)
+{
+    QHash<QString, int> seen;
+    QStringList twice;
+    auto note = [&](const QString &text) {
+        const QString key = QKeySequence::mnemonic(text).toString();
+        if (!key.isEmpty() && ++seen[key] == 2)
+            twice << key;
+    };
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(panel) || !w->isEnabled())
+            continue;
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            note(b->text());
+        else if (auto *l = qobject_cast<QLabel *>(w); l && l->buddy())
+            note(l->text());
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            note(g->title());
+        else if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < bar->count(); ++i)
+                note(bar->tabText(i));
+        }
+    }
+    return twice;
 }
 
 bool ownEnabled(QWidget *w)
@@ -157,6 +187,13 @@ private Q_SLOTS:
         types->setCurrentIndex(1);
         QVERIFY(child<QWidget>(p, QStringLiteral("cmdExecute"))->isEnabled());
         QVERIFY(!child<QWidget>(p, QStringLiteral("txtParameter"))->isEnabled());
+    }
+
+    void accessKeysAreUnique()
+    {
+        TestRun run;
+        PanelBase *p = openExtension(addController(run), QStringLiteral("IO1"));
+        QVERIFY2(duplicateAccessKeys(p).isEmpty(), qPrintable(duplicateAccessKeys(p).join(QLatin1Char(' '))));
     }
 
     void variablesAndRemoval()

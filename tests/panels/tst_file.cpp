@@ -4,6 +4,9 @@
 #include "zel/errors.h"
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabBar>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -79,6 +82,33 @@ public:
 };
 
 // Enabled in itself, whatever its page says.
+// The access keys of the controls that take input now; a key that two of them carry.
+QStringList duplicateAccessKeys(QWidget *panel)
+{
+    QHash<QString, int> seen;
+    QStringList twice;
+    auto note = [&](const QString &text) {
+        const QString key = QKeySequence::mnemonic(text).toString();
+        if (!key.isEmpty() && ++seen[key] == 2)
+            twice << key;
+    };
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(panel) || !w->isEnabled())
+            continue;
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            note(b->text());
+        else if (auto *l = qobject_cast<QLabel *>(w); l && l->buddy())
+            note(l->text());
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            note(g->title());
+        else if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < bar->count(); ++i)
+                note(bar->tabText(i));
+        }
+    }
+    return twice;
+}
+
 bool ownEnabled(QWidget *w)
 {
     return w && !w->testAttribute(Qt::WA_ForceDisabled);
@@ -445,6 +475,21 @@ private Q_SLOTS:
         // The inner file went first, under the folder's path.
         QVERIFY(lines.indexOf(QRegularExpression(QStringLiteral(".*\\.Files\\(\"Data\"\\)\\.Files\\.Remove.*")))
                 < lines.indexOf(QRegularExpression(QStringLiteral(".*\\.Ctrls\\(\"RC1\"\\)\\.Files\\.Remove.*"))));
+    }
+
+    void accessKeysAreUniqueOnEveryPagePair()
+    {
+        TestRun run;
+        frmFile *p = openFile(addController(run), QStringLiteral("readme.txt"));
+        auto *ops = child<QTabWidget>(p, QStringLiteral("tabOperation"));
+        auto *members = child<QTabWidget>(p, QStringLiteral("tabAddObj"));
+        for (int i = 0; i < ops->count(); ++i) {
+            for (int k = 0; k < members->count(); ++k) {
+                ops->setCurrentIndex(i);
+                members->setCurrentIndex(k);
+                QVERIFY2(duplicateAccessKeys(p).isEmpty(), qPrintable(duplicateAccessKeys(p).join(QLatin1Char(' '))));
+            }
+        }
     }
 
     void definitionsGovernTheButtons()

@@ -1,6 +1,9 @@
 #include "testsupport.h"
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabBar>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTreeWidgetItem>
@@ -43,6 +46,33 @@ QString scriptBlock(PanelBase *p, const QString &member, int retType, int style,
 qint32 status(PanelBase *p)
 {
     return p->m_ZelObj->invoke(QStringLiteral("Execute"), CallKind::Method, {Value::fromString(QStringLiteral("Status"))}).toInt32();
+}
+
+// The access keys of the controls that take input now; a key that two of them carry.
+QStringList duplicateAccessKeys(QWidget *panel)
+{
+    QHash<QString, int> seen;
+    QStringList twice;
+    auto note = [&](const QString &text) {
+        const QString key = QKeySequence::mnemonic(text).toString();
+        if (!key.isEmpty() && ++seen[key] == 2)
+            twice << key;
+    };
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(panel) || !w->isEnabled())
+            continue;
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            note(b->text());
+        else if (auto *l = qobject_cast<QLabel *>(w); l && l->buddy())
+            note(l->text());
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            note(g->title());
+        else if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < bar->count(); ++i)
+                note(bar->tabText(i));
+        }
+    }
+    return twice;
 }
 
 bool ownEnabled(QWidget *w)
@@ -134,6 +164,17 @@ private Q_SLOTS:
                 QCOMPARE(child<QWidget>(p, QStringLiteral("picOpeFrame_%1").arg(i))->isEnabled(), i == shown);
         }
         QCOMPARE(textOf(p, QStringLiteral("txtStartOption")), QStringLiteral("kept"));
+    }
+
+    void accessKeysAreUniqueOnEveryPage()
+    {
+        TestRun run;
+        PanelBase *p = openTask(addController(run), QStringLiteral("Main"));
+        auto *tabs = child<QTabWidget>(p, QStringLiteral("tabOperation"));
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QVERIFY2(duplicateAccessKeys(p).isEmpty(), qPrintable(duplicateAccessKeys(p).join(QLatin1Char(' '))));
+        }
     }
 
     void propertiesExecuteAndDelete()
