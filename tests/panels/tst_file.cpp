@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QTabBar>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -475,6 +476,36 @@ private Q_SLOTS:
         // The inner file went first, under the folder's path.
         QVERIFY(lines.indexOf(QRegularExpression(QStringLiteral(".*\\.Files\\(\"Data\"\\)\\.Files\\.Remove.*")))
                 < lines.indexOf(QRegularExpression(QStringLiteral(".*\\.Ctrls\\(\"RC1\"\\)\\.Files\\.Remove.*"))));
+    }
+
+    void controllerPagesOpenTheRealPanels()
+    {
+        TestRun run;
+        PanelBase *ctrl = addController(run);
+        auto *pages = child<QTabWidget>(ctrl, QStringLiteral("tabController"));
+        QVERIFY(pages);
+        struct Case {
+            int page;
+            const char *name, *add, *member, *form;
+            PanelKind kind;
+        } cases[] = {
+            {2, "txtName_2", "cmdGetFile", "readme.txt", "frmFile", PanelKind::File},
+            {3, "txtName_3", "cmdGetTask", "Main", "frmTask", PanelKind::Task},
+            {4, "txtName_4", "cmdGetExtension", "IO1", "frmExtension", PanelKind::Extension},
+            {5, "txtName_5", "cmdGetCommand", "Sum", "frmCommand", PanelKind::Command},
+        };
+        for (const Case &c : cases) {
+            pages->setCurrentIndex(c.page);
+            setText(ctrl, QLatin1String(c.name), QLatin1String(c.member));
+            clickButton(ctrl, QLatin1String(c.add));
+            PanelBase *p = run.lastPanel(c.kind);
+            QVERIFY2(p, c.form);
+            QCOMPARE(p->objectName(), QLatin1String(c.form));
+            QCOMPARE(p->m_TreeNode->parent(), ctrl->m_TreeNode);
+            QCOMPARE(p->m_TreeNode->text(0), QLatin1String(c.member));
+            QVERIFY(p->subWindow() && p->subWindow()->isVisible());
+            QVERIFY(ctrl->m_KSFObj->findMember(int(c.kind), QLatin1String(c.member)));
+        }
     }
 
     void accessKeysAreUniqueOnEveryPagePair()
