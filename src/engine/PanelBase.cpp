@@ -19,6 +19,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -274,11 +275,14 @@ bool runAccessKey(QWidget *panel, const QKeySequence &key, bool run)
     return true;
 }
 
-// Eats the key press that follows an access key the panel has already run, wherever the focus
-// has gone meanwhile (a list would otherwise search for the letter).
-class KeyPressEater : public QObject {
+// Runs an access key on the key press that follows the panel's claim of it, wherever the focus
+// is, and eats the press (a list would otherwise search for the letter).
+class AccessKeyPress : public QObject {
 public:
-    explicit KeyPressEater(int key) : m_key(key) { QCoreApplication::instance()->installEventFilter(this); }
+    AccessKeyPress(QWidget *panel, const QKeySequence &key, int keyCode) : m_panel(panel), m_key(key), m_keyCode(keyCode)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
@@ -287,11 +291,16 @@ protected:
             return false;
         m_done = true;
         deleteLater();
-        return event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == m_key;
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent *>(event)->key() != m_keyCode || !m_panel)
+            return false;
+        runAccessKey(m_panel, m_key, true);
+        return true;
     }
 
 private:
-    int m_key;
+    QPointer<QWidget> m_panel;
+    QKeySequence m_key;
+    int m_keyCode;
     bool m_done = false;
 };
 } // namespace
@@ -301,12 +310,19 @@ bool PanelBase::event(QEvent *event)
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
         auto *ke = static_cast<QKeyEvent *>(event);
         Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
-        if (mods == Qt::AltModifier && ke->key() >= Qt::Key_0 && ke->key() <= Qt::Key_Z
-            && runAccessKey(this, QKeySequence(ke->key() | Qt::AltModifier), true)) {
-            if (event->type() == QEvent::ShortcutOverride)
-                new KeyPressEater(ke->key());
-            event->accept();
-            return true;
+        QKeySequence key(ke->key() | Qt::AltModifier);
+        if (mods == Qt::AltModifier && ke->key() >= Qt::Key_0 && ke->key() <= Qt::Key_Z) {
+            if (event->type() == QEvent::ShortcutOverride) {
+                // Claimed here so that the menu bar does not take it; run on the press.
+                if (runAccessKey(this, key, false)) {
+                    new AccessKeyPress(this, key, ke->key());
+                    event->accept();
+                    return true;
+                }
+            } else if (runAccessKey(this, key, true)) {
+                event->accept();
+                return true;
+            }
         }
     }
     return ZelForm::event(event);
