@@ -201,7 +201,7 @@ protected:
 
     // --- widgets -------------------------------------------------------------------------
     template <typename T = QWidget>
-    T *control(const char *name) const { return findChild<T *>(QLatin1String(name)); }
+    T *control(const char *name) const { return name ? findChild<T *>(QLatin1String(name)) : nullptr; }
     QLineEdit *textBox(const char *name, bool display = false);
     QPushButton *button(const char *name, const QString &caption);
     QComboBox *typeList(const char *name);

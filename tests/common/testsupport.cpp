@@ -10,7 +10,19 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBlock>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
+
+namespace {
+// Waiting modal callbacks; a run that ends cancels those still waiting, so that none of them
+// answers a window of a later test.
+QList<QPointer<QTimer>> &pendingModals()
+{
+    static QList<QPointer<QTimer>> timers;
+    return timers;
+}
+} // namespace
 
 EngineFactory TestRun::defaultEngine()
 {
@@ -29,6 +41,14 @@ TestRun::TestRun(const QStringList &arguments, EngineFactory factory, const std:
 TestRun::~TestRun()
 {
     m_run.reset();
+    for (const QPointer<QTimer> &timer : std::as_const(pendingModals())) {
+        if (timer && timer->isActive()) {
+            qWarning("a modal window that was waited for never appeared");
+            timer->stop();
+            timer->deleteLater();
+        }
+    }
+    pendingModals().clear();
     // Let deferred deletions of closed panels happen before the next test.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (m_oldRegistry.isNull())
@@ -75,16 +95,24 @@ PanelBase *TestRun::lastPanel(PanelKind kind) const
 
 void onNextModal(std::function<void(QWidget *)> callback, int timeoutMs)
 {
+    // Only a modal window that was not open yet counts.
+    QList<QPointer<QWidget>> before;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->isModal())
+            before << w;
+    }
     auto *timer = new QTimer;
-    auto elapsed = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, callback, elapsed, timeoutMs] {
-        *elapsed += 10;
+    pendingModals().append(timer);
+    QElapsedTimer *clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(timer, &QTimer::destroyed, [clock] { delete clock; });
+    QObject::connect(timer, &QTimer::timeout, [timer, callback, before, clock, timeoutMs] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible()) {
+        if (modal && modal->isVisible() && !before.contains(modal)) {
             timer->stop();
             timer->deleteLater();
             callback(modal);
-        } else if (*elapsed > timeoutMs) {
+        } else if (clock->elapsed() > timeoutMs) {
             timer->stop();
             timer->deleteLater();
             qWarning("no modal window appeared");
@@ -96,7 +124,12 @@ void onNextModal(std::function<void(QWidget *)> callback, int timeoutMs)
 void answerMessageBox(QWidget *modal, const QString &buttonText)
 {
     auto *box = qobject_cast<QMessageBox *>(modal);
-    QVERIFY2(box, "the modal window is not a message box");
+    if (!box) {
+        // Never leave a test hanging in a window nobody answers.
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        QFAIL("the modal window is not a message box");
+    }
     for (QAbstractButton *b : box->buttons()) {
         if (b->text().remove(QLatin1Char('&')).compare(buttonText, Qt::CaseInsensitive) == 0) {
             b->click();
@@ -109,13 +142,21 @@ void answerMessageBox(QWidget *modal, const QString &buttonText)
 void acceptFileDialog(QWidget *modal, const QString &path)
 {
     auto *dialog = qobject_cast<QFileDialog *>(modal);
-    QVERIFY2(dialog, "the modal window is not a file dialog");
+    if (!dialog) {
+        if (auto *other = qobject_cast<QDialog *>(modal))
+            other->reject();
+        QFAIL("the modal window is not a file dialog");
+    }
     if (path.isEmpty()) {
         dialog->reject();
         return;
     }
+    // The whole path goes into the name box, as a user may type it: selectFile() alone would
+    // resolve the name against a directory the dialog's model may not have reached yet.
     dialog->selectFile(path);
-    static_cast<QDialog *>(dialog)->accept();
+    if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        edit->setText(path);
+    static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
 }
 
 void clickButton(QWidget *root, const QString &name)

@@ -8,7 +8,14 @@
 #include "shell/startup.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QTreeWidget>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>

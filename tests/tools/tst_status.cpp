@@ -1,0 +1,176 @@
+#include "testsupport.h"
+
+#include "tools/frmStatus.h"
+#include "zel/errors.h"
+
+#include <QApplication>
+
+using zel::CallKind;
+using zel::Value;
+
+namespace {
+
+// A status object that answers a number of count requests, then fails.
+class FailingStatus : public zel::Object {
+public:
+    int answersLeft = 0;
+    QString className() const override { return QStringLiteral("ZelEngineStatus"); }
+    Value invoke(const QString &member, CallKind, const QList<Value> &args) override
+    {
+        if (member == QLatin1String("ObjectCount")) {
+            if (answersLeft-- <= 0)
+                throw zel::ZelError(0x80004005u, QStringLiteral("Status unavailable"));
+            return Value::fromI4(100 + args.value(0).toInt32());
+        }
+        return Value::fromString(QStringLiteral("x"));
+    }
+};
+
+frmStatus *monitor(TestRun &run)
+{
+    return qobject_cast<frmStatus *>(run.mdi()->findForm(3));
+}
+
+} // namespace
+
+class TestStatus : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void loadShowsTheEngine()
+    {
+        TestRun run;
+        frmStatus *s = monitor(run);
+        QVERIFY(s);
+        QVERIFY(!textOf(s, "txtVersion").isEmpty());
+        QVERIFY(!textOf(s, "txtComputerName").isEmpty());
+        QVERIFY(textOf(s, "txtStartDateTime").contains(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d"))));
+        QCOMPARE(textOf(s, "txtSamplingRate"), QStringLiteral("100"));
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("[ &Start ]"));
+        QCOMPARE(s->m_TreeNode->text(0), QStringLiteral("Engine Status"));
+        QVERIFY(!s->isSampling());
+        clickButton(s, "cmdGetDateTime");
+        QVERIFY(!textOf(s, "txtCurrentDateTime").isEmpty());
+    }
+
+    void samplingCountsRealObjects()
+    {
+        TestRun run;
+        frmStatus *s = monitor(run);
+        s->sample();
+        QCOMPARE(textOf(s, "txtEngineCount"), QStringLiteral("1"));
+        QCOMPARE(textOf(s, "txtWSCount"), QStringLiteral("1"));
+        QCOMPARE(textOf(s, "txtStatusCount"), QStringLiteral("1"));
+        QCOMPARE(textOf(s, "txtCtrlCount"), QStringLiteral("0"));
+        PanelBase *ws = run.panel(4);
+        ws->findChild<QComboBox *>("cmbController")->setEditText("rc1");
+        clickButton(ws, "cmdOpen");
+        s->sample();
+        QCOMPARE(textOf(s, "txtCtrlCount"), QStringLiteral("1"));
+        // Sampling writes nothing to the log.
+        qsizetype mark = run.logMark();
+        s->sample();
+        QVERIFY(run.logSince(mark).isEmpty());
+    }
+
+    void startSamplesAndStopRestores()
+    {
+        TestRun run;
+        frmStatus *s = monitor(run);
+        setText(s, "txtSamplingRate", "50");
+        clickButton(s, "cmdStartStop");
+        QVERIFY(s->isSampling());
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("Stop"));
+        QVERIFY(!child<QLineEdit>(s, "txtSamplingRate")->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(s, "txtEngineCount"), QStringLiteral("1"), 2000);
+        clickButton(s, "cmdStartStop");
+        QVERIFY(!s->isSampling());
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("Start"));
+        QVERIFY(child<QLineEdit>(s, "txtSamplingRate")->isEnabled());
+        QCOMPARE(textOf(s, "txtEngineCount"), QStringLiteral("1")); // last counts stay
+    }
+
+    void rateOutOfRangeIsAFailure()
+    {
+        TestRun run;
+        frmStatus *s = monitor(run);
+        setText(s, "txtSamplingRate", "100000");
+        qsizetype mark = run.logMark();
+        clickButton(s, "cmdStartStop");
+        QStringList lines = run.logSince(mark);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(lines[0].startsWith(QStringLiteral("Failed. (0x8004A203: ")));
+        QVERIFY(!s->isSampling());
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("[ &Start ]"));
+        QVERIFY(child<QLineEdit>(s, "txtSamplingRate")->isEnabled());
+    }
+
+    void rateFieldRules_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("zero") << "0" << false << "0";
+        QTest::newRow("letters") << "abc" << false << "abc";
+        QTest::newRow("empty") << "" << false << "";
+        QTest::newRow("fifty") << " 50 " << true << "50";
+        QTest::newRow("leading zeros") << "0100" << true << "100";
+    }
+
+    void rateFieldRules()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(QString, after);
+        TestRun run;
+        frmStatus *s = monitor(run);
+        run.mdi()->ShowForm(s->m_TreeNode);
+        QApplication::setActiveWindow(run.mdi());
+        auto *rate = child<QLineEdit>(s, "txtSamplingRate");
+        auto *other = child<QPushButton>(s, "cmdGetDateTime");
+        rate->setFocus();
+        rate->setText(typed);
+        other->setFocus();
+        QTest::qWait(20);
+        QCOMPARE(rate->text(), after);
+        QCOMPARE(rate->hasFocus(), !accepted);
+        if (!accepted) {
+            QCOMPARE(rate->selectedText(), typed.trimmed());
+            // Start does nothing with a refused text.
+            clickButton(s, "cmdStartStop");
+            QVERIFY(!s->isSampling());
+        }
+    }
+
+    void failedSampleStopsSampling()
+    {
+        TestRun run;
+        frmStatus *s = monitor(run);
+        auto fake = std::make_shared<FailingStatus>();
+        fake->answersLeft = 19 + 5; // one whole sample, then 5 counts of the next
+        zel::ObjectPtr real = s->m_ZelStatus;
+        s->m_ZelStatus = fake;
+        setText(s, "txtSamplingRate", "10");
+        clickButton(s, "cmdStartStop");
+        qsizetype mark = run.logMark();
+        QTRY_VERIFY_WITH_TIMEOUT(!s->isSampling(), 3000);
+        QCOMPARE(run.logSince(mark), QStringList{"Failed. (0x80004005: Status unavailable)"});
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("Start"));
+        QVERIFY(child<QLineEdit>(s, "txtSamplingRate")->isEnabled());
+        // The second sample updated the first five displays; the rest kept the first sample.
+        QCOMPARE(textOf(s, "txtEngineCount"), QStringLiteral("100"));
+        QCOMPARE(textOf(s, "txtStatusCount"), QStringLiteral("118"));
+        s->m_ZelStatus = real;
+    }
+
+    void hideButton()
+    {
+        TestRun run;
+        frmStatus *s = monitor(run);
+        run.mdi()->ShowForm(s->m_TreeNode);
+        clickButton(s, "cmdStatusHide");
+        QVERIFY(!s->subWindow()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestStatus)
+#include "tst_status.moc"
