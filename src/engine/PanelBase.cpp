@@ -2,6 +2,7 @@
 
 #include "shell/AppState.h"
 #include "shell/frmMDI.h"
+#include "shell/iconset.h"
 #include "shell/textops.h"
 #include "shell/valuetext.h"
 #include "zel/converter.h"
@@ -168,6 +169,7 @@ void PanelBase::load()
     m_TreeNode = a.mdi->AddTreeNode(unique, m_ParentNode, name, QLatin1String(info.image));
     m_TreeNode->setData(0, Qt::UserRole, m_FormID);
     setWindowTitle(m_kind == PanelKind::Engine ? name : QLatin1String(info.kindWord) + QStringLiteral(" - ") + name);
+    setWindowIcon(zelIcon(QLatin1String(info.image)));
 
     if (m_kind == PanelKind::Workspace) {
         m_LogObjPath = QStringLiteral("Wss(") + quote(name) + QLatin1Char(')');

@@ -2,6 +2,7 @@
 
 #include "shell/AppState.h"
 #include "shell/frmMDI.h"
+#include "shell/iconset.h"
 #include "shell/textops.h"
 #include "shell/valuetext.h"
 #include "zel/errors.h"
@@ -139,6 +140,7 @@ void frmStatus::load()
     m_TreeNode = a.mdi->AddTreeNode(m_ZelStatus->identity(), a.mdi->node1() ? a.mdi->node1() : nullptr,
                                     QStringLiteral("Engine Status"), QStringLiteral("ENGINESTATUS"));
     m_TreeNode->setData(0, Qt::UserRole, m_FormID);
+    setWindowIcon(zelIcon(QStringLiteral("ENGINESTATUS")));
     a.mdi->addForm(this);
 }
 
