@@ -1,0 +1,136 @@
+// zelscript: runs a ZelScript file, as ZelTester records them, against a fresh Zel engine.
+#include "script/statedump.h"
+#include "script/zelscript.h"
+#include "zel/engine.h"
+
+#include <QCoreApplication>
+#include <QSaveFile>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+const char kHelp[] =
+    "Usage: zelscript [OPTIONS] FILE\n"
+    "\n"
+    "Runs the Sub Main of a ZelScript file (as ZelTester's File > Export Script... writes\n"
+    "them) against a fresh Zel engine. The script sees three objects: zel, the engine's\n"
+    "built-in workspace; dbg, whose output prints one line; and DAT, the value converter\n"
+    "with BstrFromVariant and VariantFromBstr.\n"
+    "\n"
+    "Options:\n"
+    "  --echo          print each statement (\"line N: text\") before running it\n"
+    "  --quiet         do not print the lines of dbg.output\n"
+    "  --state FILE    write the workspace's end state to FILE, one line per property\n"
+    "  --help          show this help and exit\n"
+    "  --version       show the version and exit\n"
+    "\n"
+    "An error stops the script (unless On Error Resume Next is on) and is printed as\n"
+    "FILE:LINE: error 0xNNNNNNNN: description. Syntax errors name the line and column\n"
+    "before anything runs.\n"
+    "\n"
+    "Exit status: 0 the script ran to its end; 1 an error stopped it; 2 it could not start\n"
+    "(wrong options, a file that cannot be read, a syntax error).\n";
+
+void writeLine(FILE *to, const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    bytes += '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+}
+
+void error(const QString &text)
+{
+    std::fflush(stdout);
+    writeLine(stderr, text);
+}
+
+int usage(const QString &text)
+{
+    error(QStringLiteral("zelscript: ") + text);
+    error(QStringLiteral("Try 'zelscript --help' for more information."));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv); // the engine's events run on its loop
+    QCoreApplication::setApplicationName(QStringLiteral("zelscript"));
+
+    bool echo = false;
+    bool quiet = false;
+    QString statePath;
+    QString file;
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    bool optionsDone = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (!optionsDone && a.startsWith(QLatin1String("--"))) {
+            if (a == QLatin1String("--")) {
+                optionsDone = true;
+            } else if (a == QLatin1String("--help")) {
+                std::fputs(kHelp, stdout);
+                return 0;
+            } else if (a == QLatin1String("--version")) {
+                std::printf("zelscript %d.%d.%d\n", ZEL_VERSION_MAJOR, ZEL_VERSION_MINOR, ZEL_VERSION_PATCH);
+                return 0;
+            } else if (a == QLatin1String("--echo")) {
+                echo = true;
+            } else if (a == QLatin1String("--quiet")) {
+                quiet = true;
+            } else if (a == QLatin1String("--state") || a.startsWith(QLatin1String("--state="))) {
+                if (a.size() > 7) {
+                    statePath = a.mid(8);
+                } else if (i + 1 < args.size()) {
+                    statePath = args[++i];
+                }
+                if (statePath.isEmpty())
+                    return usage(QStringLiteral("--state needs a file name"));
+            } else {
+                return usage(QStringLiteral("unknown option '%1'").arg(a));
+            }
+            continue;
+        }
+        if (!optionsDone && a.size() > 1 && a.startsWith(QLatin1Char('-')))
+            return usage(QStringLiteral("unknown option '%1'").arg(a));
+        if (!file.isEmpty())
+            return usage(QStringLiteral("one script at a time ('%1' and '%2' given)").arg(file, a));
+        file = a;
+    }
+    if (file.isEmpty())
+        return usage(QStringLiteral("no script file given"));
+
+    std::shared_ptr<zelscript::Program> program;
+    try {
+        program = zelscript::parse(zelscript::readScriptFile(file), file);
+    } catch (const zelscript::ScriptError &e) {
+        error(e.message());
+        return 2;
+    }
+
+    auto engine = zel::ZelEngine::create();
+    zel::ObjectPtr workspace = engine->workspaces()->at(0);
+
+    zelscript::RunOptions options;
+    if (!quiet)
+        options.output = [](const QString &line) { writeLine(stdout, line); };
+    if (echo)
+        options.echo = [](int line, const QString &text) { writeLine(stdout, QStringLiteral("line %1: %2").arg(line).arg(text)); };
+    zelscript::RunResult result = zelscript::run(*program, workspace, options);
+    if (!result.ok)
+        error(result.error.message());
+
+    int status = result.ok ? 0 : 1;
+    if (!statePath.isEmpty()) {
+        QSaveFile out(statePath);
+        QByteArray text = zelscript::dumpState(workspace).join(QLatin1Char('\n')).toUtf8() + '\n';
+        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
+            error(QStringLiteral("zelscript: cannot write the state to %1: %2").arg(statePath, out.errorString()));
+            status = 1;
+        }
+    }
+    std::fflush(stdout);
+    return status;
+}

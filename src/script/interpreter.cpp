@@ -1,0 +1,661 @@
+// Running a parsed script: statements, expressions, the host objects and On Error Resume Next.
+#include "program.h"
+
+#include "zel/converter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QVarLengthArray>
+#include <cmath>
+
+namespace zelscript {
+
+using namespace detail;
+using zel::CallKind;
+using zel::Value;
+using zel::ZelError;
+
+namespace {
+
+constexpr int kMaxDepth = 1000;
+
+ZelError typeMismatch(const QString &what)
+{
+    return ZelError(zel::E_TYPE_MISMATCH, QStringLiteral("Type mismatch: ") + what);
+}
+
+// Text of a value for dbg.output and &: strings as they are, numbers, dates and booleans in
+// their converter text, Empty as nothing and Null as "Null".
+QString textOf(const Value &v, const char *where)
+{
+    if (v.isString())
+        return v.stringValue();
+    if (v.isEmpty())
+        return QString();
+    if (v.isNull())
+        return QStringLiteral("Null");
+    if (v.isObject())
+        throw typeMismatch(QStringLiteral("an object has no text (%1)").arg(QLatin1String(where)));
+    if (v.isArray())
+        throw typeMismatch(QStringLiteral("an array (%1) has no text (%2); use DAT.BstrFromVariant")
+                               .arg(zel::typeName(v.type()), QLatin1String(where)));
+    return zel::valueText(v);
+}
+
+ZelError argCount(const char *host, const char *member, qsizetype given, int min, int max)
+{
+    return ZelError(zel::E_ARG_COUNT, QStringLiteral("%1.%2 takes %3 argument%4; %5 given")
+                                          .arg(QLatin1String(host), QLatin1String(member),
+                                               min == max ? QString::number(min) : QStringLiteral("%1 to %2").arg(min).arg(max),
+                                               max == 1 ? QString() : QStringLiteral("s"))
+                                          .arg(given));
+}
+
+void checkCount(const char *host, const char *member, qsizetype given, int min, int max)
+{
+    if (given < min || given > max)
+        throw argCount(host, member, given, min, max);
+}
+
+// Numbers of arithmetic: integers stay integers while they fit, everything else is R8.
+Value integerResult(double d, bool small)
+{
+    if (small && d >= -32768 && d <= 32767)
+        return Value::fromI2(qint16(d));
+    if (d >= -2147483648.0 && d <= 2147483647.0)
+        return Value::fromI4(qint32(d));
+    return Value::fromR8(d);
+}
+
+bool isSmallInteger(const Value &v)
+{
+    quint16 t = v.type();
+    return t == zel::VT_I2 || t == zel::VT_UI1 || t == zel::VT_I1 || t == zel::VT_BOOL;
+}
+
+double numberOf(const Value &v)
+{
+    if (v.isEmpty())
+        return 0;
+    if (v.type() == zel::VT_BOOL)
+        return v.boolValue() ? -1 : 0;
+    return v.toDouble();
+}
+
+class Interpreter;
+
+// The host objects as engine-style objects, for scripts that hold them in variables
+// (Set d = DAT). Their hot members are compiled into nodes of their own; both ways share the
+// interpreter's routines.
+class HostObject final : public zel::Object {
+public:
+    HostObject(Interpreter *in, Op which) : m_in(in), m_which(which) {}
+    QString className() const override;
+    Value invoke(const QString &member, CallKind kind, const QList<Value> &args) override;
+
+private:
+    Interpreter *m_in;
+    Op m_which;
+};
+
+struct Frame {
+    QVarLengthArray<Value, 8> locals;
+    bool resumeNext = false;
+};
+
+enum class Flow { Next, Exit };
+
+class Interpreter {
+public:
+    Interpreter(const Program &p, const zel::ObjectPtr &workspace, const RunOptions &options)
+        : m_p(p), m_options(options), m_workspace(Value::fromObject(workspace))
+    {
+        m_dbg = Value::fromObject(std::make_shared<HostObject>(this, Op::HostDbg));
+        m_dat = Value::fromObject(std::make_shared<HostObject>(this, Op::HostDat));
+        m_err = Value::fromObject(std::make_shared<HostObject>(this, Op::HostErr));
+        m_globals.resize(p.globalCount);
+        m_pump.start();
+    }
+
+    RunResult run()
+    {
+        RunResult r;
+        try {
+            if (m_p.mainIndex < 0)
+                throw ScriptError(ZelError(zel::E_SCRIPT_UNDEFINED, QStringLiteral("The script has no Sub Main")), m_p.file, 0);
+            Frame top;
+            runBlock(m_p.top, top);
+            callSub(m_p.mainIndex);
+        } catch (const ScriptError &e) {
+            r.ok = false;
+            r.error = e;
+        } catch (const ZelError &e) {
+            r.ok = false;
+            r.error = ScriptError(e, m_p.file, 0);
+        }
+        r.statements = m_statements;
+        r.resumedErrors = m_resumed;
+        return r;
+    }
+
+    // ---- the host objects' members --------------------------------------------------------
+    void output(const QList<Value> &args)
+    {
+        checkCount("dbg", "output", args.size(), 1, 1);
+        QString text = textOf(args[0], "dbg.output");
+        if (m_options.output)
+            m_options.output(text);
+    }
+
+    static Value toText(const QList<Value> &args)
+    {
+        checkCount("DAT", "BstrFromVariant", args.size(), 1, 2);
+        int option = args.size() > 1 ? args[1].toInt32() : 0;
+        return Value::fromString(zel::BstrFromVariant(args[0], option));
+    }
+
+    static Value fromText(const QList<Value> &args)
+    {
+        checkCount("DAT", "VariantFromBstr", args.size(), 1, 1);
+        if (!args[0].isString() && !args[0].isNumeric() && !args[0].isEmpty())
+            throw typeMismatch(QStringLiteral("DAT.VariantFromBstr takes a text"));
+        return zel::VariantFromBstr(args[0].toPlainText());
+    }
+
+    Value errMember(Op op, const QList<Value> &args)
+    {
+        switch (op) {
+        case Op::ErrNumber:
+            checkCount("Err", "Number", args.size(), 0, 0);
+            return Value::fromI4(m_errNumber);
+        case Op::ErrDescription:
+            checkCount("Err", "Description", args.size(), 0, 0);
+            return Value::fromString(m_errDescription);
+        case Op::ErrSource:
+            checkCount("Err", "Source", args.size(), 0, 0);
+            return Value::fromString(m_errSource);
+        case Op::ErrClear:
+            checkCount("Err", "Clear", args.size(), 0, 0);
+            clearErr();
+            return Value();
+        case Op::ErrRaise: {
+            // Err.Raise number[, source[, description]]
+            checkCount("Err", "Raise", args.size(), 1, 3);
+            quint32 number = quint32(qint64(std::llround(numberOf(args[0]))));
+            QString description = args.size() > 2 ? textOf(args[2], "Err.Raise") : zel::errorText(number);
+            if (description.isEmpty())
+                description = QStringLiteral("Error 0x%1").arg(number, 8, 16, QLatin1Char('0'));
+            ZelError e(number, description);
+            m_raisedSource = args.size() > 1 ? textOf(args[1], "Err.Raise") : QString();
+            throw e;
+        }
+        default:
+            return Value();
+        }
+    }
+
+private:
+    friend class HostObject;
+
+    // ---- statements ---------------------------------------------------------------------
+    void callSub(qint32 index)
+    {
+        if (++m_depth > kMaxDepth) {
+            --m_depth;
+            throw ZelError(zel::E_OVERFLOW, QStringLiteral("Out of stack space: Subs call each other more than %1 deep").arg(kMaxDepth));
+        }
+        const Sub &sub = m_p.subs[size_t(index)];
+        Frame f;
+        f.locals.resize(sub.localCount);
+        struct Leave {
+            int &depth;
+            ~Leave() { --depth; }
+        } leave{m_depth};
+        runBlock(sub, f);
+        if (f.resumeNext)
+            clearErr(); // leaving a procedure resets Err, as On Error does
+    }
+
+    void runBlock(const Sub &sub, Frame &f)
+    {
+        for (const Stmt &s : sub.body) {
+            ++m_statements;
+            if (m_options.pumpIntervalMs >= 0 && m_pump.elapsed() >= m_options.pumpIntervalMs) {
+                if (QCoreApplication::instance())
+                    QCoreApplication::processEvents();
+                m_pump.restart();
+            }
+            if (m_options.echo)
+                m_options.echo(s.line, statementText(s));
+            try {
+                if (exec(s, f) == Flow::Exit)
+                    return;
+            } catch (const ScriptError &e) {
+                // From a Sub this statement called: it keeps the place where it happened.
+                if (!f.resumeNext)
+                    throw;
+                setErr(e, QString());
+            } catch (const ZelError &e) {
+                if (!f.resumeNext)
+                    throw ScriptError(e, m_p.file, s.line);
+                setErr(e, m_raisedSource);
+            } catch (const std::exception &e) {
+                ZelError u(zel::E_UNEXPECTED, QStringLiteral("Unexpected failure: ") + QString::fromLocal8Bit(e.what()));
+                if (!f.resumeNext)
+                    throw ScriptError(u, m_p.file, s.line);
+                setErr(u, QString());
+            }
+            m_raisedSource.clear();
+        }
+    }
+
+    QString statementText(const Stmt &s) const
+    {
+        QString t = m_p.source.mid(s.srcBegin, s.srcLength);
+        if (t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r'))) {
+            // A statement continued over lines shows as one line.
+            static const QRegularExpression breaks(QStringLiteral("[ \\t]*_?[ \\t]*\\r?\\n[ \\t]*|\\r"));
+            t.replace(breaks, QStringLiteral(" "));
+        }
+        return t;
+    }
+
+    Flow exec(const Stmt &s, Frame &f)
+    {
+        switch (s.kind) {
+        case StKind::Eval:
+            evalStatement(s.expr, f);
+            return Flow::Next;
+        case StKind::Assign:
+            store(s.expr, f, eval(s.value, f));
+            return Flow::Next;
+        case StKind::SetAssign: {
+            Value v = eval(s.value, f);
+            if (!v.isObject())
+                throw typeMismatch(QStringLiteral("Set needs an object (or Nothing)"));
+            store(s.expr, f, v);
+            return Flow::Next;
+        }
+        case StKind::PropPut: {
+            const Expr &x = m_p.exprs[size_t(s.expr)];
+            Value value = eval(s.value, f);
+            if (x.op != Op::Member)
+                throw ZelError(zel::E_READ_ONLY, QStringLiteral("%1 cannot be written").arg(m_p.names.value(x.index)));
+            zel::ObjectPtr obj = objectOf(eval(x.a, f), x);
+            QList<Value> args;
+            evalArgs(x, f, args);
+            args.append(value);
+            obj->invoke(m_p.names[x.index], CallKind::PropertyPut, args);
+            return Flow::Next;
+        }
+        case StKind::OnErrorResume:
+            f.resumeNext = true;
+            clearErr();
+            return Flow::Next;
+        case StKind::OnErrorGoto0:
+            f.resumeNext = false;
+            clearErr();
+            return Flow::Next;
+        case StKind::ExitSub:
+            return Flow::Exit;
+        }
+        return Flow::Next;
+    }
+
+    void evalStatement(qint32 e, Frame &f)
+    {
+        const Expr &x = m_p.exprs[size_t(e)];
+        if (x.op == Op::Member)
+            callMember(x, f, CallKind::Method);
+        else
+            eval(e, f);
+    }
+
+    void store(qint32 target, Frame &f, const Value &v)
+    {
+        const Expr &x = m_p.exprs[size_t(target)];
+        switch (x.op) {
+        case Op::Local:
+            f.locals[x.index] = v;
+            return;
+        case Op::Global:
+            m_globals[x.index] = v;
+            return;
+        case Op::Undefined:
+            throw ZelError(zel::E_SCRIPT_UNDEFINED,
+                           QStringLiteral("Variable is undefined: '%1' (Option Explicit asks for Dim)").arg(m_p.names[x.index]));
+        default:
+            throw ZelError(zel::E_READ_ONLY, QStringLiteral("this name cannot be assigned to"));
+        }
+    }
+
+    // ---- expressions --------------------------------------------------------------------
+    void clearErr()
+    {
+        m_errNumber = 0;
+        m_errDescription.clear();
+        m_errSource.clear();
+    }
+
+    void setErr(const ZelError &e, const QString &source)
+    {
+        ++m_resumed;
+        m_errNumber = e.number();
+        m_errDescription = e.description();
+        m_errSource = source.isEmpty() ? QStringLiteral("zelscript") : source;
+    }
+
+    zel::ObjectPtr objectOf(const Value &v, const Expr &x) const
+    {
+        if (v.isObject()) {
+            if (zel::ObjectPtr o = v.objectValue())
+                return o;
+            throw ZelError(zel::E_TYPE_MISMATCH, QStringLiteral("Object variable not set: %1 is Nothing").arg(nameOfOperand(x)));
+        }
+        throw ZelError(zel::E_TYPE_MISMATCH, QStringLiteral("Object required: %1 is %2")
+                                                 .arg(nameOfOperand(x), v.isEmpty() ? QStringLiteral("Empty") : zel::typeName(v.type())));
+    }
+
+    // The text that names the operand of a member access, for messages: "'Value'" or "the value".
+    QString nameOfOperand(const Expr &x) const
+    {
+        if (x.a >= 0) {
+            const Expr &o = m_p.exprs[size_t(x.a)];
+            if (o.index >= 0 && (o.op == Op::Member || o.op == Op::Local || o.op == Op::Global || o.op == Op::Name))
+                return QLatin1Char('\'') + m_p.names.value(o.index) + QLatin1Char('\'');
+        }
+        return QStringLiteral("the value");
+    }
+
+    void evalArgs(const Expr &x, Frame &f, QList<Value> &out)
+    {
+        if (x.argCount == 0)
+            return;
+        out.reserve(x.argCount + 1);
+        const qint32 *a = m_p.args.data() + x.argBegin;
+        for (qint32 i = 0; i < x.argCount; ++i)
+            out.append(eval(a[i], f));
+    }
+
+    Value callMember(const Expr &x, Frame &f, CallKind kind)
+    {
+        zel::ObjectPtr obj = objectOf(eval(x.a, f), x);
+        QList<Value> args;
+        evalArgs(x, f, args);
+        const QString &name = m_p.names[x.index];
+        if (args.isEmpty())
+            return obj->invoke(name, kind, args);
+        // zel.Controllers("RC1"): the collection property takes no arguments; they go to the
+        // collection's default member. Which way a class goes is learnt once per call site.
+        const std::type_info *cls = &typeid(*obj);
+        if (x.seenClass == cls) {
+            if (!x.viaDefault)
+                return obj->invoke(name, kind, args);
+            return applyTo(obj->invoke(name, CallKind::PropertyGet, {}), args, x);
+        }
+        try {
+            Value r = obj->invoke(name, kind, args);
+            x.seenClass = cls;
+            x.viaDefault = false;
+            return r;
+        } catch (const ZelError &e) {
+            if (e.unsignedNumber() != zel::E_ARG_COUNT)
+                throw;
+            Value inner;
+            try {
+                inner = obj->invoke(name, CallKind::PropertyGet, {});
+            } catch (const ZelError &) {
+                throw e;
+            }
+            if (!(inner.isObject() && inner.objectValue()) && !inner.isArray())
+                throw e;
+            x.seenClass = cls;
+            x.viaDefault = true;
+            return applyTo(inner, args, x);
+        }
+    }
+
+    // value(args): the default member of an object, or an element of an array.
+    Value applyTo(const Value &v, const QList<Value> &args, const Expr &x)
+    {
+        if (v.isObject())
+            return objectOf(v, x)->invoke(QString(), CallKind::PropertyGet, args);
+        if (v.isArray()) {
+            if (args.size() != 1)
+                throw ZelError(zel::E_ARG_COUNT, QStringLiteral("An array takes one index; %1 given").arg(args.size()));
+            const zel::Array &arr = v.arrayValue();
+            qint32 i = args[0].toInt32();
+            if (i < arr.lowerBound || i > arr.upperBound())
+                throw ZelError(zel::E_NOT_FOUND, QStringLiteral("Subscript out of range: %1 is outside %2 to %3")
+                                                     .arg(i)
+                                                     .arg(arr.lowerBound)
+                                                     .arg(arr.upperBound()));
+            return arr.items[i - arr.lowerBound];
+        }
+        throw typeMismatch(QStringLiteral("%1 is neither an object nor an array").arg(v.isEmpty() ? QStringLiteral("Empty") : zel::typeName(v.type())));
+    }
+
+    Value withArgs(const Value &v, const Expr &x, Frame &f)
+    {
+        if (x.argCount == 0 && !x.parens)
+            return v;
+        QList<Value> args;
+        evalArgs(x, f, args);
+        if (args.isEmpty() && !v.isObject())
+            return v;
+        return applyTo(v, args, x);
+    }
+
+    Value hostArgsCall(Op op, const Expr &x, Frame &f)
+    {
+        QList<Value> args;
+        evalArgs(x, f, args);
+        return hostCall(op, args);
+    }
+
+public:
+    Value hostCall(Op op, const QList<Value> &args)
+    {
+        switch (op) {
+        case Op::DbgOutput:
+            output(args);
+            return Value();
+        case Op::DatToText:
+            return toText(args);
+        case Op::DatFromText:
+            return fromText(args);
+        default:
+            return errMember(op, args);
+        }
+    }
+
+private:
+    Value eval(qint32 e, Frame &f)
+    {
+        const Expr &x = m_p.exprs[size_t(e)];
+        switch (x.op) {
+        case Op::Const:
+            return m_p.consts[x.index];
+        case Op::Local:
+            return withArgs(f.locals[x.index], x, f);
+        case Op::Global:
+            return withArgs(m_globals[x.index], x, f);
+        case Op::HostZel:
+            return withArgs(m_workspace, x, f);
+        case Op::HostDbg:
+            return withArgs(m_dbg, x, f);
+        case Op::HostDat:
+            return withArgs(m_dat, x, f);
+        case Op::HostErr:
+            return withArgs(m_err, x, f);
+        case Op::Name:
+        case Op::Undefined:
+            throw ZelError(zel::E_SCRIPT_UNDEFINED, QStringLiteral("Variable is undefined: '%1'").arg(m_p.names[x.index]));
+        case Op::SubCall:
+            callSub(x.index);
+            return Value();
+        case Op::Member:
+            return callMember(x, f, CallKind::PropertyGet);
+        case Op::Apply: {
+            Value callee = eval(x.a, f);
+            QList<Value> args;
+            evalArgs(x, f, args);
+            return applyTo(callee, args, x);
+        }
+        case Op::Concat: {
+            Value a = eval(x.a, f);
+            Value b = eval(x.b, f);
+            if (a.isNull() && b.isNull())
+                return Value::null();
+            return Value::fromString((a.isNull() ? QString() : textOf(a, "&")) + (b.isNull() ? QString() : textOf(b, "&")));
+        }
+        case Op::Add:
+        case Op::Subtract:
+        case Op::Multiply:
+        case Op::Divide:
+            return arithmetic(x.op, eval(x.a, f), eval(x.b, f));
+        case Op::Negate: {
+            Value a = eval(x.a, f);
+            if (a.isNull())
+                return a;
+            double d = -numberOf(a);
+            if (a.isInteger() || a.isEmpty() || a.type() == zel::VT_BOOL)
+                return integerResult(d, isSmallInteger(a) || a.isEmpty());
+            return Value::fromR8(d);
+        }
+        case Op::DbgOutput:
+        case Op::DatToText:
+        case Op::DatFromText:
+        case Op::ErrNumber:
+        case Op::ErrDescription:
+        case Op::ErrSource:
+        case Op::ErrClear:
+        case Op::ErrRaise:
+            return hostArgsCall(x.op, x, f);
+        }
+        return Value();
+    }
+
+    static Value arithmetic(Op op, const Value &a, const Value &b)
+    {
+        if (a.isNull() || b.isNull())
+            return Value::null();
+        if (op == Op::Add && a.isString() && b.isString())
+            return Value::fromString(a.stringValue() + b.stringValue());
+        const double x = numberOf(a);
+        const double y = numberOf(b);
+        const bool integers = (a.isInteger() || a.isEmpty() || a.type() == zel::VT_BOOL)
+                              && (b.isInteger() || b.isEmpty() || b.type() == zel::VT_BOOL);
+        const bool small = (isSmallInteger(a) || a.isEmpty()) && (isSmallInteger(b) || b.isEmpty());
+        switch (op) {
+        case Op::Add:
+            return integers ? integerResult(x + y, small) : Value::fromR8(x + y);
+        case Op::Subtract:
+            return integers ? integerResult(x - y, small) : Value::fromR8(x - y);
+        case Op::Multiply:
+            return integers ? integerResult(x * y, small) : Value::fromR8(x * y);
+        default:
+            if (y == 0)
+                throw ZelError(zel::E_INVALID_ARG, QStringLiteral("Division by zero"));
+            return Value::fromR8(x / y);
+        }
+    }
+
+    const Program &m_p;
+    const RunOptions &m_options;
+    Value m_workspace;
+    Value m_dbg;
+    Value m_dat;
+    Value m_err;
+    std::vector<Value> m_globals;
+    qint32 m_errNumber = 0;
+    QString m_errDescription;
+    QString m_errSource;
+    QString m_raisedSource;
+    qint64 m_statements = 0;
+    qint64 m_resumed = 0;
+    int m_depth = 0;
+    QElapsedTimer m_pump;
+};
+
+QString HostObject::className() const
+{
+    switch (m_which) {
+    case Op::HostDbg:
+        return QStringLiteral("dbg");
+    case Op::HostDat:
+        return QStringLiteral("DAT");
+    default:
+        return QStringLiteral("Err");
+    }
+}
+
+Value HostObject::invoke(const QString &member, CallKind kind, const QList<Value> &args)
+{
+    auto is = [&member](const char *name) { return member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+    Op op = Op::Member;
+    if (m_which == Op::HostDbg && is("output"))
+        op = Op::DbgOutput;
+    else if (m_which == Op::HostDat && is("BstrFromVariant"))
+        op = Op::DatToText;
+    else if (m_which == Op::HostDat && is("VariantFromBstr"))
+        op = Op::DatFromText;
+    else if (m_which == Op::HostErr && is("Number"))
+        op = Op::ErrNumber;
+    else if (m_which == Op::HostErr && is("Description"))
+        op = Op::ErrDescription;
+    else if (m_which == Op::HostErr && is("Source"))
+        op = Op::ErrSource;
+    else if (m_which == Op::HostErr && is("Clear"))
+        op = Op::ErrClear;
+    else if (m_which == Op::HostErr && is("Raise"))
+        op = Op::ErrRaise;
+    if (op == Op::Member)
+        throw ZelError(zel::E_UNKNOWN_MEMBER, QStringLiteral("%1 has no property or method '%2'").arg(className(), member));
+    if (kind == CallKind::PropertyPut)
+        throw ZelError(zel::E_READ_ONLY, QStringLiteral("%1.%2 cannot be written").arg(className(), member));
+    return m_in->hostCall(op, args);
+}
+
+} // namespace
+
+RunResult run(const Program &program, const zel::ObjectPtr &workspace, const RunOptions &options)
+{
+    Interpreter in(program, workspace, options);
+    return in.run();
+}
+
+QString readScriptFile(const QString &path)
+{
+    auto fail = [&path](const QString &why) {
+        return ScriptError(ZelError(zel::E_SCRIPT_FILE, QStringLiteral("Script file %1 cannot be read: %2").arg(path, why)), path, 0);
+    };
+    QFileInfo info(path);
+    if (!info.exists())
+        throw fail(QStringLiteral("it does not exist"));
+    if (info.isDir())
+        throw fail(QStringLiteral("it is a folder"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw fail(file.errorString());
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw fail(file.errorString());
+    qsizetype nul = data.indexOf('\0');
+    if (nul >= 0)
+        throw fail(QStringLiteral("it is not a text file (byte %1 is 0)").arg(nul));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // hasError() tells malformed UTF-8 apart from text.
+    QString text = decoder.decode(data);
+    if (decoder.hasError())
+        throw fail(QStringLiteral("it is not UTF-8 text"));
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+} // namespace zelscript
