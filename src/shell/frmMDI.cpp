@@ -92,6 +92,8 @@ frmMDI::frmMDI(QWidget *parent) : QMainWindow(parent)
     m_activeCheck->setInterval(50);
     connect(m_activeCheck, &QTimer::timeout, this, &frmMDI::activityCheck);
     m_activeCheck->start();
+    // Input anywhere in the program wakes the check up again after it has gone to rest.
+    qApp->installEventFilter(this);
 }
 
 frmMDI::~frmMDI() = default;
@@ -131,7 +133,10 @@ void frmMDI::buildLeftPane()
     m_tree->viewport()->installEventFilter(this);
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { nodeClicked(item); });
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { ShowForm(item); });
-    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) { refreshNodeStatus(item); });
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+        refreshNodeStatus(item);
+        wakeActivityCheck();
+    });
 
     m_log = new QPlainTextEdit;
     m_log->setObjectName(QStringLiteral("txtLog"));
@@ -491,33 +496,13 @@ void frmMDI::closeAllWindows()
 
 // ---- activity check, enabling ----------------------------------------------------------------
 
-void frmMDI::activityCheck()
+frmMDI::Enabling frmMDI::computeEnabling() const
 {
-    if (!hasApp())
-        return;
-    AppState &a = app();
-    QWidget *focused = QApplication::focusWidget();
-    QWidget *target = textops::textTargetFor(focused);
-    if (focused && !(a.popup && (a.popup->mnuTxtPopup->isVisible())))
-        a.textTarget = target;
-    else if (!focused && !(a.popup && a.popup->mnuTxtPopup->isVisible()))
-        a.textTarget = nullptr;
-    RefreshTlbar();
-    RefreshMenuBar();
-}
-
-namespace {
-struct Enabling {
-    bool show, del, cut, copy, paste;
-};
-
-Enabling computeEnabling(QTreeWidget *tree, QTreeWidgetItem *node1, QTreeWidgetItem *node2, QWidget *target)
-{
-    Enabling e{};
-    QTreeWidgetItem *node = tree->isVisible() ? tree->currentItem() : nullptr;
+    Enabling e;
+    QTreeWidgetItem *node = m_tree->isVisible() ? m_tree->currentItem() : nullptr;
     e.show = node != nullptr;
-    e.del = node && node != node1 && node != node2;
-    if (target) {
+    e.del = node && node != m_node1 && node != m_node2;
+    if (QWidget *target = hasApp() ? app().textTarget.data() : nullptr) {
         bool selected = textops::hasSelection(target);
         bool readOnly = textops::isReadOnly(target);
         e.copy = selected;
@@ -526,11 +511,37 @@ Enabling computeEnabling(QTreeWidget *tree, QTreeWidgetItem *node1, QTreeWidgetI
     }
     return e;
 }
-} // namespace
+
+void frmMDI::activityCheck()
+{
+    if (!hasApp())
+        return;
+    AppState &a = app();
+    // While the text popup is open it keeps the box it was opened on as the target.
+    if (!(a.popup && a.popup->mnuTxtPopup->isVisible()))
+        a.textTarget = textops::textTargetFor(QApplication::focusWidget());
+    // The buttons and items change only when their state does. After a second without any
+    // change the check rests until the user does something, so an idle program costs nothing.
+    if (m_enablingKnown && computeEnabling() == m_lastEnabling) {
+        if (++m_quietChecks >= kQuietChecksBeforeRest)
+            m_activeCheck->stop();
+        return;
+    }
+    m_quietChecks = 0;
+    RefreshTlbar();
+    RefreshMenuBar();
+}
+
+void frmMDI::wakeActivityCheck()
+{
+    m_quietChecks = 0;
+    if (!m_activeCheck->isActive() && !m_closing)
+        m_activeCheck->start();
+}
 
 void frmMDI::RefreshTlbar()
 {
-    Enabling e = computeEnabling(m_tree, m_node1, m_node2, app().textTarget);
+    Enabling e = computeEnabling();
     m_btnShow->setEnabled(e.show);
     m_btnDelete->setEnabled(e.del);
     m_btnCut->setEnabled(e.cut);
@@ -540,12 +551,14 @@ void frmMDI::RefreshTlbar()
 
 void frmMDI::RefreshMenuBar()
 {
-    Enabling e = computeEnabling(m_tree, m_node1, m_node2, app().textTarget);
+    Enabling e = computeEnabling();
     m_view[0]->setEnabled(e.show);
     m_edit[0]->setEnabled(e.del);
     m_edit[4]->setEnabled(e.cut);
     m_edit[5]->setEnabled(e.copy);
     m_edit[6]->setEnabled(e.paste);
+    m_lastEnabling = e;
+    m_enablingKnown = true;
 }
 
 // ---- recording -----------------------------------------------------------------------------------
@@ -717,6 +730,22 @@ void frmMDI::showVersion()
 
 bool frmMDI::eventFilter(QObject *watched, QEvent *event)
 {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::Wheel:
+    case QEvent::Show:
+    case QEvent::Hide:
+        wakeActivityCheck();
+        break;
+    default:
+        break;
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         auto *me = static_cast<QMouseEvent *>(event);
         if (watched == m_tree->viewport()) {

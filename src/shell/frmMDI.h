@@ -85,10 +85,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // What the activity check enables: Show, Delete and the three clipboard commands.
+    struct Enabling {
+        bool show = false, del = false, cut = false, copy = false, paste = false;
+        friend bool operator==(const Enabling &, const Enabling &) = default;
+    };
+    Enabling computeEnabling() const;
+
     void buildMenus();
     void buildToolbar();
     void buildLeftPane();
     void activityCheck();
+    void wakeActivityCheck();
     void refreshNodeStatus(QTreeWidgetItem *node);
     void deleteNodePanel(QTreeWidgetItem *node);
     void nodeClicked(QTreeWidgetItem *node);
@@ -118,4 +126,8 @@ private:
     QToolButton *m_btnShow = nullptr, *m_btnDelete = nullptr, *m_btnCut = nullptr, *m_btnCopy = nullptr,
                 *m_btnPaste = nullptr, *m_btnRecStart = nullptr, *m_btnRecPause = nullptr, *m_btnRecStop = nullptr;
     bool m_closing = false;
+    Enabling m_lastEnabling;
+    bool m_enablingKnown = false;
+    static constexpr int kQuietChecksBeforeRest = 20;
+    int m_quietChecks = 0;
 };

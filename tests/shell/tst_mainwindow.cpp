@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -358,6 +359,25 @@ private Q_SLOTS:
         QTest::qWait(70);
         QVERIFY(run.state().textTarget);
         QVERIFY(tool(run.mdi(), "btnPaste")->isEnabled());
+    }
+
+    void activityCheckRestsWhenIdleAndWakesOnInput()
+    {
+        TestRun run;
+        auto *timer = run.mdi()->findChild<QTimer *>(QStringLiteral("timActiveCheck"));
+        QCOMPARE(timer->interval(), 50);
+        QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 3000);
+        // A key press anywhere wakes it; the enabling follows within one period.
+        PanelBase *engine = run.panel(2);
+        run.mdi()->ShowForm(engine->m_TreeNode);
+        QApplication::setActiveWindow(run.mdi());
+        auto *name = child<QLineEdit>(engine, "txtWSName");
+        name->setFocus();
+        QTest::keyClicks(name, QStringLiteral("ab"));
+        QVERIFY(timer->isActive());
+        name->selectAll();
+        QTest::qWait(70);
+        QVERIFY(tool(run.mdi(), "btnCopy")->isEnabled());
     }
 
     void recordingButtons()
