@@ -238,7 +238,7 @@ private:
                 // From a Sub this statement called: it keeps the place where it happened.
                 if (!f.resumeNext)
                     throw;
-                setErr(e, QString());
+                setErr(e, m_raisedSource);
             } catch (const ZelError &e) {
                 if (!f.resumeNext)
                     throw ScriptError(e, m_p.file, s.line);
@@ -284,7 +284,7 @@ private:
             const Expr &x = m_p.exprs[size_t(s.expr)];
             Value value = eval(s.value, f);
             if (x.op != Op::Member)
-                throw ZelError(zel::E_READ_ONLY, QStringLiteral("%1 cannot be written").arg(m_p.names.value(x.index)));
+                throw ZelError(zel::E_READ_ONLY, QStringLiteral("%1 cannot be written").arg(m_p.names.value(x.name)));
             zel::ObjectPtr obj = objectOf(eval(x.a, f), x);
             QList<Value> args;
             evalArgs(x, f, args);
@@ -327,7 +327,7 @@ private:
             return;
         case Op::Undefined:
             throw ZelError(zel::E_SCRIPT_UNDEFINED,
-                           QStringLiteral("Variable is undefined: '%1' (Option Explicit asks for Dim)").arg(m_p.names[x.index]));
+                           QStringLiteral("Variable is undefined: '%1' (Option Explicit asks for Dim)").arg(m_p.names.value(x.name)));
         default:
             throw ZelError(zel::E_READ_ONLY, QStringLiteral("this name cannot be assigned to"));
         }
@@ -365,8 +365,9 @@ private:
     {
         if (x.a >= 0) {
             const Expr &o = m_p.exprs[size_t(x.a)];
-            if (o.index >= 0 && (o.op == Op::Member || o.op == Op::Local || o.op == Op::Global || o.op == Op::Name))
-                return QLatin1Char('\'') + m_p.names.value(o.index) + QLatin1Char('\'');
+            const qint32 name = o.op == Op::Member ? o.index : o.name;
+            if (name >= 0)
+                return QLatin1Char('\'') + m_p.names.value(name) + QLatin1Char('\'');
         }
         return QStringLiteral("the value");
     }
@@ -494,7 +495,7 @@ private:
             return withArgs(m_err, x, f);
         case Op::Name:
         case Op::Undefined:
-            throw ZelError(zel::E_SCRIPT_UNDEFINED, QStringLiteral("Variable is undefined: '%1'").arg(m_p.names[x.index]));
+            throw ZelError(zel::E_SCRIPT_UNDEFINED, QStringLiteral("Variable is undefined: '%1'").arg(m_p.names.value(x.name)));
         case Op::SubCall:
             callSub(x.index);
             return Value();

@@ -178,8 +178,12 @@ public:
                 i = j;
                 continue;
             }
+            // ".5" is a number where a value begins: after a blank, an operator or a parenthesis,
+            // not right after a name (obj.member).
             const bool pointNumber = c == QLatin1Char('.') && i + 1 < n && isDigit(m_src[i + 1])
-                                     && (out.empty() || (out.back().kind != Tok::Ident && out.back().kind != Tok::RParen));
+                                     && (out.empty() || (i > 0 && (m_src[i - 1] == QLatin1Char(' ') || m_src[i - 1] == QLatin1Char('\t')))
+                                         || (out.back().kind != Tok::Ident && out.back().kind != Tok::RParen
+                                             && out.back().kind != Tok::String));
             if (isDigit(c) || pointNumber) {
                 i = number(out, i);
                 continue;
@@ -434,6 +438,9 @@ private:
     {
         if (!atEndOfStatement()) {
             const Token &t = peek();
+            if (t.kind == Tok::Eq || t.kind == Tok::Lt || t.kind == Tok::Gt || t.kind == Tok::Le || t.kind == Tok::Ge
+                || t.kind == Tok::Ne)
+                fail(t, QStringLiteral("comparisons are not supported by zelscript"));
             QString found = describe(t);
             if (found.isEmpty())
                 found = QLatin1Char('\'') + m_p.source.mid(t.begin, t.end - t.begin) + QLatin1Char('\'');
@@ -799,6 +806,7 @@ private:
             fail(t, QStringLiteral("unexpected keyword '%1'").arg(t.text));
         qint32 e = node(Op::Name, t);
         m_p.exprs[e].index = nameIndex(t.text);
+        m_p.exprs[e].name = m_p.exprs[e].index;
         return e;
     }
 

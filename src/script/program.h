@@ -51,6 +51,7 @@ struct Expr {
     qint32 a = -1;       // operand (object of a Member, callee of an Apply, left of a binary)
     qint32 b = -1;       // right operand of a binary
     qint32 index = -1;   // name, constant, slot or Sub
+    qint32 name = -1;    // names[name]: the identifier a variable or host node was written as
     qint32 argBegin = 0; // arguments: args[argBegin .. argBegin + argCount)
     qint32 argCount = 0;
     qint32 line = 0;

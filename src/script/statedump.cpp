@@ -24,6 +24,17 @@ public:
     }
 
 private:
+    // One line per property: backslashes and line breaks in values are escaped (\\, \n, \r).
+    static QString oneLine(QString t)
+    {
+        if (t.contains(QLatin1Char('\\')) || t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r'))) {
+            t.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+            t.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+            t.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+        }
+        return t;
+    }
+
     static QString text(const Value &v)
     {
         if (v.isObject()) {
@@ -31,16 +42,16 @@ private:
             return QStringLiteral("9,<") + (o ? o->className() : QStringLiteral("Nothing")) + QLatin1Char('>');
         }
         try {
-            return zel::BstrFromVariant(v, 0);
+            return oneLine(zel::BstrFromVariant(v, 0));
         } catch (const ZelError &e) {
-            return QStringLiteral("?") + e.description();
+            return QStringLiteral("?") + oneLine(e.description());
         }
     }
 
     static QString failure(const ZelError &e)
     {
         return QStringLiteral("!0x") + QString::number(e.unsignedNumber(), 16).toUpper().rightJustified(8, QLatin1Char('0'))
-               + QLatin1Char(' ') + e.description();
+               + QLatin1Char(' ') + oneLine(e.description());
     }
 
     static zel::ObjectPtr object(const zel::ObjectPtr &o, const char *member)

@@ -9,8 +9,9 @@
 //   Controllers("RC1").Variables("V1").Value = 5,12.5
 //   Controllers("RC1").Robots("Arm").Tag = !0x8004A006 Injected fault in get_Tag of ZelRobot Arm
 //
-// Each value is the converter's text (type number, comma, text); a read that fails shows "!",
-// the error number and its description. Per controller: Name, Index, Attribute, Help, Tag, ID,
+// Each value is the converter's text (type number, comma, text), with backslashes and line
+// breaks written as \\, \n and \r so that every property stays on its line; a read that fails
+// shows "!", the error number and its description. Per controller: Name, Index, Attribute, Help, Tag, ID,
 // Execute("Describe") and Execute("Faults"), the six names lists, then every member of its six
 // collections. Every member: Name, Index, Attribute, Help, Tag, ID; variables their Value;
 // robots, files, tasks and extensions their Describe and their own variables (files also Path,

@@ -1,0 +1,153 @@
+// Replay speed of zelscript: a recorded script of 100,000 statements (blocks of the kinds the
+// recorder writes most: value writes and reads, names, attributes, Execute, robot motions)
+// parsed and run in process, and once through the real program from file to exit.
+// The goal: 100,000 statements replay in under two seconds.
+#include "script/zelscript.h"
+#include "zel/engine.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+constexpr int kStatements = 100000; // in Sub Main: echo lines, calls and their result lines
+
+// One recorded block per kind, cycling; paths as the panels write them.
+QString recordedScript()
+{
+    const QString c = QStringLiteral("zel.Controllers(\"RC1\")");
+    const QString v = c + QStringLiteral(".Variables(\"Speed\")");
+    const QString r = c + QStringLiteral(".Robots(\"Arm\")");
+    QString s = QStringLiteral("Sub Main\r\n\r\n");
+    s.reserve(kStatements * 70);
+    int statements = 0;
+    for (int i = 0; statements < kStatements; ++i) {
+        // A write block has three statements (the last one its "Succeeded." line), a read two;
+        // the last blocks are chosen so that the count comes out exact.
+        int kind = i % 6;
+        const bool three = kind == 0 || kind == 5;
+        const int left = kStatements - statements;
+        if (three && (left == 2 || left == 4))
+            kind = 1;
+        else if (!three && left == 3)
+            kind = 0;
+        statements += kind == 0 || kind == 5 ? 3 : 2;
+        switch (kind) {
+        case 0:
+            s += QStringLiteral("\tdbg.output \"[PUT]-%1.Value = DAT.VariantFromBstr('3,%2')\"\r\n"
+                                "\t%1.Value = DAT.VariantFromBstr(\"3,%2\")\r\n\tdbg.output \"Succeeded.\"\r\n\r\n")
+                     .arg(v)
+                     .arg(i);
+            break;
+        case 1:
+            s += QStringLiteral("\tdbg.output \"[GET]-%1.Value\"\r\n"
+                                "\tdbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(%1.Value) & \">)\"\r\n\r\n")
+                     .arg(v);
+            break;
+        case 2:
+            s += QStringLiteral("\tdbg.output \"[GET]-%1.Name\"\r\n"
+                                "\tdbg.output \"Succeeded. (\"\"\" & %1.Name & \"\"\")\"\r\n\r\n")
+                     .arg(c);
+            break;
+        case 3:
+            s += QStringLiteral("\tdbg.output \"[GET]-%1.Attribute\"\r\n"
+                                "\tdbg.output \"Succeeded. (\" & %1.Attribute & \")\"\r\n\r\n")
+                     .arg(v);
+            break;
+        case 4:
+            s += QStringLiteral("\tdbg.output \"[EXE]-%1.Execute('Echo', DAT.VariantFromBstr('8,ping'))\"\r\n"
+                                "\tdbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(%1.Execute(\"Echo\", "
+                                "DAT.VariantFromBstr(\"8,ping\"))) & \">)\"\r\n\r\n")
+                     .arg(c);
+            break;
+        default:
+            s += QStringLiteral("\tdbg.output \"[EXE]-%1.Speed(0, 50)\"\r\n\tCall %1.Speed(0, 50)\r\n\tdbg.output \"Succeeded.\"\r\n\r\n")
+                     .arg(r);
+            break;
+        }
+    }
+    return s + QStringLiteral("End Sub\r\n");
+}
+
+const QString kSetUp = QStringLiteral(
+    "Sub Setup\r\n"
+    "\tCall zel.AddController(\"RC1\", \"Zel.Virtual\", \"\", \"@EventDisable=true\")\r\n"
+    "\tCall zel.Controllers(\"RC1\").AddVariable(\"Speed\", \"\")\r\n"
+    "\tCall zel.Controllers(\"RC1\").AddRobot(\"Arm\", \"\")\r\n"
+    "End Sub\r\n");
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+
+    // The set-up runs first at the top level; the blocks are what Sub Main replays.
+    QString source = QStringLiteral("Setup\r\n") + kSetUp + recordedScript();
+    QElapsedTimer t;
+
+    t.start();
+    auto program = zelscript::parse(source, QStringLiteral("bench.vbs"));
+    const qint64 parseNs = t.nsecsElapsed();
+    const qint64 statements = zelscript::statementCount(*program);
+
+    qint64 bestRunNs = -1;
+    qint64 lines = 0;
+    for (int round = 0; round < 3; ++round) {
+        auto engine = zel::ZelEngine::create();
+        QByteArray sink;
+        sink.reserve(8 << 20);
+        zelscript::RunOptions options;
+        options.output = [&sink, &lines](const QString &line) {
+            sink += line.toUtf8();
+            sink += '\n';
+            ++lines;
+        };
+        t.restart();
+        zelscript::RunResult r = zelscript::run(*program, engine->workspaces()->at(0), options);
+        const qint64 ns = t.nsecsElapsed();
+        if (!r.ok) {
+            out << "FAILED: " << r.error.message() << "\n";
+            return 1;
+        }
+        if (bestRunNs < 0 || ns < bestRunNs)
+            bestRunNs = ns;
+    }
+
+    out << "zelscript replay of " << statements << " statements (" << kStatements << " in Sub Main)\n";
+    out << QStringLiteral("  parse:                 %1 ms\n").arg(parseNs / 1e6, 0, 'f', 1);
+    out << QStringLiteral("  run (best of 3):       %1 ms, %2 us per statement\n")
+               .arg(bestRunNs / 1e6, 0, 'f', 1)
+               .arg(bestRunNs / 1e3 / double(statements), 0, 'f', 2);
+    out << QStringLiteral("  parse + run:           %1 ms\n").arg((parseNs + bestRunNs) / 1e6, 0, 'f', 1);
+
+    // The real program, from reading the file to its exit, output to a pipe.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.vbs"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(source.toUtf8()) < 0)
+        return 1;
+    file.close();
+    QProcess p;
+    t.restart();
+    p.start(QStringLiteral(ZELSCRIPT_EXE), {path});
+    qint64 bytes = 0;
+    while (p.state() != QProcess::NotRunning || p.bytesAvailable()) {
+        p.waitForReadyRead(100);
+        bytes += p.readAllStandardOutput().size();
+    }
+    const qint64 processNs = t.nsecsElapsed();
+    out << QStringLiteral("  zelscript FILE:        %1 ms (exit %2, %3 MB printed)\n")
+               .arg(processNs / 1e6, 0, 'f', 1)
+               .arg(p.exitCode())
+               .arg(bytes / 1e6, 0, 'f', 1);
+
+    const bool ok = parseNs + bestRunNs < 2'000'000'000LL && processNs < 2'000'000'000LL && p.exitCode() == 0;
+    out << (ok ? "PASS" : "MISS") << ": goal under 2000 ms for 100,000 statements\n";
+    return ok ? 0 : 1;
+}
