@@ -36,38 +36,44 @@ QString recordedScript()
         else if (!three && left == 3)
             kind = 0;
         statements += kind == 0 || kind == 5 ? 3 : 2;
+        // The recorder's block: the echo line (quotes turned into apostrophes), the statement, and
+        // for calls without a result their own "Succeeded." line.
+        auto block = [&s](const QString &echo, const QString &statement, bool done) {
+            s += QStringLiteral("\tdbg.output \"") + QString(echo).replace(QLatin1Char('"'), QLatin1Char('\'')) + QStringLiteral("\"\r\n\t")
+                 + statement + QStringLiteral("\r\n");
+            if (done)
+                s += QStringLiteral("\tdbg.output \"Succeeded.\"\r\n");
+            s += QStringLiteral("\r\n");
+        };
         switch (kind) {
-        case 0:
-            s += QStringLiteral("\tdbg.output \"[PUT]-%1.Value = DAT.VariantFromBstr('3,%2')\"\r\n"
-                                "\t%1.Value = DAT.VariantFromBstr(\"3,%2\")\r\n\tdbg.output \"Succeeded.\"\r\n\r\n")
-                     .arg(v)
-                     .arg(i);
+        case 0: {
+            const QString put = QStringLiteral("%1.Value = DAT.VariantFromBstr(\"3,%2\")").arg(v).arg(i);
+            block(QStringLiteral("[PUT]-") + put, put, true);
             break;
+        }
         case 1:
-            s += QStringLiteral("\tdbg.output \"[GET]-%1.Value\"\r\n"
-                                "\tdbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(%1.Value) & \">)\"\r\n\r\n")
-                     .arg(v);
+            block(QStringLiteral("[GET]-%1.Value").arg(v),
+                  QStringLiteral("dbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(%1.Value) & \">)\"").arg(v), false);
             break;
         case 2:
-            s += QStringLiteral("\tdbg.output \"[GET]-%1.Name\"\r\n"
-                                "\tdbg.output \"Succeeded. (\"\"\" & %1.Name & \"\"\")\"\r\n\r\n")
-                     .arg(c);
+            block(QStringLiteral("[GET]-%1.Name").arg(c), QStringLiteral("dbg.output \"Succeeded. (\"\"\" & %1.Name & \"\"\")\"").arg(c),
+                  false);
             break;
         case 3:
-            s += QStringLiteral("\tdbg.output \"[GET]-%1.Attribute\"\r\n"
-                                "\tdbg.output \"Succeeded. (\" & %1.Attribute & \")\"\r\n\r\n")
-                     .arg(v);
+            block(QStringLiteral("[GET]-%1.Attribute").arg(v),
+                  QStringLiteral("dbg.output \"Succeeded. (\" & %1.Attribute & \")\"").arg(v), false);
             break;
-        case 4:
-            s += QStringLiteral("\tdbg.output \"[EXE]-%1.Execute('Echo', DAT.VariantFromBstr('8,ping'))\"\r\n"
-                                "\tdbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(%1.Execute(\"Echo\", "
-                                "DAT.VariantFromBstr(\"8,ping\"))) & \">)\"\r\n\r\n")
-                     .arg(c);
+        case 4: {
+            const QString call = QStringLiteral("%1.Execute(\"Echo\", DAT.VariantFromBstr(\"8,ping\"))").arg(c);
+            block(QStringLiteral("[EXE]-") + call,
+                  QStringLiteral("dbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(%1) & \">)\"").arg(call), false);
             break;
-        default:
-            s += QStringLiteral("\tdbg.output \"[EXE]-%1.Speed(0, 50)\"\r\n\tCall %1.Speed(0, 50)\r\n\tdbg.output \"Succeeded.\"\r\n\r\n")
-                     .arg(r);
+        }
+        default: {
+            const QString call = QStringLiteral("%1.Speed(0, 50)").arg(r);
+            block(QStringLiteral("[EXE]-") + call, QStringLiteral("Call ") + call, true);
             break;
+        }
         }
     }
     return s + QStringLiteral("End Sub\r\n");
@@ -91,22 +97,23 @@ int main(int argc, char **argv)
     QString source = QStringLiteral("Setup\r\n") + kSetUp + recordedScript();
     QElapsedTimer t;
 
-    t.start();
-    auto program = zelscript::parse(source, QStringLiteral("bench.vbs"));
-    const qint64 parseNs = t.nsecsElapsed();
-    const qint64 statements = zelscript::statementCount(*program);
-
-    qint64 bestRunNs = -1;
-    qint64 lines = 0;
+    // Three rounds, each parsing afresh and running against a fresh engine, so that no round
+    // profits from what the one before learnt; the best round counts.
+    qint64 parseNs = -1;
+    qint64 runNs = -1;
+    qint64 statements = 0;
     for (int round = 0; round < 3; ++round) {
+        t.start();
+        auto program = zelscript::parse(source, QStringLiteral("bench.vbs"));
+        const qint64 p = t.nsecsElapsed();
+        statements = zelscript::statementCount(*program);
         auto engine = zel::ZelEngine::create();
         QByteArray sink;
         sink.reserve(8 << 20);
         zelscript::RunOptions options;
-        options.output = [&sink, &lines](const QString &line) {
+        options.output = [&sink](const QString &line) {
             sink += line.toUtf8();
             sink += '\n';
-            ++lines;
         };
         t.restart();
         zelscript::RunResult r = zelscript::run(*program, engine->workspaces()->at(0), options);
@@ -115,16 +122,18 @@ int main(int argc, char **argv)
             out << "FAILED: " << r.error.message() << "\n";
             return 1;
         }
-        if (bestRunNs < 0 || ns < bestRunNs)
-            bestRunNs = ns;
+        if (runNs < 0 || p + ns < parseNs + runNs) {
+            parseNs = p;
+            runNs = ns;
+        }
     }
 
     out << "zelscript replay of " << statements << " statements (" << kStatements << " in Sub Main)\n";
     out << QStringLiteral("  parse:                 %1 ms\n").arg(parseNs / 1e6, 0, 'f', 1);
-    out << QStringLiteral("  run (best of 3):       %1 ms, %2 us per statement\n")
-               .arg(bestRunNs / 1e6, 0, 'f', 1)
-               .arg(bestRunNs / 1e3 / double(statements), 0, 'f', 2);
-    out << QStringLiteral("  parse + run:           %1 ms\n").arg((parseNs + bestRunNs) / 1e6, 0, 'f', 1);
+    out << QStringLiteral("  run:                   %1 ms, %2 us per statement\n")
+               .arg(runNs / 1e6, 0, 'f', 1)
+               .arg(runNs / 1e3 / double(statements), 0, 'f', 2);
+    out << QStringLiteral("  parse + run (best of 3): %1 ms\n").arg((parseNs + runNs) / 1e6, 0, 'f', 1);
 
     // The real program, from reading the file to its exit, output to a pipe.
     QTemporaryDir dir;
@@ -147,7 +156,7 @@ int main(int argc, char **argv)
                .arg(p.exitCode())
                .arg(bytes / 1e6, 0, 'f', 1);
 
-    const bool ok = parseNs + bestRunNs < 2'000'000'000LL && processNs < 2'000'000'000LL && p.exitCode() == 0;
+    const bool ok = parseNs + runNs < 2'000'000'000LL && processNs < 2'000'000'000LL && p.exitCode() == 0;
     out << (ok ? "PASS" : "MISS") << ": goal under 2000 ms for 100,000 statements\n";
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QVarLengthArray>
@@ -393,6 +394,14 @@ private:
         // zel.Controllers("RC1"): the collection property takes no arguments; they go to the
         // collection's default member. Which way a class goes is learnt once per call site.
         const std::type_info *cls = &typeid(*obj);
+        if (x.seenClass != cls) {
+            // Learnt at another call site of this member and class?
+            auto known = m_learnt.constFind(Learnt{cls, x.index});
+            if (known != m_learnt.constEnd()) {
+                x.seenClass = cls;
+                x.viaDefault = known.value();
+            }
+        }
         if (x.seenClass == cls) {
             if (!x.viaDefault)
                 return obj->invoke(name, kind, args);
@@ -402,6 +411,7 @@ private:
             Value r = obj->invoke(name, kind, args);
             x.seenClass = cls;
             x.viaDefault = false;
+            m_learnt.insert(Learnt{cls, x.index}, false);
             return r;
         } catch (const ZelError &e) {
             if (e.unsignedNumber() != zel::E_ARG_COUNT)
@@ -416,6 +426,7 @@ private:
                 throw e;
             x.seenClass = cls;
             x.viaDefault = true;
+            m_learnt.insert(Learnt{cls, x.index}, true);
             return applyTo(inner, args, x);
         }
     }
@@ -581,6 +592,14 @@ private:
     qint64 m_resumed = 0;
     int m_depth = 0;
     QElapsedTimer m_pump;
+    // Which way the arguments of a member go, per class and member name (see callMember).
+    struct Learnt {
+        const std::type_info *cls;
+        qint32 member;
+        friend bool operator==(const Learnt &a, const Learnt &b) { return a.cls == b.cls && a.member == b.member; }
+        friend size_t qHash(const Learnt &k, size_t seed = 0) { return qHashMulti(seed, quintptr(k.cls), k.member); }
+    };
+    QHash<Learnt, bool> m_learnt;
 };
 
 QString HostObject::className() const

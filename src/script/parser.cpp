@@ -99,11 +99,13 @@ class Lexer {
 public:
     Lexer(const QString &src, const QString &file) : m_src(src), m_file(file) {}
 
-    std::vector<Token> run()
+    // The tokens of the next line (continued lines are one): everything up to and including its
+    // Newline token, or the End token after the last line. The parser holds one line at a time.
+    void line(std::vector<Token> &out)
     {
-        std::vector<Token> out;
+        out.clear();
         const qsizetype n = m_src.size();
-        qsizetype i = 0;
+        qsizetype i = m_at;
         while (i < n) {
             QChar c = m_src[i];
             if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QChar(0xA0) || c == QChar(0xFEFF)) {
@@ -121,7 +123,8 @@ public:
                 t.end = qint32(i);
                 out.push_back(t);
                 newLine(i);
-                continue;
+                m_at = i;
+                return;
             }
             if (c == QLatin1Char('_')) {
                 // Line continuation: an underscore with nothing after it on the line.
@@ -228,7 +231,7 @@ public:
         Token end = make(Tok::End, n);
         end.end = qint32(n);
         out.push_back(end);
-        return out;
+        m_at = n;
     }
 
 private:
@@ -324,6 +327,7 @@ private:
 
     const QString &m_src;
     const QString &m_file;
+    qsizetype m_at = 0;
     qint32 m_line = 1;
     qsizetype m_lineStart = 0;
 };
@@ -370,7 +374,10 @@ public:
 
     void run()
     {
-        m_toks = Lexer(m_p.source, m_p.file).run();
+        m_lexer = std::make_unique<Lexer>(m_p.source, m_p.file);
+        m_toks.reserve(64);
+        m_p.exprs.reserve(size_t(m_p.source.size() / 16));
+        m_p.args.reserve(size_t(m_p.source.size() / 48));
         m_pos = 0;
         m_sub = &m_p.top;
         m_p.top.exprBegin = 0;
@@ -397,12 +404,24 @@ public:
 
 private:
     // ---- tokens --------------------------------------------------------------------------
-    const Token &peek(int ahead = 0) const
+    // The current token; past the end of a line, the next line is read. A token stays valid
+    // until then, that is for the statement it belongs to.
+    const Token &peek()
     {
-        size_t i = std::min(m_pos + size_t(ahead), m_toks.size() - 1);
-        return m_toks[i];
+        if (m_pos >= m_toks.size()) {
+            if (!m_toks.empty() && m_toks.back().kind == Tok::End)
+                return m_toks.back();
+            m_lexer->line(m_toks);
+            m_pos = 0;
+        }
+        return m_toks[m_pos];
     }
-    const Token &next() { return m_toks[std::min(m_pos++, m_toks.size() - 1)]; }
+    const Token &next()
+    {
+        const Token &t = peek();
+        ++m_pos;
+        return t;
+    }
     static bool isWord(const Token &t, const char *word)
     {
         return t.kind == Tok::Ident && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
@@ -428,7 +447,7 @@ private:
         next();
     }
 
-    bool atEndOfStatement() const
+    bool atEndOfStatement()
     {
         Tok k = peek().kind;
         return k == Tok::Newline || k == Tok::Colon || k == Tok::End;
@@ -982,7 +1001,8 @@ private:
     }
 
     Program &m_p;
-    std::vector<Token> m_toks;
+    std::unique_ptr<Lexer> m_lexer;
+    std::vector<Token> m_toks; // the current line
     size_t m_pos = 0;
     Sub *m_sub = nullptr;
 };
