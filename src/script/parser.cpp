@@ -362,6 +362,17 @@ bool isUnsupportedStatement(const QString &lower)
     return words.contains(lower);
 }
 
+// vbCrLf, vbCr, vbLf and vbTab: the texts that a string literal cannot hold.
+int lineBreakConstant(const QString &lower)
+{
+    static const char *const names[] = {"vbcrlf", "vbcr", "vblf", "vbtab"};
+    for (int i = 0; i < 4; ++i) {
+        if (lower == QLatin1String(names[i]))
+            return i;
+    }
+    return -1;
+}
+
 const QSet<QString> &hostNames()
 {
     static const QSet<QString> s{QStringLiteral("zel"), QStringLiteral("dbg"), QStringLiteral("dat"), QStringLiteral("err")};
@@ -949,6 +960,11 @@ private:
             } else if (m_p.globals.contains(lower)) {
                 x.op = Op::Global;
                 x.index = m_p.globals.value(lower);
+            } else if (const int c = lineBreakConstant(lower); c >= 0) {
+                static const char *const texts[] = {"\r\n", "\r", "\n", "\t"};
+                m_p.consts.append(Value::fromString(QLatin1String(texts[c])));
+                x.op = Op::Const;
+                x.index = qint32(m_p.consts.size() - 1);
             } else if (hostNames().contains(lower)) {
                 x.op = lower == QLatin1String("zel")   ? Op::HostZel
                        : lower == QLatin1String("dbg") ? Op::HostDbg

@@ -345,6 +345,7 @@ private Q_SLOTS:
             QStringLiteral("  dbg.output DAT.BstrFromVariant(Null & Null) & \" \" & DAT.BstrFromVariant(Empty) & \" \" & DAT.BstrFromVariant(False)"),
             QStringLiteral("  dbg.output DAT.BstrFromVariant(DAT.VariantFromBstr(\"8204,3:1,8:t,1:\"))"),
             QStringLiteral("  dbg.output .5 + 1e2"),
+            QStringLiteral("  dbg.output DAT.BstrFromVariant(\"a\" & vbCrLf & \"b\" & vbLf & vbCr & vbTab)"),
         });
         QVERIFY2(o.result.ok, qPrintable(o.result.error.message()));
         QCOMPARE(o.out, (QStringList{
@@ -357,6 +358,7 @@ private Q_SLOTS:
                             QStringLiteral("1, 0, 11,False"),
                             QStringLiteral("8204,3:1,8:t,1:"),
                             QStringLiteral("100.5"),
+                            QStringLiteral("8,a\r\nb\n\r\t"),
                         }));
         o = runMain({QStringLiteral("  dbg.output 1 / 0")});
         QCOMPARE(o.result.error.description(), QStringLiteral("Division by zero"));
