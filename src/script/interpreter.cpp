@@ -652,7 +652,8 @@ RunResult run(const Program &program, const zel::ObjectPtr &workspace, const Run
 QString readScriptFile(const QString &path)
 {
     auto fail = [&path](const QString &why) {
-        return ScriptError(ZelError(zel::E_SCRIPT_FILE, QStringLiteral("Script file %1 cannot be read: %2").arg(path, why)), path, 0);
+        // The message names the file in front: "x.vbs: error 0x8004A402: Script file cannot be read: ...".
+        return ScriptError(ZelError(zel::E_SCRIPT_FILE, QStringLiteral("Script file cannot be read: ") + why), path, 0);
     };
     QFileInfo info(path);
     if (!info.exists())
