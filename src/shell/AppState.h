@@ -38,7 +38,9 @@ public:
     QPointer<QWidget> textTarget;      // the text box clipboard commands act on
     qint32 lastFormId = 4;
     frmMDI *mdi = nullptr;
-    QString appDir;                    // program directory, ending in "/"
+    QString appDir;                    // settings directory, ending in "/": the program directory,
+                                       // or the user's config directory when that is read-only
+    QString programDir;                // directory of the program file, ending in "/"
 
     // Next panel number: 5, 6, ... never reused. Overflow beyond 2^31-1 is an error.
     qint32 nextFormId();

@@ -5,6 +5,7 @@
 #include "clsRegKey.h"
 #include "iconset.h"
 #include "platform.h"
+#include "startup.h"
 #include "textops.h"
 #include "engine/PanelBase.h"
 #include "engine/frmEngine.h"
@@ -703,11 +704,8 @@ void frmMDI::ExportFile(int kind)
 
 void frmMDI::showUsersGuide()
 {
-    QDir dir(app().appDir);
-    dir.cdUp();
-    QString file = QLocale::system().language() == QLocale::Japanese ? QStringLiteral("ZelTester_UsersGuide_ja.pdf")
-                                                                      : QStringLiteral("ZelTester_UsersGuide_en.pdf");
-    QString path = dir.absolutePath() + QStringLiteral("/Doc/") + file;
+    // <program directory>/../Doc, or ../share/zeltester/Doc for an installed copy (startup.h).
+    QString path = usersGuidePath(app().programDir, QLocale::system().language() == QLocale::Japanese);
     if (!platform::openDocument(path)) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"), QStringLiteral("Failed to display the User's Guide."),
                         QMessageBox::Ok, this);

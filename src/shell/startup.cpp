@@ -4,9 +4,13 @@
 #include "frmMDI.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QStandardPaths>
+#include <QTimer>
+#include <cstdio>
 
 namespace {
 
@@ -46,6 +50,7 @@ ZelTesterRun::ZelTesterRun(const StartOptions &options) : m_state(std::make_uniq
     AppState &a = *m_state;
     a.lastFormId = 4;
     QString programDir = options.appDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.appDir;
+    a.programDir = withSlash(programDir);
     a.appDir = settingsDirFor(programDir);
     a.engineFactory = options.engineFactory;
 
@@ -96,16 +101,148 @@ void ZelTesterRun::finish()
     a.preloaded.save(a.settingsFile());
 }
 
+namespace {
+
+const char kQuitWhenReady[] = "ZELTESTER_QUIT_WHEN_READY";
+
+QString versionText()
+{
+    return QStringLiteral("%1.%2.%3").arg(ZEL_VERSION_MAJOR).arg(ZEL_VERSION_MINOR).arg(ZEL_VERSION_PATCH);
+}
+
+void describeApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("ZelTester"));
+    QCoreApplication::setApplicationVersion(versionText());
+}
+
+void print(FILE *stream, const QString &text)
+{
+    QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+QString usersGuidePath(const QString &programDir, bool japanese)
+{
+    const QString english = QStringLiteral("ZelTester_UsersGuide_en.pdf");
+    QStringList files;
+    if (japanese)
+        files << QStringLiteral("ZelTester_UsersGuide_ja.pdf");
+    files << english;
+    // The build tree and a copy unpacked as one folder keep the guide in Doc beside the
+    // program's directory; an installed copy (bin/ZelTester) in share/zeltester/Doc.
+    QDir parent(programDir);
+    parent.cdUp();
+    const QStringList dirs = {parent.absoluteFilePath(QStringLiteral("Doc")),
+                              parent.absoluteFilePath(QStringLiteral("share/zeltester/Doc"))};
+    for (const QString &file : files)
+        for (const QString &dir : dirs)
+            if (QFileInfo(dir + QLatin1Char('/') + file).isFile())
+                return dir + QLatin1Char('/') + file;
+    return dirs.constFirst() + QLatin1Char('/') + files.constFirst();
+}
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    CommandLine result;
+    // The registry switch keeps its old form: the first word, "-UseReg" or "/UseReg", any
+    // letter case. It never reaches the parser, which would read "-UseReg" as an option.
+    QStringList words = arguments;
+    if (ZelTesterRun::hasRegistrySwitch(words))
+        words.removeFirst();
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")}));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), QStringLiteral("version")}));
+    parser.parse(QStringList{QStringLiteral("ZelTester")} + words);
+    result.help = parser.isSet(QStringLiteral("help"));
+    result.version = parser.isSet(QStringLiteral("version"));
+    // Any other word is ignored, as it always was; a word that looks like an option is named,
+    // so that a mistyped one does not go unnoticed. Qt's own options (-platform, -style...)
+    // are gone from the list by the time the program looks at it.
+    for (const QString &name : parser.unknownOptionNames()) {
+        if (name.compare(QLatin1String("UseReg"), Qt::CaseInsensitive) == 0)
+            result.warnings << QStringLiteral("ZelTester: -UseReg counts only as the first word; ignored");
+        else
+            result.warnings << QStringLiteral("ZelTester: unknown option '%1' ignored (see ZelTester --help)").arg(name);
+    }
+    return result;
+}
+
+QString commandLineHelp()
+{
+    return QStringLiteral(
+               "Usage: ZelTester [-UseReg | /UseReg] [options]\n"
+               "\n"
+               "ZelTester %1: interactive test client for the Zel automation engine. It creates\n"
+               "engine objects by hand, calls their operations with typed arguments, logs every\n"
+               "request and result, and records the calls as a replayable script (zelscript).\n"
+               "\n"
+               "Options:\n"
+               "  -UseReg, /UseReg   as the first word: store the program's directory as the\n"
+               "                     registry value AppPath and let the script export propose the\n"
+               "                     registry value ScriptPath\n"
+               "  -h, --help         show this help and exit\n"
+               "  -v, --version      show the version and exit\n"
+               "  Qt's own options are accepted too, e.g. -platform offscreen, -style Fusion.\n"
+               "\n"
+               "Files:\n"
+               "  ZelTester.ini      the remembered controllers, beside the program, or in\n"
+               "                     $XDG_CONFIG_HOME/ZelTester (~/.config/ZelTester) when the\n"
+               "                     program's directory cannot be written\n"
+               "  registry.ini       the registry values (AppPath, ScriptPath, KSFFile), in\n"
+               "                     $XDG_CONFIG_HOME/ZelTester\n"
+               "  User's guide       Help > User's Guide opens ZelTester_UsersGuide_en.pdf from\n"
+               "                     ../Doc or ../share/zeltester/Doc next to the program's directory\n"
+               "\n"
+               "Environment:\n"
+               "  ZELTESTER_REGISTRY  another file for the registry values\n")
+        .arg(versionText());
+}
+
+QString commandLineVersion()
+{
+    return QStringLiteral("ZelTester %1\nZel engine %1 with the Zel.Virtual provider; Qt %2 (built with %3)\n")
+        .arg(versionText(), QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
+}
+
 int runZelTester(int argc, char *argv[], EngineFactory engineFactory)
 {
+    // --help and --version answer before any window system is needed (a terminal without a
+    // display, a build machine).
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    CommandLine early = parseCommandLine(raw);
+    if (early.help || early.version) {
+        describeApplication();
+        print(stdout, early.help ? commandLineHelp() : commandLineVersion());
+        return 0;
+    }
+
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ZelTester"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(ZEL_VERSION_MAJOR).arg(ZEL_VERSION_MINOR).arg(ZEL_VERSION_PATCH));
+    describeApplication();
+    QGuiApplication::setDesktopFileName(QStringLiteral("zeltester"));
     QStringList args = QApplication::arguments();
     args.removeFirst();
+    for (const QString &warning : parseCommandLine(args).warnings)
+        print(stderr, warning + QLatin1Char('\n'));
+
     ZelTesterRun run({args, std::move(engineFactory), QString()});
     if (!run.started())
         return 1;
+    if (qEnvironmentVariableIntValue(kQuitWhenReady) == 1) {
+        // For smoke tests of an installed copy: report the status text that the start-up
+        // ended with, then close as the user would.
+        QTimer::singleShot(0, run.window(), [&run] {
+            auto *status = run.window()->findChild<QLabel *>(QStringLiteral("stbrMain_1"));
+            print(stdout, QStringLiteral("ZelTester: %1\n").arg(status ? status->text() : QString()));
+            run.window()->close();
+        });
+    }
     int code = application.exec();
     run.finish();
     return code;

@@ -37,5 +37,26 @@ private:
     bool m_finished = false;
 };
 
+// The user's guide that Help > User's Guide opens: <program directory>/../Doc, else
+// <program directory>/../share/zeltester/Doc (an installed copy); the Japanese guide for a
+// Japanese system when there is one, else the English one. When none exists, the path where
+// the guide was expected first.
+QString usersGuidePath(const QString &programDir, bool japanese);
+
+// What the command line asks for besides the registry switch (which ZelTesterRun reads).
+struct CommandLine {
+    bool help = false;    // -h, --help, -?
+    bool version = false; // -v, --version
+    QStringList warnings; // words that look like options but are none; they are ignored
+};
+// Reads the words after the program name. Never fails: unknown words are ignored.
+CommandLine parseCommandLine(const QStringList &arguments);
+// The texts of --help and --version.
+QString commandLineHelp();
+QString commandLineVersion();
+
 // The program: parses the command line, runs the main window, returns the exit code.
+// --help and --version print and return 0 without opening a window. With the environment
+// variable ZELTESTER_QUIT_WHEN_READY=1 the program prints "ZelTester: " and the status text
+// the start-up ended with ("Ready") and closes again, for smoke tests of installed copies.
 int runZelTester(int argc, char *argv[], EngineFactory engineFactory);
