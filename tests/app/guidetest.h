@@ -1,0 +1,106 @@
+// Helpers of the product tests: looking into PDF files, and opening the user's guide through
+// the real Help menu with a stand-in for xdg-open.
+#pragma once
+
+#include "testsupport.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace guidetest {
+
+// Page objects in a PDF ("/Type /Page", not "/Pages").
+inline int pdfPageCount(const QByteArray &pdf)
+{
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
+    return int(QString::fromLatin1(pdf).count(page));
+}
+
+// The count the page tree declares.
+inline int pdfDeclaredPageCount(const QByteArray &pdf)
+{
+    static const QRegularExpression pages(QStringLiteral("/Type\\s*/Pages\\b[^>]*?/Count\\s+(\\d+)"));
+    QRegularExpressionMatch m = pages.match(QString::fromLatin1(pdf));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// Image objects in a PDF.
+inline int pdfImageCount(const QByteArray &pdf)
+{
+    static const QRegularExpression image(QStringLiteral("/Subtype\\s*/Image\\b"));
+    return int(QString::fromLatin1(pdf).count(image));
+}
+
+// A program called xdg-open, first in PATH while this object lives, that writes the path it
+// is asked to open into a file.
+class FakeOpener {
+public:
+    explicit FakeOpener(const QString &dir) : m_dir(dir), m_oldPath(qgetenv("PATH"))
+    {
+        QDir().mkpath(dir);
+        QFile script(dir + QStringLiteral("/xdg-open"));
+        if (script.open(QIODevice::WriteOnly)) {
+            script.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened.tmp\"\n"
+                         "mv \"$(dirname \"$0\")/opened.tmp\" \"$(dirname \"$0\")/opened\"\n");
+            script.close();
+            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+        }
+        qputenv("PATH", dir.toLocal8Bit() + ':' + m_oldPath);
+    }
+    ~FakeOpener() { qputenv("PATH", m_oldPath); }
+
+    // What the stand-in was asked to open, or an empty text when it was not started in time.
+    QString waitForOpened(int ms = 10000) const
+    {
+        QElapsedTimer clock;
+        clock.start();
+        QFile f(m_dir + QStringLiteral("/opened"));
+        while (!f.exists() && clock.elapsed() < ms)
+            QTest::qWait(20);
+        return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
+    }
+
+private:
+    QString m_dir;
+    QByteArray m_oldPath;
+};
+
+// Starts ZelTester with that program directory, chooses Help > User's Guide... and returns
+// the path that was handed to xdg-open (empty when the program showed its warning instead).
+inline QString openGuideFrom(const QString &programDir, const FakeOpener &opener)
+{
+    QTemporaryDir settings;
+    const QByteArray oldRegistry = qgetenv("ZELTESTER_REGISTRY");
+    qputenv("ZELTESTER_REGISTRY", settings.filePath(QStringLiteral("registry.ini")).toLocal8Bit());
+    QString opened;
+    {
+        ZelTesterRun run(StartOptions{{}, TestRun::defaultEngine(), programDir});
+        if (run.window()) {
+            QAction *guide = run.window()->findChild<QAction *>(QStringLiteral("mnuHelpItem_0"));
+            bool warned = false;
+            // A warning box would wait for an answer: close it and report nothing opened.
+            QTimer::singleShot(1000, [&warned] {
+                if (QWidget *modal = QApplication::activeModalWidget()) {
+                    warned = true;
+                    modal->close();
+                }
+            });
+            if (guide)
+                guide->trigger();
+            if (!warned)
+                opened = opener.waitForOpened();
+            run.state().scriptModified = false;
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (oldRegistry.isNull())
+        qunsetenv("ZELTESTER_REGISTRY");
+    else
+        qputenv("ZELTESTER_REGISTRY", oldRegistry);
+    return opened;
+}
+
+} // namespace guidetest

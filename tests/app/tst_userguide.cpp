@@ -1,0 +1,223 @@
+// The user's guide: the PDF the build makes, the tools that make it, the pictures it shows,
+// the error table it prints, and Help > User's Guide opening it from the build tree.
+#include "guidetest.h"
+#include "testsupport.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+
+namespace {
+
+QString sourceDir()
+{
+    return qEnvironmentVariable("ZEL_TEST_SOURCE_DIR", QStringLiteral("."));
+}
+
+QString readText(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString guideText()
+{
+    return readText(sourceDir() + QStringLiteral("/docs/users-guide.md"));
+}
+
+// The picture names the guide shows, without folder and extension ("main-window").
+QSet<QString> guidePictures()
+{
+    static const QRegularExpression ref(QStringLiteral("!\\[[^\\]]*\\]\\(images/([^)\\s]+)\\.png\\)"));
+    QSet<QString> names;
+    for (auto it = ref.globalMatch(guideText()); it.hasNext();)
+        names.insert(it.next().captured(1));
+    return names;
+}
+
+QSet<QString> picturesIn(const QString &dir)
+{
+    QSet<QString> names;
+    for (const QFileInfo &f : QDir(dir).entryInfoList({QStringLiteral("*.png")}, QDir::Files))
+        names.insert(f.completeBaseName());
+    return names;
+}
+
+struct Run {
+    int code = -1;
+    QString out, err;
+};
+
+Run run(const QString &program, const QStringList &args, int timeoutMs = 120000)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class TestUserGuide : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Every picture the guide shows is in docs/images, and docs/images holds nothing else.
+    void picturesOfTheGuide()
+    {
+        QSet<QString> shown = guidePictures();
+        QVERIFY(shown.size() >= 15);
+        QSet<QString> stored = picturesIn(sourceDir() + QStringLiteral("/docs/images"));
+        QCOMPARE(QSet<QString>(shown - stored), QSet<QString>());
+        QCOMPARE(QSet<QString>(stored - shown), QSet<QString>());
+    }
+
+    // The PDF that the build wrote: a PDF of many pages with the screenshots in it.
+    void builtGuide()
+    {
+        QFile pdf(QStringLiteral(ZEL_GUIDE_PDF));
+        QVERIFY2(pdf.open(QIODevice::ReadOnly), ZEL_GUIDE_PDF);
+        QByteArray bytes = pdf.readAll();
+        QVERIFY(bytes.startsWith("%PDF-"));
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+        QCOMPARE(guidetest::pdfPageCount(bytes), guidetest::pdfDeclaredPageCount(bytes));
+        QVERIFY2(guidetest::pdfPageCount(bytes) >= 20, qPrintable(QString::number(guidetest::pdfPageCount(bytes))));
+        QVERIFY(guidetest::pdfImageCount(bytes) >= guidePictures().size());
+    }
+
+    // The screenshot tool still finds every control it drives in the current program, takes
+    // exactly the pictures the guide shows, and the session it records replays.
+    void screenshotsOfTheCurrentProgram()
+    {
+        QTemporaryDir dir;
+        const QString shots = dir.filePath(QStringLiteral("images"));
+        const QString script = dir.filePath(QStringLiteral("session.vbs"));
+        Run r = run(QStringLiteral(ZEL_GUIDESHOTS),
+                    {QStringLiteral("--examples"), sourceDir() + QStringLiteral("/examples"), QStringLiteral("--script"), script, shots});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(picturesIn(shots), guidePictures());
+        for (const QString &name : picturesIn(shots)) {
+            QImage image(shots + QLatin1Char('/') + name + QStringLiteral(".png"));
+            QVERIFY2(image.width() >= 100 && image.height() >= 40, qPrintable(name));
+        }
+        QString recorded = readText(script);
+        QVERIFY(recorded.startsWith(QLatin1String("Sub Main\r\n")));
+        QVERIFY(recorded.contains(QLatin1String("Call zel.AddController(\"Cell1\", \"Zel.Virtual\", \"localhost\", \"@EventDisable=false\")")));
+#ifdef ZEL_ZELSCRIPT
+        Run replay = run(QStringLiteral(ZEL_ZELSCRIPT), {script});
+        QVERIFY2(replay.code == 0, qPrintable(replay.err));
+        const QStringList lines = replay.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY(lines.size() >= 60);
+        for (const QString &line : lines)
+            QVERIFY2(line.startsWith(QLatin1Char('[')) || line.startsWith(QLatin1String("Succeeded.")), qPrintable(line));
+#endif
+    }
+
+    // The PDF tool refuses a guide with a missing picture and makes nothing.
+    void pdfToolChecksPictures()
+    {
+        QTemporaryDir dir;
+        QFile md(dir.filePath(QStringLiteral("g.md")));
+        QVERIFY(md.open(QIODevice::WriteOnly));
+        md.write("# Guide\n\nIntro.\n\n## One\n\nText.\n\n![Missing](images/nothere.png)\n\n"
+                 "| a | b |\n|---|---|\n| 1 | 2 |\n\n```\ncode\n```\n\n## Two\n\n![Window](images/engine.png)\n");
+        md.close();
+        const QString out = dir.filePath(QStringLiteral("g.pdf"));
+        Run r = run(QStringLiteral(ZEL_GUIDEPDF), {QStringLiteral("--images"), sourceDir() + QStringLiteral("/docs/images"),
+                                                   md.fileName(), out});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QLatin1String("image images/nothere.png not found")), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(out));
+
+        // Without the missing picture: a title page with the contents, and one page per chapter.
+        QVERIFY(md.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        md.write("# Guide\n\nIntro.\n\n## One\n\nText.\n\n| a | b |\n|---|---|\n| 1 | 2 |\n\n```\ncode\n```\n\n"
+                 "## Two\n\n![Window](images/engine.png)\n");
+        md.close();
+        r = run(QStringLiteral(ZEL_GUIDEPDF), {QStringLiteral("--images"), sourceDir() + QStringLiteral("/docs/images"),
+                                               md.fileName(), out});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QFile pdf(out);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QByteArray bytes = pdf.readAll();
+        QCOMPARE(guidetest::pdfPageCount(bytes), 3);
+        QCOMPARE(guidetest::pdfImageCount(bytes), 1);
+    }
+
+    // The guide's table of error numbers lists exactly the numbers the engine has.
+    void errorNumbers()
+    {
+        static const QRegularExpression declared(QStringLiteral("X\\(E_\\w+,\\s*0x([0-9A-Fa-f]{8})u"));
+        QSet<QString> engine;
+        for (auto it = declared.globalMatch(readText(sourceDir() + QStringLiteral("/src/zel/errors.h"))); it.hasNext();)
+            engine.insert(it.next().captured(1).toUpper());
+        QVERIFY(engine.size() >= 40);
+        QString guide = guideText();
+        qsizetype start = guide.indexOf(QLatin1String("## 22 Error numbers"));
+        QVERIFY(start > 0);
+        static const QRegularExpression row(QStringLiteral("^\\| 0x([0-9A-F]{8}) \\|"), QRegularExpression::MultilineOption);
+        QSet<QString> listed;
+        for (auto it = row.globalMatch(guide.mid(start)); it.hasNext();)
+            listed.insert(it.next().captured(1));
+        QCOMPARE(QSet<QString>(engine - listed), QSet<QString>());
+        QCOMPARE(QSet<QString>(listed - engine), QSet<QString>());
+    }
+
+    // Help > User's Guide in the build tree opens build/Doc/ZelTester_UsersGuide_en.pdf: the
+    // real menu command, with a stand-in for xdg-open that notes what it was asked to open.
+    void helpOpensTheBuiltGuide()
+    {
+        QTemporaryDir dir;
+        // A program directory beside the build's Doc folder, as build/bin is.
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
+        QVERIFY(QFile::link(QStringLiteral(ZEL_BINARY_DIR "/Doc"), dir.filePath(QStringLiteral("Doc"))));
+        guidetest::FakeOpener opener(dir.filePath(QStringLiteral("opener")));
+        QString opened = guidetest::openGuideFrom(dir.filePath(QStringLiteral("bin")), opener);
+        QCOMPARE(opened, dir.filePath(QStringLiteral("Doc/ZelTester_UsersGuide_en.pdf")));
+        QVERIFY(QFileInfo(opened).size() > 100000);
+    }
+
+    // Where the guide is looked for: Doc beside the program's folder first, then the
+    // installed share/zeltester/Doc; the Japanese guide for Japanese systems when it exists.
+    void guideLookup()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        auto touch = [&root](const QString &relative) {
+            QDir().mkpath(QFileInfo(root + QLatin1Char('/') + relative).absolutePath());
+            QFile f(root + QLatin1Char('/') + relative);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        };
+        const QString bin = root + QStringLiteral("/bin/");
+        QDir().mkpath(bin);
+        // Nothing there: the first place looked at, for the warning's sake.
+        QCOMPARE(usersGuidePath(bin, false), root + QStringLiteral("/Doc/ZelTester_UsersGuide_en.pdf"));
+        QCOMPARE(usersGuidePath(bin, true), root + QStringLiteral("/Doc/ZelTester_UsersGuide_ja.pdf"));
+
+        touch(QStringLiteral("share/zeltester/Doc/ZelTester_UsersGuide_en.pdf"));
+        QCOMPARE(usersGuidePath(bin, false), root + QStringLiteral("/share/zeltester/Doc/ZelTester_UsersGuide_en.pdf"));
+        QCOMPARE(usersGuidePath(bin, true), root + QStringLiteral("/share/zeltester/Doc/ZelTester_UsersGuide_en.pdf"));
+        QCOMPARE(usersGuidePath(root + QStringLiteral("/bin"), false), usersGuidePath(bin, false)); // with or without "/"
+
+        touch(QStringLiteral("Doc/ZelTester_UsersGuide_en.pdf"));
+        QCOMPARE(usersGuidePath(bin, false), root + QStringLiteral("/Doc/ZelTester_UsersGuide_en.pdf"));
+
+        touch(QStringLiteral("share/zeltester/Doc/ZelTester_UsersGuide_ja.pdf"));
+        QCOMPARE(usersGuidePath(bin, true), root + QStringLiteral("/share/zeltester/Doc/ZelTester_UsersGuide_ja.pdf"));
+        QCOMPARE(usersGuidePath(bin, false), root + QStringLiteral("/Doc/ZelTester_UsersGuide_en.pdf"));
+    }
+};
+
+QTEST_MAIN(TestUserGuide)
+#include "tst_userguide.moc"
