@@ -285,7 +285,7 @@ private:
             const Expr &x = m_p.exprs[size_t(s.expr)];
             Value value = eval(s.value, f);
             if (x.op != Op::Member)
-                throw ZelError(zel::E_READ_ONLY, QStringLiteral("%1 cannot be written").arg(m_p.names.value(x.name)));
+                throw ZelError(zel::E_READ_ONLY, QStringLiteral("%1 cannot be written").arg(m_p.names.value(x.index)));
             zel::ObjectPtr obj = objectOf(eval(x.a, f), x);
             QList<Value> args;
             evalArgs(x, f, args);

@@ -381,7 +381,7 @@ const QSet<QString> &hostNames()
 
 class Parser {
 public:
-    Parser(Program &p) : m_p(p) {}
+    explicit Parser(Program &p) : m_p(p) {}
 
     void run()
     {

@@ -415,6 +415,10 @@ private Q_SLOTS:
                              QStringLiteral("  conv.Colour")});
         QCOMPARE(o.out, QStringList{QStringLiteral("3,1 0")});
         QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:6: error 0x8004A003: DAT has no property or method 'Colour'"));
+        o = runMain({QStringLiteral("  dbg.output = \"x\"")});
+        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:2: error 0x8004A004: output cannot be written"));
+        o = runMain({QStringLiteral("  Set d = dbg"), QStringLiteral("  d.output = \"x\"")});
+        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:3: error 0x8004A004: dbg.output cannot be written"));
     }
 
     // ---- files ----------------------------------------------------------------------------------
