@@ -271,9 +271,9 @@ int main(int argc, char *argv[])
     fitImages(doc, imageSizes, page.width() * 96.0 / writer.resolution());
     styleDocument(doc, writer.resolution() / 96.0);
 
-    // The table of contents after the title (and the paragraph that follows it): chapter names
-    // with their page numbers. The numbers are known only after a layout with the table in
-    // place; its length does not depend on them, so one more pass gets them right.
+    // The table of contents before the first chapter: chapter names with their page numbers.
+    // The numbers are known only after a layout with the table in place; its length does not
+    // depend on them, so placeholders of their width give the final layout.
     QList<Heading> toc = chapters(doc);
     QTextBlock afterTitle = doc.begin();
     while (afterTitle.isValid() && afterTitle.blockFormat().headingLevel() != 2)
@@ -305,9 +305,7 @@ int main(int argc, char *argv[])
         plain.setFont(body);
         breakBeforeChapters(doc);
         toc = chapters(doc); // the first chapter's text has moved to a new block
-        for (int pass = 0; pass < 2; ++pass) {
-            if (pass == 1)
-                keepImagesOnOnePage(doc);
+        auto fill = [&](const QStringList &numbers) {
             for (int i = 0; i < toc.size(); ++i) {
                 QTextCursor name = table->cellAt(i, 0).firstCursorPosition();
                 name.setPosition(table->cellAt(i, 0).lastPosition(), QTextCursor::KeepAnchor);
@@ -317,19 +315,25 @@ int main(int argc, char *argv[])
                 QTextBlockFormat right;
                 right.setAlignment(Qt::AlignRight);
                 number.setBlockFormat(right);
-                number.insertText(pass == 0 ? QStringLiteral("000") : QString::number(pageOf(doc, toc.at(i).block)), plain);
+                number.insertText(numbers.value(i), plain);
             }
-        }
+        };
+        fill(QStringList(toc.size(), QStringLiteral("000")));
+        keepImagesOnOnePage(doc); // the final page breaks, on a fresh layout
+        QStringList pages;
+        for (const Heading &h : std::as_const(toc))
+            pages << QString::number(pageOf(doc, h.block));
+        fill(pages);
     }
 
     breakBeforeChapters(doc);
     keepImagesOnOnePage(doc);
-    if (qEnvironmentVariableIsSet("GUIDEPDF_DEBUG")) {
-        std::fprintf(stderr, "page %g x %g\n", doc.pageSize().width(), doc.pageSize().height());
-        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-            QRectF r = doc.documentLayout()->blockBoundingRect(b);
-            std::fprintf(stderr, "%4d y=%8.1f h=%7.1f lines=%d ly=%8.1f %s\n", b.blockNumber(), r.top(), r.height(),
-                         b.layout()->lineCount(), b.layout()->position().y(), qPrintable(b.text().left(40)));
+    // Every paragraph must have been laid out: a paragraph without lines would silently be
+    // missing from the PDF.
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (b.length() > 1 && (!b.layout() || b.layout()->lineCount() == 0)) {
+            complain(QStringLiteral("the paragraph \"%1\" was not laid out").arg(b.text().left(60)));
+            return 1;
         }
     }
     QPainter painter;
