@@ -35,4 +35,5 @@ install(CODE "
   set(zel_entry \"${CMAKE_BINARY_DIR}/packaging/\${zel_stage}/zeltester.desktop\")
   configure_file(\"${CMAKE_SOURCE_DIR}/packaging/zeltester.desktop.in\" \"\${zel_entry}\" @ONLY)
   file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/share/applications\" TYPE FILE FILES \"\${zel_entry}\")
+  file(REMOVE_RECURSE \"${CMAKE_BINARY_DIR}/packaging/\${zel_stage}\")
 ")
