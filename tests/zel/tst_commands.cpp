@@ -1,46 +1,12 @@
 // Commands: Timeout, Parameters, State and Result; synchronous and asynchronous modes, the
 // ExecuteComplete event of the Commands collection, Cancel and time-outs.
-#include "zel/engine.h"
+#include "zeltest.h"
 
-#include <QSignalSpy>
-#include <QTest>
-
-using namespace zel;
-
-namespace {
-Value S(const QString &s) { return Value::fromString(s); }
-Value I(qint32 i) { return Value::fromI4(i); }
-
-template <class F>
-ZelError errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const ZelError &e) {
-        return e;
-    }
-    return ZelError(0u, QStringLiteral("<no error>"));
-}
-
-#define EXPECT_ERROR_TEXT(expr, num, text)                                                                               \
-    do {                                                                                                               \
-        ZelError e_ = errorOf([&] { (void)(expr); });                                                                    \
-        QCOMPARE(QString::number(e_.unsignedNumber(), 16), QString::number(quint32(num), 16));                          \
-        QVERIFY2(e_.description().contains(QStringLiteral(text)), qPrintable(e_.description()));                        \
-    } while (0)
-} // namespace
-
-class TestCommands : public QObject {
+class TestCommands : public EngineTest {
     Q_OBJECT
-    std::shared_ptr<ZelEngine> m_engine;
-    std::shared_ptr<ZelController> m_c;
 
 private Q_SLOTS:
-    void init()
-    {
-        m_engine = ZelEngine::create();
-        m_c = m_engine->workspaces()->at(0)->addController("C", "Zel.Virtual");
-    }
+    void init() { newEngine(); }
 
     void propertiesAndBehaviours()
     {

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 using namespace zel;
 
 namespace {
@@ -118,7 +120,7 @@ private:
 
     QString text()
     {
-        static const QString alphabet = QStringLiteral("ab Z,\"()[]:;'\t\u00e9\u4e2d9-.\\");
+        static const QString alphabet = u"ab Z,\"()[]:;'\t\u00e9\u4e2d9-.\\"_s;
         QString s;
         int n = int(m_rng.bounded(9));
         for (int i = 0; i < n; ++i)
@@ -150,10 +152,10 @@ private Q_SLOTS:
                 try {
                     back = VariantFromBstr(text);
                 } catch (const ZelError &e) {
-                    QFAIL(qPrintable(QStringLiteral("seed %1 #%2: %3 failed: %4").arg(seed).arg(i).arg(text, e.description())));
+                    QFAIL(qPrintable(u"seed %1 #%2: %3 failed: %4"_s.arg(seed).arg(i).arg(text, e.description())));
                 }
                 if (!(back == v))
-                    QFAIL(qPrintable(QStringLiteral("seed %1 #%2: %3 read back as %4").arg(seed).arg(i).arg(text, BstrFromVariant(back, 0))));
+                    QFAIL(qPrintable(u"seed %1 #%2: %3 read back as %4"_s.arg(seed).arg(i).arg(text, BstrFromVariant(back, 0))));
             }
         }
     }
@@ -189,35 +191,35 @@ private Q_SLOTS:
 
     void arrayTexts()
     {
-        QCOMPARE(BstrFromVariant(arr(VT_I2, {Value::fromI2(1), Value::fromI2(2), Value::fromI2(3)}), 0), QStringLiteral("8194,1,2,3"));
-        QCOMPARE(BstrFromVariant(arr(VT_I4, {Value::fromI4(7)}, 1), 0), QStringLiteral("8195,[1]7"));
+        QCOMPARE(BstrFromVariant(arr(VT_I2, {Value::fromI2(1), Value::fromI2(2), Value::fromI2(3)}), 0), u"8194,1,2,3"_s);
+        QCOMPARE(BstrFromVariant(arr(VT_I4, {Value::fromI4(7)}, 1), 0), u"8195,[1]7"_s);
         QCOMPARE(BstrFromVariant(arr(VT_BSTR, {Value::fromString("a"), Value::fromString("b,c"), Value::fromString(" x"),
                                               Value::fromString("say \"hi\""), Value::fromString("")}),
                                  0),
-                 QStringLiteral("8200,a,\"b,c\",\" x\",\"say \"\"hi\"\"\",\"\""));
+                 u"8200,a,\"b,c\",\" x\",\"say \"\"hi\"\"\",\"\""_s);
         Value nested = arr(VT_VARIANT, {Value::fromI4(1), Value::fromString("t"), arr(VT_VARIANT, {Value::null(), arr(VT_I2, {Value::fromI2(5)}, 2)})});
-        QCOMPARE(BstrFromVariant(nested, 0), QStringLiteral("8204,3:1,8:t,8204:(1:,8194:([2]5))"));
-        QVERIFY(VariantFromBstr(QStringLiteral("8204,3:1,8:t,8204:(1:,8194:([2]5))")) == nested);
-        QCOMPARE(BstrFromVariant(arr(VT_R8, {}), 0), QStringLiteral("8197,"));
-        QVERIFY(VariantFromBstr(QStringLiteral("8197,")) == arr(VT_R8, {}));
+        QCOMPARE(BstrFromVariant(nested, 0), u"8204,3:1,8:t,8204:(1:,8194:([2]5))"_s);
+        QVERIFY(VariantFromBstr(u"8204,3:1,8:t,8204:(1:,8194:([2]5))"_s) == nested);
+        QCOMPARE(BstrFromVariant(arr(VT_R8, {}), 0), u"8197,"_s);
+        QVERIFY(VariantFromBstr(u"8197,"_s) == arr(VT_R8, {}));
     }
 
     void userTextIsForgiving()
     {
         // Blanks around numbers and elements, either date separator, an optional trailing comma for empty.
-        QVERIFY(VariantFromBstr(QStringLiteral("3, 42 ")) == Value::fromI4(42));
-        QVERIFY(VariantFromBstr(QStringLiteral("8195,1, 2 ,3")) == arr(VT_I4, {Value::fromI4(1), Value::fromI4(2), Value::fromI4(3)}));
-        QVERIFY(VariantFromBstr(QStringLiteral("8200,a, b")) == arr(VT_BSTR, {Value::fromString("a"), Value::fromString("b")}));
-        QVERIFY(VariantFromBstr(QStringLiteral("7,2024-02-29")) == VariantFromBstr(QStringLiteral("7,2024/02/29 00:00:00")));
-        QVERIFY(VariantFromBstr(QStringLiteral("7,10:30")) == Value::fromDate(Date{(10 * 60 + 30) * 60000}));
-        QVERIFY(VariantFromBstr(QStringLiteral("0")) == Value());
-        QVERIFY(VariantFromBstr(QStringLiteral("1")) == Value::null());
-        QVERIFY(VariantFromBstr(QStringLiteral("11,false")) == Value::fromBool(false));
-        QVERIFY(VariantFromBstr(QStringLiteral("11,-1")) == Value::fromBool(true));
-        QVERIFY(VariantFromBstr(QStringLiteral("6,1.00005")) == Value::fromCurrency(Currency{10000}));  // half to even
-        QVERIFY(VariantFromBstr(QStringLiteral("6,1.00015")) == Value::fromCurrency(Currency{10002}));
-        QVERIFY(VariantFromBstr(QStringLiteral("5,+2.5")) == Value::fromR8(2.5));
-        QVERIFY(VariantFromBstr(QStringLiteral("4,1e-60")) == Value::fromR4(0.0f)); // underflow reads as zero
+        QVERIFY(VariantFromBstr(u"3, 42 "_s) == Value::fromI4(42));
+        QVERIFY(VariantFromBstr(u"8195,1, 2 ,3"_s) == arr(VT_I4, {Value::fromI4(1), Value::fromI4(2), Value::fromI4(3)}));
+        QVERIFY(VariantFromBstr(u"8200,a, b"_s) == arr(VT_BSTR, {Value::fromString("a"), Value::fromString("b")}));
+        QVERIFY(VariantFromBstr(u"7,2024-02-29"_s) == VariantFromBstr(u"7,2024/02/29 00:00:00"_s));
+        QVERIFY(VariantFromBstr(u"7,10:30"_s) == Value::fromDate(Date{(10 * 60 + 30) * 60000}));
+        QVERIFY(VariantFromBstr(u"0"_s) == Value());
+        QVERIFY(VariantFromBstr(u"1"_s) == Value::null());
+        QVERIFY(VariantFromBstr(u"11,false"_s) == Value::fromBool(false));
+        QVERIFY(VariantFromBstr(u"11,-1"_s) == Value::fromBool(true));
+        QVERIFY(VariantFromBstr(u"6,1.00005"_s) == Value::fromCurrency(Currency{10000}));  // half to even
+        QVERIFY(VariantFromBstr(u"6,1.00015"_s) == Value::fromCurrency(Currency{10002}));
+        QVERIFY(VariantFromBstr(u"5,+2.5"_s) == Value::fromR8(2.5));
+        QVERIFY(VariantFromBstr(u"4,1e-60"_s) == Value::fromR4(0.0f)); // underflow reads as zero
     }
 
     void failures_data()
@@ -265,7 +267,7 @@ private Q_SLOTS:
     {
         QVERIFY_THROWS_EXCEPTION(ZelError, BstrFromVariant(Value::fromObject(nullptr), 0));
         QVERIFY_THROWS_EXCEPTION(ZelError, Value::null().toPlainText());
-        QCOMPARE(Value::fromI4(5).toPlainText(), QStringLiteral("5"));
+        QCOMPARE(Value::fromI4(5).toPlainText(), u"5"_s);
         QCOMPARE(Value().toPlainText(), QString());
     }
 

@@ -1,33 +1,8 @@
 // The virtual controller's file tree: the seeded files, content as text or bytes, the
 // properties, Copy, Move, Delete and Run, folders and their Files.
-#include "zel/engine.h"
-
-#include <QTest>
-
-using namespace zel;
+#include "zeltest.h"
 
 namespace {
-Value S(const QString &s) { return Value::fromString(s); }
-Value I(qint32 i) { return Value::fromI4(i); }
-
-template <class F>
-ZelError errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const ZelError &e) {
-        return e;
-    }
-    return ZelError(0u, QStringLiteral("<no error>"));
-}
-
-#define EXPECT_ERROR_TEXT(expr, num, text)                                                                               \
-    do {                                                                                                               \
-        ZelError e_ = errorOf([&] { (void)(expr); });                                                                    \
-        QCOMPARE(QString::number(e_.unsignedNumber(), 16), QString::number(quint32(num), 16));                          \
-        QVERIFY2(e_.description().contains(QStringLiteral(text)), qPrintable(e_.description()));                        \
-    } while (0)
-
 Value bytes(const QByteArray &b)
 {
     Array a{VT_UI1, 0, {}};
@@ -37,26 +12,20 @@ Value bytes(const QByteArray &b)
 }
 } // namespace
 
-class TestFiles : public QObject {
+class TestFiles : public EngineTest {
     Q_OBJECT
-    std::shared_ptr<ZelEngine> m_engine;
-    std::shared_ptr<ZelController> m_c;
 
 private Q_SLOTS:
-    void init()
-    {
-        m_engine = ZelEngine::create();
-        m_c = m_engine->workspaces()->at(0)->addController("C", "Zel.Virtual");
-    }
+    void init() { newEngine(); }
 
     void seededTree()
     {
         QCOMPARE(m_c->fileNames(), (QStringList{"readme.txt", "version.txt", "Main.pgm", "logo.bin", "big.dat", "Programs", "Data"}));
         QCOMPARE(m_c->fileNames("Filter=*.pgm"), QStringList{"Main.pgm"});
         auto readme = m_c->addFile("README.TXT");
-        QCOMPARE(readme->name(), QStringLiteral("readme.txt"));
-        QCOMPARE(readme->path(), QStringLiteral("/readme.txt"));
-        QCOMPARE(readme->type(), QStringLiteral("Text"));
+        QCOMPARE(readme->name(), u"readme.txt"_s);
+        QCOMPARE(readme->path(), u"/readme.txt"_s);
+        QCOMPARE(readme->type(), u"Text"_s);
         QCOMPARE(readme->value().type(), quint16(VT_BSTR));
         QCOMPARE(readme->size(), qint32(readme->value().stringValue().toUtf8().size()));
         QCOMPARE(readme->attribute(), 0x20);
@@ -67,14 +36,14 @@ private Q_SLOTS:
         QCOMPARE(content.arrayValue().items[19], Value::fromUI1(19));
         QCOMPARE(m_c->addFile("big.dat")->size(), 2000);
         auto programs = m_c->addFile("Programs");
-        QCOMPARE(programs->type(), QStringLiteral("Folder"));
+        QCOMPARE(programs->type(), u"Folder"_s);
         QCOMPARE(programs->attribute(), 0x10);
         QCOMPARE(programs->fileNames(), (QStringList{"Sub.pgm", "Cycle.pgm"}));
         QCOMPARE(programs->invoke("FileNames", CallKind::PropertyGet, {S("")}).arrayValue().items.size(), 2);
         QCOMPARE(logo->fileNames(), QStringList());
         EXPECT_ERROR_TEXT(programs->value(), E_IS_FOLDER, "/Programs is a folder");
         QCOMPARE(m_c->addFile("version.txt")->attribute(), 0x21);
-        QCOMPARE(m_c->addFile("Main.pgm")->type(), QStringLiteral("Program"));
+        QCOMPARE(m_c->addFile("Main.pgm")->type(), u"Program"_s);
     }
 
     void contentAndDates()
@@ -112,10 +81,10 @@ private Q_SLOTS:
     {
         auto data = m_c->addFile("Data");
         auto f = data->addFile("log.csv", "");
-        QCOMPARE(f->path(), QStringLiteral("/Data/log.csv"));
+        QCOMPARE(f->path(), u"/Data/log.csv"_s);
         QCOMPARE(data->addFile("LOG.CSV"), f);
         auto sub = data->addFile("Deep", "Folder=true");
-        QCOMPARE(sub->type(), QStringLiteral("Folder"));
+        QCOMPARE(sub->type(), u"Folder"_s);
         sub->addFile("x.txt")->setValue(S("12345"));
         QCOMPARE(data->size(), 5);
         QCOMPARE(data->fileNames(), (QStringList{"log.csv", "Deep"}));
@@ -127,7 +96,7 @@ private Q_SLOTS:
         QCOMPARE(data->fileNames(), (QStringList{"log.csv", "Deep"}));
         // generated names do not collide with files already there
         m_c->addFile("File1");
-        QCOMPARE(m_c->addFile("")->name(), QStringLiteral("File2"));
+        QCOMPARE(m_c->addFile("")->name(), u"File2"_s);
     }
 
     void copyMoveDelete()
@@ -150,8 +119,8 @@ private Q_SLOTS:
 
         // Move renames the handle's file and keeps the handle
         readme->move("Programs/intro.txt");
-        QCOMPARE(readme->path(), QStringLiteral("/Programs/intro.txt"));
-        QCOMPARE(readme->name(), QStringLiteral("intro.txt"));
+        QCOMPARE(readme->path(), u"/Programs/intro.txt"_s);
+        QCOMPARE(readme->name(), u"intro.txt"_s);
         QVERIFY(!m_c->fileNames().contains("readme.txt"));
         QCOMPARE(readme->index(), 0);
         EXPECT_ERROR_TEXT(m_c->addFile("version.txt")->move("Data"), E_READ_ONLY, "read-only");
@@ -160,8 +129,8 @@ private Q_SLOTS:
         auto programs = m_c->addFile("Programs");
         EXPECT_ERROR_TEXT(programs->copy("/Programs/Inner"), E_INVALID_ARG, "cannot go into itself");
         programs->move("/Data");
-        QCOMPARE(programs->path(), QStringLiteral("/Data/Programs"));
-        QCOMPARE(readme->path(), QStringLiteral("/Data/Programs/intro.txt"));
+        QCOMPARE(programs->path(), u"/Data/Programs"_s);
+        QCOMPARE(readme->path(), u"/Data/Programs/intro.txt"_s);
         programs->copy("/Backup");
         QCOMPARE(m_c->addFile("Backup")->fileNames(), (QStringList{"Sub.pgm", "Cycle.pgm", "intro.txt"}));
 
@@ -172,7 +141,7 @@ private Q_SLOTS:
         QVERIFY(!readme->exists());
         EXPECT_ERROR_TEXT(readme->value(), E_FILE_NOT_FOUND, "/Data/Programs/intro.txt has been deleted");
         EXPECT_ERROR_TEXT(programs->path(), E_FILE_NOT_FOUND, "has been deleted");
-        QCOMPARE(readme->name(), QStringLiteral("intro.txt"));
+        QCOMPARE(readme->name(), u"intro.txt"_s);
         QCOMPARE(readme->execute("Exists", {}), Value::fromBool(false));
         auto version = m_c->addFile("version.txt");
         EXPECT_ERROR_TEXT(version->deleteFile(), E_READ_ONLY, "Force=true");
@@ -194,9 +163,9 @@ private Q_SLOTS:
         task->stop(4);
         // a program without a task gets one named after it
         auto cycle = m_c->addFile("Programs")->addFile("Cycle.pgm");
-        QCOMPARE(cycle->run("Mode=2"), QStringLiteral("Cycle"));
+        QCOMPARE(cycle->run("Mode=2"), u"Cycle"_s);
         QVERIFY(m_c->taskNames().contains("Cycle"));
-        QCOMPARE(m_c->addTask("Cycle")->fileName(), QStringLiteral("/Programs/Cycle.pgm"));
+        QCOMPARE(m_c->addTask("Cycle")->fileName(), u"/Programs/Cycle.pgm"_s);
         QCOMPARE(m_c->addTask("Cycle")->status(), int(ZelTask::Cycling));
         EXPECT_ERROR_TEXT(m_c->addFile("readme.txt")->run(), E_NOT_A_PROGRAM, "only .pgm files run");
         EXPECT_ERROR_TEXT(m_c->addFile("Data")->run(), E_IS_FOLDER, "folder");
@@ -209,7 +178,7 @@ private Q_SLOTS:
         m_engine->workspaces()->at(0)->controllers()->clear();
         m_c.reset();
         EXPECT_ERROR_TEXT(f->value(), E_DETACHED, "no longer exists");
-        QCOMPARE(f->name(), QStringLiteral("readme.txt"));
+        QCOMPARE(f->name(), u"readme.txt"_s);
     }
 };
 

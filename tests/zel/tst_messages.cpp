@@ -1,36 +1,16 @@
 // Controller messages: OnMessage through the event loop, the GetMessage queue, chosen serial
 // numbers, Reply and Clear, and the periodic message flood.
-#include "zel/engine.h"
-
-#include <QSignalSpy>
-#include <QTest>
-
-using namespace zel;
+#include "zeltest.h"
 
 namespace {
-Value S(const QString &s) { return Value::fromString(s); }
-Value I(qint32 i) { return Value::fromI4(i); }
-
 std::shared_ptr<ZelMessage> messageOf(const QList<QVariant> &signalArgs)
 {
     return std::static_pointer_cast<ZelMessage>(signalArgs.at(0).value<ObjectPtr>());
 }
-
-template <class F>
-quint32 errorNumberOf(F &&f)
-{
-    try {
-        f();
-    } catch (const ZelError &e) {
-        return e.unsignedNumber();
-    }
-    return 0;
-}
 } // namespace
 
-class TestMessages : public QObject {
+class TestMessages : public EngineTest {
     Q_OBJECT
-    std::shared_ptr<ZelEngine> m_engine;
     std::shared_ptr<ZelWorkspace> m_ws;
 
 private Q_SLOTS:
@@ -52,9 +32,9 @@ private Q_SLOTS:
         auto m = messageOf(spy.at(0));
         QCOMPARE(m->serialNumber(), serial.toInt32());
         QCOMPARE(m->number(), 7);
-        QCOMPARE(m->description(), QStringLiteral("Door open"));
+        QCOMPARE(m->description(), u"Door open"_s);
         QCOMPARE(m->value(), S("left"));
-        QCOMPARE(m->source(), QStringLiteral("C"));
+        QCOMPARE(m->source(), u"C"_s);
         QCOMPARE(m->invoke("Description", CallKind::PropertyGet, {}), S("Door open"));
         QCOMPARE(m->invoke("DateTime", CallKind::PropertyGet, {}).type(), quint16(VT_DATE));
         // with events on, nothing is queued for GetMessage
@@ -82,19 +62,19 @@ private Q_SLOTS:
         auto m1 = c->getMessage();
         QCOMPARE(m1->number(), 12);
         QCOMPARE(m1->serialNumber(), 1);
-        QCOMPARE(c->getMessage()->description(), QStringLiteral("Just text"));
+        QCOMPARE(c->getMessage()->description(), u"Just text"_s);
         auto m3 = c->getMessage();
         auto m4 = c->getMessage();
         QCOMPARE(m3->serialNumber(), 77);
         QCOMPARE(m4->serialNumber(), 77);
         QCOMPARE(m3->value(), Value::fromR8(1.5));
-        QCOMPARE(m4->description(), QStringLiteral("dup, again"));
+        QCOMPARE(m4->description(), u"dup, again"_s);
         QVERIFY(!c->getMessage());
 
         // bad message parameters raise nothing
-        QCOMPARE(errorNumberOf([&] { c->execute("RaiseMessage", S("Number=abc")); }), quint32(E_BAD_OPTION));
-        QCOMPARE(errorNumberOf([&] { c->execute("RaiseMessage", Value::null()); }), quint32(E_TYPE_MISMATCH));
-        QCOMPARE(errorNumberOf([&] { c->execute("RaiseMessage", Value::fromArray(Array{VT_VARIANT, 0, {S("x")}})); }), quint32(E_TYPE_MISMATCH));
+        EXPECT_ERROR(c->execute("RaiseMessage", S("Number=abc")), E_BAD_OPTION);
+        EXPECT_ERROR(c->execute("RaiseMessage", Value::null()), E_TYPE_MISMATCH);
+        EXPECT_ERROR(c->execute("RaiseMessage", Value::fromArray(Array{VT_VARIANT, 0, {S("x")}})), E_TYPE_MISMATCH);
         QCOMPARE(c->pendingMessages(), 0);
         QCOMPARE(c->messagesRaised(), 4);
 
@@ -119,9 +99,9 @@ private Q_SLOTS:
         QCOMPARE(m->description(), QString());
         QCOMPARE(m->value(), Value());
         QCOMPARE(m->number(), 3);
-        QCOMPARE(errorNumberOf([&] { m->reply(I(1)); }), quint32(E_NO_MESSAGE));
-        QCOMPARE(errorNumberOf([&] { m->clear(); }), quint32(E_NO_MESSAGE));
-        QCOMPARE(errorNumberOf([&] { m->invoke("Reply", CallKind::Method, {}); }), quint32(E_ARG_COUNT));
+        EXPECT_ERROR(m->reply(I(1)), E_NO_MESSAGE);
+        EXPECT_ERROR(m->clear(), E_NO_MESSAGE);
+        EXPECT_ERROR(m->invoke("Reply", CallKind::Method, {}), E_ARG_COUNT);
 
         // a message outliving its controller cannot be replied to
         c->execute("RaiseMessage", S("orphan"));
@@ -129,8 +109,8 @@ private Q_SLOTS:
         m_ws->controllers()->clear();
         c.reset();
         lastReply.reset();
-        QCOMPARE(errorNumberOf([&] { orphan->reply(I(1)); }), quint32(E_DETACHED));
-        QCOMPARE(orphan->description(), QStringLiteral("orphan"));
+        EXPECT_ERROR(orphan->reply(I(1)), E_DETACHED);
+        QCOMPARE(orphan->description(), u"orphan"_s);
     }
 
     void noDeliveryAfterTheControllerIsGone()
@@ -169,16 +149,16 @@ private Q_SLOTS:
         QCOMPARE(c->execute("RaiseMessages", S("1500")), I(1500));
         QCOMPARE(c->pendingMessages(), 1500);
         auto first = c->getMessage();
-        QCOMPARE(first->description(), QStringLiteral("Message 1 of 1500"));
+        QCOMPARE(first->description(), u"Message 1 of 1500"_s);
         QCOMPARE(first->value(), I(1));
         QCOMPARE(c->execute("ClearMessages", {}), I(1499));
-        QCOMPARE(errorNumberOf([&] { c->execute("RaiseMessages", I(0)); }), quint32(E_OUT_OF_RANGE));
+        EXPECT_ERROR(c->execute("RaiseMessages", I(0)), E_OUT_OF_RANGE);
 
         c->execute("RaiseMessages", I(ZelController::kQueueLimit));
         c->execute("RaiseMessages", I(5));
         QCOMPARE(c->pendingMessages(), ZelController::kQueueLimit);
         QCOMPARE(c->addVariable("@MessagesDropped")->value(), I(5));
-        QCOMPARE(c->getMessage()->description(), QStringLiteral("Message 6 of %1").arg(ZelController::kQueueLimit));
+        QCOMPARE(c->getMessage()->description(), u"Message 6 of %1"_s.arg(ZelController::kQueueLimit));
     }
 
     void periodicFloodByOption()
@@ -190,7 +170,7 @@ private Q_SLOTS:
         QSignalSpy spy(c.get(), &ZelController::OnMessage);
         QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1200, 10000);
         QVERIFY(!c->periodicMessagesRunning());
-        QCOMPARE(messageOf(spy.at(0))->description(), QStringLiteral("Periodic message 1"));
+        QCOMPARE(messageOf(spy.at(0))->description(), u"Periodic message 1"_s);
         QCOMPARE(messageOf(spy.at(1199))->value(), I(1200));
         QCOMPARE(messageOf(spy.at(1199))->number(), 100);
         QCOMPARE(messageOf(spy.at(1199))->serialNumber(), 1200);
@@ -216,9 +196,9 @@ private Q_SLOTS:
         QTRY_VERIFY(c->pendingMessages() > 20);
         interval->setValue(I(0));
         QVERIFY(!c->periodicMessagesRunning());
-        QCOMPARE(errorNumberOf([&] { c->execute("StartMessages", I(-1)); }), quint32(E_OUT_OF_RANGE));
-        QCOMPARE(errorNumberOf([&] { c->execute("StartMessages", S("Interval=1,Burst=0")); }), quint32(E_BAD_OPTION));
-        QCOMPARE(errorNumberOf([&] { interval->setValue(S("soon")); }), quint32(E_TYPE_MISMATCH));
+        EXPECT_ERROR(c->execute("StartMessages", I(-1)), E_OUT_OF_RANGE);
+        EXPECT_ERROR(c->execute("StartMessages", S("Interval=1,Burst=0")), E_BAD_OPTION);
+        EXPECT_ERROR(interval->setValue(S("soon")), E_TYPE_MISMATCH);
         QVERIFY(!c->periodicMessagesRunning());
 
         auto disable = c->addVariable("@EventDisable");

@@ -1,39 +1,9 @@
 // The virtual robot's motion rules: pose texts, reach, axis limits, interpolation paths, hands,
 // hold and halt, and that a refused motion leaves the robot where it was.
-#include "zel/engine.h"
+#include "zeltest.h"
 
-#include <QTest>
-
-using namespace zel;
-
-namespace {
-Value S(const QString &s) { return Value::fromString(s); }
-Value I(qint32 i) { return Value::fromI4(i); }
-Value R(double d) { return Value::fromR8(d); }
-
-template <class F>
-ZelError errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const ZelError &e) {
-        return e;
-    }
-    return ZelError(0u, QStringLiteral("<no error>"));
-}
-
-#define EXPECT_ERROR_TEXT(expr, num, text)                                                                               \
-    do {                                                                                                               \
-        ZelError e_ = errorOf([&] { (void)(expr); });                                                                    \
-        QCOMPARE(QString::number(e_.unsignedNumber(), 16), QString::number(quint32(num), 16));                          \
-        QVERIFY2(e_.description().contains(QStringLiteral(text)), qPrintable(e_.description()));                        \
-    } while (0)
-} // namespace
-
-class TestRobot : public QObject {
+class TestRobot : public EngineTest {
     Q_OBJECT
-    std::shared_ptr<ZelEngine> m_engine;
-    std::shared_ptr<ZelController> m_c;
     std::shared_ptr<ZelRobot> m_r;
 
     QString where() const { return m_r->positionText(); }
@@ -41,15 +11,14 @@ class TestRobot : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_engine = ZelEngine::create();
-        m_c = m_engine->workspaces()->at(0)->addController("C", "Zel.Virtual");
+        newEngine();
         m_r = m_c->addRobot("R");
     }
 
     void homeAndPositionVariables()
     {
-        QCOMPARE(m_r->positionText(), QStringLiteral("P(600, 0, 400, 0, 0, 0)"));
-        QCOMPARE(m_r->jointText(), QStringLiteral("J(0, 600, 400, 0, 0, 0)"));
+        QCOMPARE(m_r->positionText(), u"P(600, 0, 400, 0, 0, 0)"_s);
+        QCOMPARE(m_r->jointText(), u"J(0, 600, 400, 0, 0, 0)"_s);
         auto pos = m_r->addVariable("@CurrentPosition");
         auto ang = m_r->addVariable("@CurrentAngle");
         m_r->invoke("Move", CallKind::Method, {I(1), S("p(0, 500, 200, 10, 20, 30)"), S("")});
@@ -64,9 +33,9 @@ private Q_SLOTS:
     void poseTexts()
     {
         m_r->move(1, S(" J ( 45 , 300 , 100 , 0 , 0 , 0 ) "));
-        QCOMPARE(m_r->jointText(), QStringLiteral("J(45, 300, 100, 0, 0, 0)"));
+        QCOMPARE(m_r->jointText(), u"J(45, 300, 100, 0, 0, 0)"_s);
         m_r->move(1, Value::fromArray(Array{VT_R8, 0, {R(500), R(0), R(100), R(0), R(0), R(0)}}));
-        QCOMPARE(where(), QStringLiteral("P(500, 0, 100, 0, 0, 0)"));
+        QCOMPARE(where(), u"P(500, 0, 100, 0, 0, 0)"_s);
         const QString before = where();
         EXPECT_ERROR_TEXT(m_r->move(1, S("P(1, 2, 3)")), E_BAD_POSE, "has 3 numbers");
         EXPECT_ERROR_TEXT(m_r->move(1, S("Q(1, 2, 3, 4, 5, 6)")), E_BAD_POSE, "must begin with P");
@@ -91,14 +60,14 @@ private Q_SLOTS:
 
         // Drive is relative unless Absolute=true; axes are 1 to 6
         m_r->invoke("Drive", CallKind::Method, {I(2), S("100"), S("")});
-        QCOMPARE(m_r->jointText(), QStringLiteral("J(0, 700, 400, 0, 0, 0)"));
+        QCOMPARE(m_r->jointText(), u"J(0, 700, 400, 0, 0, 0)"_s);
         m_r->drive(1, -30.5, "Absolute=true");
         QCOMPARE(m_r->joints()[0], -30.5);
-        EXPECT_ERROR_TEXT(m_r->drive(7, 1), E_UNKNOWN_AXIS, "axis 7 does not exist; the robot has axes 1 to 6");
+        EXPECT_ERROR_TEXT(m_r->drive(7, 1), E_UNKNOWN_AXIS, "Drive: axis 7 does not exist; the robot has axes 1 to 6");
         EXPECT_ERROR_TEXT(m_r->drive(0, 1), E_UNKNOWN_AXIS, "axis 0 does not exist");
         EXPECT_ERROR_TEXT(m_r->drive(2, 600), E_OUT_OF_RANGE, "axis 2 would be at 1300 mm, outside its range 150 to 1200 mm");
         EXPECT_ERROR_TEXT(m_r->drive(2, 1, "Absolute=yes"), E_BAD_OPTION, "Absolute");
-        QCOMPARE(m_r->jointText(), QStringLiteral("J(-30.5, 700, 400, 0, 0, 0)"));
+        QCOMPARE(m_r->jointText(), u"J(-30.5, 700, 400, 0, 0, 0)"_s);
     }
 
     void interpolationPaths()
@@ -109,34 +78,34 @@ private Q_SLOTS:
         EXPECT_ERROR_TEXT(m_r->move(2, S("P(0, 600, 400, 0, 0, 0)")), E_OUT_OF_REACH, "linear path to P(0, 600, 400, 0, 0, 0) leaves the working range");
         QCOMPARE(where(), start);
         m_r->move(1, S("P(0, 600, 400, 0, 0, 0)"));
-        QCOMPARE(where(), QStringLiteral("P(0, 600, 400, 0, 0, 0)"));
+        QCOMPARE(where(), u"P(0, 600, 400, 0, 0, 0)"_s);
 
         // a linear move that stays in reach
         m_r->move(2, S("P(600, 600, 300, 0, 0, 45)"));
-        QCOMPARE(where(), QStringLiteral("P(600, 600, 300, 0, 0, 45)"));
+        QCOMPARE(where(), u"P(600, 600, 300, 0, 0, 45)"_s);
         QCOMPARE(m_r->addVariable("@LastMotion")->value(), S("Move linear to P(600, 600, 300, 0, 0, 45)"));
 
         // circular: via and end; a half circle around the axis stays in reach
         m_r->move(1, S("P(700, 0, 400, 0, 0, 0)"));
         m_r->invoke("Move", CallKind::Method, {I(3), S("P(494.975, 494.975, 400, 0, 0, 0), P(0, 700, 400, 0, 0, 0)")});
-        QCOMPARE(where(), QStringLiteral("P(0, 700, 400, 0, 0, 0)"));
+        QCOMPARE(where(), u"P(0, 700, 400, 0, 0, 0)"_s);
         // the same via point as an array of texts
         m_r->move(3, Value::fromArray(Array{VT_BSTR, 0, {S("P(494.975, 494.975, 400, 0, 0, 0)"), S("P(700, 0, 400, 0, 0, 0)")}}));
-        QCOMPARE(where(), QStringLiteral("P(700, 0, 400, 0, 0, 0)"));
+        QCOMPARE(where(), u"P(700, 0, 400, 0, 0, 0)"_s);
         // a circle whose arc bulges beyond the reach is refused
         EXPECT_ERROR_TEXT(m_r->move(3, S("P(1150, 300, 400, 0, 0, 0), P(700, 600, 400, 0, 0, 0)")), E_OUT_OF_REACH, "circular path");
         EXPECT_ERROR_TEXT(m_r->move(3, S("P(800, 0, 400, 0, 0, 0), P(900, 0, 400, 0, 0, 0)")), E_BAD_POSE, "lie on one line");
         EXPECT_ERROR_TEXT(m_r->move(3, S("P(800, 0, 400, 0, 0, 0)")), E_BAD_POSE, "takes two poses");
-        QCOMPARE(where(), QStringLiteral("P(700, 0, 400, 0, 0, 0)"));
+        QCOMPARE(where(), u"P(700, 0, 400, 0, 0, 0)"_s);
     }
 
     void rotate()
     {
         // about the robot's axis in XY: the tool swings round and turns with it
         m_r->invoke("Rotate", CallKind::Method, {S("xy"), S("90"), S(""), S("")});
-        QCOMPARE(where(), QStringLiteral("P(0, 600, 400, 0, 0, 90)"));
+        QCOMPARE(where(), u"P(0, 600, 400, 0, 0, 90)"_s);
         m_r->rotate(I(2), -90, S("P(0, 600, 300)"));
-        QCOMPARE(where(), QStringLiteral("P(0, 700, 300, -90, 0, 90)"));
+        QCOMPARE(where(), u"P(0, 700, 300, -90, 0, 90)"_s);
         const QString before = where();
         EXPECT_ERROR_TEXT(m_r->rotate(S("AB"), 10, Value()), E_INVALID_ARG, "plane 'AB' does not exist");
         EXPECT_ERROR_TEXT(m_r->rotate(S("XY"), 400, Value()), E_OUT_OF_RANGE, "angle 400");
@@ -196,7 +165,7 @@ private Q_SLOTS:
         QCOMPARE(m_r->attribute(), 1);
         EXPECT_ERROR_TEXT(m_r->move(1, S("P(500, 0, 400, 0, 0, 0)")), E_ROBOT_HELD, "robot R is held; call Unhold first");
         EXPECT_ERROR_TEXT(m_r->drive(1, 5), E_ROBOT_HELD, "Drive");
-        EXPECT_ERROR_TEXT(m_r->goHome(), E_ROBOT_HELD, "GoHome");
+        EXPECT_ERROR_TEXT(m_r->goHome(), E_ROBOT_HELD, "GoHome: robot R is held; call Unhold first");
         EXPECT_ERROR_TEXT(m_r->rotate(S("XY"), 5, Value()), E_ROBOT_HELD, "Rotate");
         m_r->speed(1, 10); // settings and hands are not motion
         m_r->chuck();

@@ -1,65 +1,32 @@
 // The task state machine: start modes 1 to 4, stop modes 0 to 4, step timing, deletion.
-#include "zel/engine.h"
+#include "zeltest.h"
 
-#include <QTest>
-
-using namespace zel;
-
-namespace {
-Value S(const QString &s) { return Value::fromString(s); }
-Value I(qint32 i) { return Value::fromI4(i); }
-
-template <class F>
-ZelError errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const ZelError &e) {
-        return e;
-    }
-    return ZelError(0u, QStringLiteral("<no error>"));
-}
-
-#define EXPECT_ERROR_TEXT(expr, num, text)                                                                               \
-    do {                                                                                                               \
-        ZelError e_ = errorOf([&] { (void)(expr); });                                                                    \
-        QCOMPARE(QString::number(e_.unsignedNumber(), 16), QString::number(quint32(num), 16));                          \
-        QVERIFY2(e_.description().contains(QStringLiteral(text)), qPrintable(e_.description()));                        \
-    } while (0)
-} // namespace
-
-class TestTasks : public QObject {
+class TestTasks : public EngineTest {
     Q_OBJECT
-    std::shared_ptr<ZelEngine> m_engine;
-    std::shared_ptr<ZelController> m_c;
 
     // A new task T<n> running a program of `steps` lines, a step every `stepTime` ms.
-    std::shared_ptr<ZelTask> task(int steps, int stepTime = 1, const QString &name = QStringLiteral("T"))
+    std::shared_ptr<ZelTask> task(int steps, int stepTime = 1, const QString &name = u"T"_s)
     {
         QStringList lines;
         for (int i = 1; i <= steps; ++i)
-            lines << QStringLiteral("STEP %1").arg(i);
+            lines << u"STEP %1"_s.arg(i);
         m_c->addFile(name + ".pgm")->setValue(S(lines.join('\n')));
         Q_ASSERT(!m_c->taskNames().contains(name));
-        return m_c->addTask(name, QStringLiteral("File=/%1.pgm,StepTime=%2").arg(name).arg(stepTime));
+        return m_c->addTask(name, u"File=/%1.pgm,StepTime=%2"_s.arg(name).arg(stepTime));
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_engine = ZelEngine::create();
-        m_c = m_engine->workspaces()->at(0)->addController("C", "Zel.Virtual");
-    }
+    void init() { newEngine(); }
 
     void seededTasksAndFileName()
     {
         QCOMPARE(m_c->taskNames(), (QStringList{"Main", "Sub"}));
         auto main = m_c->addTask("main");
-        QCOMPARE(main->name(), QStringLiteral("Main"));
+        QCOMPARE(main->name(), u"Main"_s);
         QCOMPARE(main->invoke("FileName", CallKind::PropertyGet, {}), S("/Main.pgm"));
         auto fresh = m_c->addTask("");
-        QCOMPARE(fresh->name(), QStringLiteral("Task1"));
-        QCOMPARE(fresh->fileName(), QStringLiteral("/Task1.pgm"));
+        QCOMPARE(fresh->name(), u"Task1"_s);
+        QCOMPARE(fresh->fileName(), u"/Task1.pgm"_s);
         // a task whose program does not exist cannot start
         EXPECT_ERROR_TEXT(fresh->start(1), E_FILE_NOT_FOUND, "the program /Task1.pgm of task Task1 does not exist");
         QCOMPARE(fresh->status(), int(ZelTask::Stopped));
@@ -157,7 +124,7 @@ private Q_SLOTS:
         QCOMPARE(t->index(), 0); // the handle stays in the collection
         EXPECT_ERROR_TEXT(t->start(1), E_NOT_FOUND, "task T has been deleted");
         EXPECT_ERROR_TEXT(t->fileName(), E_NOT_FOUND, "deleted");
-        QCOMPARE(t->name(), QStringLiteral("T"));
+        QCOMPARE(t->name(), u"T"_s);
         // adding the name again re-creates the task behind the same handle
         QCOMPARE(m_c->addTask("T", "File=/T.pgm"), t);
         QVERIFY(t->exists());
