@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QTextBlock>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -181,4 +182,183 @@ QString textOf(QWidget *root, const QString &name)
     if (auto *p = root->findChild<QPlainTextEdit *>(name))
         return p->toPlainText();
     return QStringLiteral("<no %1>").arg(name);
+}
+
+QStringList TestRun::click(QWidget *root, const QString &button, QString *script)
+{
+    const qsizetype mark = logMark();
+    const qsizetype scriptMark = state().script.body().size();
+    clickButton(root, button);
+    if (script)
+        *script = state().script.body().mid(scriptMark);
+    return logSince(mark);
+}
+
+QString TestRun::status() const
+{
+    return mdi()->findChild<QLabel *>(u"stbrMain_1"_s)->text();
+}
+
+void fill(QWidget *root, const QStringList &assignments)
+{
+    for (const QString &piece : assignments) {
+        const QString name = piece.section(u'=', 0, 0);
+        const QString value = piece.section(u'=', 1);
+        QWidget *w = root->findChild<QWidget *>(name);
+        QVERIFY2(w, qPrintable(u"no control "_s + name));
+        if (auto *e = qobject_cast<QLineEdit *>(w))
+            e->setText(value);
+        else if (auto *t = qobject_cast<QPlainTextEdit *>(w))
+            t->setPlainText(value);
+        else if (auto *c = qobject_cast<QComboBox *>(w); c && c->isEditable())
+            c->setEditText(value);
+        else if (auto *c = qobject_cast<QComboBox *>(w))
+            c->setCurrentIndex(value.toInt());
+        else if (auto *tabs = qobject_cast<QTabWidget *>(w))
+            tabs->setCurrentIndex(value.toInt());
+        else if (auto *b = qobject_cast<QAbstractButton *>(w))
+            b->setChecked(value == u"1");
+        else
+            QFAIL(qPrintable(u"cannot fill "_s + name));
+    }
+}
+
+QStringList failuresShort(QStringList lines)
+{
+    for (QString &line : lines) {
+        if (line.startsWith(u"Failed. (0x"))
+            line = u"Failed."_s;
+    }
+    return lines;
+}
+
+QString sourcePath(const QString &relative)
+{
+    return qEnvironmentVariable("ZEL_TEST_SOURCE_DIR", u"."_s) + u'/' + relative;
+}
+
+void loadDefinition(TestRun &run, const QString &path)
+{
+    setText(run.panel(4), u"txtDCFile"_s, path);
+    clickButton(run.panel(4), u"cmdDCLoad"_s);
+}
+
+void loadDefinition(TestRun &run, const ksf::DocumentPtr &doc)
+{
+    const QString path = run.appDir() + u"defs.xml"_s;
+    doc->saveAs(path);
+    loadDefinition(run, path);
+}
+
+const ControllerPage kControllerPages[6] = {
+    {PanelKind::Variable, "cmdVariable", "txtVarOption", "txtVarNamesOption", "cmdVarClear"},
+    {PanelKind::Robot, "cmdGetRobot", "txtRobotOption", "txtRobotNamesOption", "cmdRobotClear"},
+    {PanelKind::File, "cmdGetFile", "txtFileOption", "txtFileNamesOption", "cmdFileClear"},
+    {PanelKind::Task, "cmdGetTask", "txtTaskOption", "txtTaskNamesOption", "cmdTaskClear"},
+    {PanelKind::Extension, "cmdGetExtension", "txtExtOption", "txtExtNamesOption", "cmdExtClear"},
+    {PanelKind::Command, "cmdGetCommand", "txtCmdOption", "txtCmdNamesOption", "cmdCmdClear"},
+};
+
+int controllerPage(PanelKind kind)
+{
+    for (int page = 0; page < 6; ++page) {
+        if (kControllerPages[page].kind == kind)
+            return page;
+    }
+    return -1;
+}
+
+PanelBase *addController(TestRun &run, const QString &name)
+{
+    PanelBase *ws = run.panel(4);
+    ws->findChild<QComboBox *>(u"cmbController"_s)->setEditText(name);
+    clickButton(ws, u"cmdOpen"_s);
+    return run.lastPanel(PanelKind::Controller);
+}
+
+PanelBase *addMember(TestRun &run, PanelBase *ctrl, PanelKind kind, const QString &name, const QString &option)
+{
+    const int page = controllerPage(kind);
+    ctrl->findChild<QTabWidget *>(u"tabController"_s)->setCurrentIndex(page);
+    fill(ctrl, {u"txtName_%1="_s.arg(page) + name, QLatin1String(kControllerPages[page].option) + u'=' + option});
+    clickButton(ctrl, QLatin1String(kControllerPages[page].add));
+    return run.lastPanel(kind);
+}
+
+zel::Value zget(const zel::ObjectPtr &o, const QString &member, const QList<zel::Value> &args)
+{
+    return o->invoke(member, zel::CallKind::PropertyGet, args);
+}
+
+zel::Value zcall(const zel::ObjectPtr &o, const QString &member, const QList<zel::Value> &args)
+{
+    return o->invoke(member, zel::CallKind::Method, args);
+}
+
+void zput(const zel::ObjectPtr &o, const QString &member, const zel::Value &value)
+{
+    o->invoke(member, zel::CallKind::PropertyPut, {value});
+}
+
+QString logArg(const zel::Value &v)
+{
+    return u'<' + clsLogMsg::LogText(v) + u'>';
+}
+
+QString scriptArg(const zel::Value &v)
+{
+    return clsScriptGen::Variant2Script(v);
+}
+
+QString scriptBlock(const PanelBase *p, const QString &member, int retType, int style, const QString &arg)
+{
+    return clsScriptGen::ScriptBlock(p->m_CsrObjPath + member, retType, style, arg);
+}
+
+QStringList duplicateAccessKeys(QWidget *panel)
+{
+    QMap<QString, QStringList> owners;
+    auto note = [&](const QString &text, const QString &owner) {
+        const QString key = QKeySequence::mnemonic(text).toString();
+        if (!key.isEmpty())
+            owners[key] << owner;
+    };
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(panel) || !w->isEnabled())
+            continue;
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            note(b->text(), b->objectName());
+        else if (auto *l = qobject_cast<QLabel *>(w); l && l->buddy())
+            note(l->text(), l->buddy()->objectName());
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            note(g->title(), g->objectName());
+        else if (auto *bar = qobject_cast<QTabBar *>(w)) {
+            for (int i = 0; i < bar->count(); ++i)
+                note(bar->tabText(i), bar->tabText(i));
+        }
+    }
+    QStringList twice;
+    for (auto it = owners.cbegin(); it != owners.cend(); ++it) {
+        if (it->size() > 1)
+            twice << it.key() + u": "_s + it->join(u", "_s);
+    }
+    return twice;
+}
+
+bool ownEnabled(QWidget *w)
+{
+    return w && !w->testAttribute(Qt::WA_ForceDisabled);
+}
+
+QStringList ownDisabled(QWidget *root, const QStringList &names)
+{
+    QStringList off;
+    for (const QString &name : names) {
+        QWidget *w = root->findChild<QWidget *>(name);
+        if (!w)
+            off << name + u" (missing)"_s;
+        else if (!ownEnabled(w))
+            off << name;
+    }
+    return off;
 }

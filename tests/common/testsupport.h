@@ -4,23 +4,31 @@
 
 #include "engine/PanelBase.h"
 #include "shell/AppState.h"
+#include "shell/clsLogMsg.h"
+#include "shell/clsScriptGen.h"
 #include "shell/frmMDI.h"
 #include "shell/startup.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QRegularExpression>
-#include <QTreeWidget>
 #include <QStringList>
+#include <QTabWidget>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 class TestRun {
 public:
@@ -44,6 +52,12 @@ public:
     // Messages written since the mark.
     QStringList logSince(qsizetype mark) const { return logMessages().mid(mark); }
     qsizetype logMark() const { return logMessages().size(); }
+    // Clicks a button below root (as clickButton) and returns the log messages it wrote; the
+    // script text it recorded goes to *script when asked for.
+    QStringList click(QWidget *root, const QString &button, QString *script = nullptr);
+    // The recorded script body, and the status bar's first panel.
+    QString script() { return state().script.body(); }
+    QString status() const;
 
     // The open panel with that number.
     PanelBase *panel(qint32 formId) const;
@@ -80,3 +94,50 @@ T *child(QWidget *root, const QString &name)
         qWarning("no child %s below %s", qPrintable(name), qPrintable(root->objectName()));
     return w;
 }
+
+// Sets controls below root from "name=value" pieces: line edits, plain text boxes, editable
+// lists (their text), other lists and tab controls (an index), check and radio boxes (0 or 1).
+void fill(QWidget *root, const QStringList &assignments);
+
+// Lines with every failure line ("Failed. (0x...: ...)") shortened to "Failed.".
+QStringList failuresShort(QStringList lines);
+
+// A file of the source tree (examples/, docs/).
+QString sourcePath(const QString &relative);
+inline QString examplePath(const QString &name) { return sourcePath(u"examples/"_s + name); }
+
+// Loads a capability definition on the built-in workspace's panel (4); a document is saved
+// into the run's directory first.
+void loadDefinition(TestRun &run, const QString &path);
+void loadDefinition(TestRun &run, const ksf::DocumentPtr &doc);
+
+// The controller panel's member pages, in page order.
+struct ControllerPage {
+    PanelKind kind;
+    const char *add, *option, *namesOption, *clear;
+};
+extern const ControllerPage kControllerPages[6];
+int controllerPage(PanelKind kind);
+
+// Adds a controller on the built-in workspace's panel and returns its panel.
+PanelBase *addController(TestRun &run, const QString &name = u"rc1"_s);
+// Adds a member on its page of the controller panel, as the user does; returns its panel.
+PanelBase *addMember(TestRun &run, PanelBase *ctrl, PanelKind kind, const QString &name, const QString &option = {});
+
+// Late-bound calls on engine objects.
+zel::Value zget(const zel::ObjectPtr &o, const QString &member, const QList<zel::Value> &args = {});
+zel::Value zcall(const zel::ObjectPtr &o, const QString &member, const QList<zel::Value> &args = {});
+void zput(const zel::ObjectPtr &o, const QString &member, const zel::Value &value);
+
+// A value as log lines and scripts show it: "<3,42>" and DAT.VariantFromBstr("3,42").
+QString logArg(const zel::Value &v);
+QString scriptArg(const zel::Value &v);
+// The script block of a call on the panel's object (member begins with ".").
+QString scriptBlock(const PanelBase *p, const QString &member, int retType, int style, const QString &arg = {});
+
+// The access keys that two controls taking input now carry, with their owners.
+QStringList duplicateAccessKeys(QWidget *panel);
+// Enabled in itself, whatever its page says: a definition has not taken it away.
+bool ownEnabled(QWidget *w);
+// Of the named controls, those a definition has disabled.
+QStringList ownDisabled(QWidget *root, const QStringList &names);

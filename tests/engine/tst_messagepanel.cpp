@@ -7,28 +7,18 @@
 #include "engine/frmMessage.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QListWidget>
 #include <QMenu>
-#include <QPushButton>
-#include <QTreeWidget>
 
-using zel::CallKind;
 using zel::Value;
 
 namespace {
 
-const QString kCtrl = QStringLiteral("Wss(\"Default\").Ctrls(\"rc1\")");
+const QString kCtrl = u"Wss(\"Default\").Ctrls(\"rc1\")"_s;
 
-frmController *addController(TestRun &run, const QString &name = QStringLiteral("rc1"), bool eventsOff = false)
+frmController *addController(TestRun &run, const QString &name, bool eventsOff)
 {
-    PanelBase *ws = run.panel(4);
-    child<QComboBox>(ws, "cmbController")->setEditText(name);
-    child<QCheckBox>(ws, "chkOnMessage")->setChecked(eventsOff);
-    clickButton(ws, "cmdOpen");
-    return qobject_cast<frmController *>(run.lastPanel(PanelKind::Controller));
+    child<QCheckBox>(run.panel(4), "chkOnMessage")->setChecked(eventsOff);
+    return qobject_cast<frmController *>(addController(run, name));
 }
 
 QListWidget *messageList(PanelBase *ctrl)
@@ -36,11 +26,16 @@ QListWidget *messageList(PanelBase *ctrl)
     return child<QListWidget>(ctrl, "lstMessage");
 }
 
+QString entryText(PanelBase *ctrl, int row)
+{
+    return messageList(ctrl)->item(row)->text().section(u"; "_s, 2);
+}
+
 // Raises messages in the engine (not through the panel, so that only the event writes lines)
 // and lets the queued events arrive.
 void raise(PanelBase *ctrl, const char *command, const Value &parameter)
 {
-    ctrl->m_ZelObj->invoke("Execute", CallKind::Method, {Value::fromString(command), parameter});
+    zcall(ctrl->m_ZelObj, "Execute", {Value::fromString(command), parameter});
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
 }
@@ -48,11 +43,6 @@ void raise(PanelBase *ctrl, const char *command, const Value &parameter)
 void raise(PanelBase *ctrl, const QString &description)
 {
     raise(ctrl, "RaiseMessage", Value::fromString(description));
-}
-
-QString status(TestRun &run)
-{
-    return child<QLabel>(run.mdi(), "stbrMain_1")->text();
 }
 
 QList<QAction *> &menuItems(TestRun &run)
@@ -63,7 +53,7 @@ QList<QAction *> &menuItems(TestRun &run)
 // A double-click as the user makes it: a click, then the second press.
 void doubleClick(QListWidget *list, int row)
 {
-    QPoint at = list->visualItemRect(list->item(row)).center();
+    const QPoint at = list->visualItemRect(list->item(row)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
@@ -71,20 +61,30 @@ void doubleClick(QListWidget *list, int row)
 // Selects a list entry and chooses an item of the list's popup menu.
 void choose(TestRun &run, frmController *ctrl, int row, int item)
 {
-    QListWidget *list = messageList(ctrl);
     if (row >= 0)
-        list->setCurrentRow(row);
+        messageList(ctrl)->setCurrentRow(row);
     ctrl->popupMessageMenu();
-    QMenu *menu = run.state().popup->mnuCtrlPopup;
-    QVERIFY(menu->isVisible());
-    menu->hide();
+    QVERIFY(run.state().popup->mnuCtrlPopup->isVisible());
+    run.state().popup->mnuCtrlPopup->hide();
     QVERIFY(menuItems(run)[item]->isEnabled());
     menuItems(run)[item]->trigger();
 }
 
-QString release(int serial)
+// The popup as a right click at that point of the list opens it: the enabled state and tick of
+// Show, Delete, the separator and Crear List.
+QString popupAt(TestRun &run, QListWidget *list, QPoint at)
 {
-    return kCtrl + QStringLiteral(".Msg(\"%1\").Release()").arg(serial);
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
+    QString states;
+    for (QAction *a : menuItems(run))
+        states += a->isSeparator() ? u'-' : a->isChecked() ? u'v' : a->isEnabled() ? u'+' : u'0';
+    run.state().popup->mnuCtrlPopup->hide();
+    return states;
+}
+
+QString release(int serial, const QString &ctrl = kCtrl)
+{
+    return ctrl + u".Msg(\"%1\").Release()"_s.arg(serial);
 }
 
 } // namespace
@@ -95,59 +95,51 @@ private Q_SLOTS:
     void pushedMessageIsListedWithAHiddenPanel()
     {
         TestRun run;
-        frmController *ctrl = addController(run);
-        QString script = run.state().script.body();
-        qsizetype mark = run.logMark();
+        frmController *ctrl = addController(run, "rc1", false);
+        const QString script = run.script();
+        const qsizetype mark = run.logMark();
         raise(ctrl, "Number=7,Description=Door open,Value=left,Destination=cell");
         QCOMPARE(run.logSince(mark), QStringList{kCtrl + ".OnMessage(1)"});
-        QCOMPARE(run.state().script.body(), script);
+        QCOMPARE(run.script(), script);
 
         QListWidget *list = messageList(ctrl);
         QCOMPARE(list->count(), 1);
-        QStringList parts = list->item(0)->text().split("; ");
+        const QStringList parts = list->item(0)->text().split(u"; "_s);
         QCOMPARE(parts.size(), 3);
-        QCOMPARE(parts[0], QStringLiteral("1"));
-        QVERIFY(QRegularExpression("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d").match(parts[1]).hasMatch());
-        QCOMPARE(parts[2], QStringLiteral("Door open"));
+        QCOMPARE(parts[0], u"1"_s);
+        QVERIFY(QRegularExpression(u"^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d"_s).match(parts[1]).hasMatch());
+        QCOMPARE(parts[2], u"Door open"_s);
         QCOMPARE(list->item(0)->data(Qt::UserRole).toInt(), 1);
 
         frmMessage *m = ctrl->m_ZelMess.item("1");
-        QVERIFY(m);
-        QCOMPARE(ctrl->m_ZelMess.count(), 1);
-        QVERIFY(!m->isShown());
+        QVERIFY(m && !m->isShown());
         QVERIFY(!m->isBuilt()); // made when first shown
         QVERIFY(!m->m_TreeNode);
         QCOMPARE(ctrl->m_TreeNode->childCount(), 0);
-        QCOMPARE(m->objectName(), QStringLiteral("frmMessage"));
         QCOMPARE(m->m_LogObjPath, kCtrl + ".Msg(\"1\")");
-        QCOMPARE(m->fieldText(frmMessage::MsgNum), QStringLiteral("7"));
-        QCOMPARE(m->fieldText(frmMessage::DateTime), parts[1]);
-        QCOMPARE(m->fieldText(frmMessage::Source), QStringLiteral("rc1"));
-        QCOMPARE(m->fieldText(frmMessage::Destination), QStringLiteral("cell"));
-        QCOMPARE(m->fieldText(frmMessage::ValueText), QStringLiteral("left (BSTR)"));
         QVERIFY(m->m_FormID > ctrl->m_FormID);
 
-        // Newest first; a double-click shows the entry's panel in front.
+        // Newest first; a double-click shows the entry's panel in front, with its fields.
         raise(ctrl, "second");
-        QCOMPARE(list->item(0)->text().section("; ", 2), QStringLiteral("second"));
-        QCOMPARE(list->item(1)->text().section("; ", 2), QStringLiteral("Door open"));
+        QCOMPARE(entryText(ctrl, 0), u"second"_s);
+        QCOMPARE(entryText(ctrl, 1), u"Door open"_s);
         doubleClick(list, 1);
         QVERIFY(m->isShown());
         QCOMPARE(run.mdi()->mdiArea()->activeSubWindow(), m->subWindow());
-        QCOMPARE(m->windowTitle(), QStringLiteral("ZelMessage"));
-        QCOMPARE(textOf(m, "txtSerialNum"), QStringLiteral("1"));
-        QCOMPARE(textOf(m, "txtMsgNum"), QStringLiteral("7"));
-        QCOMPARE(textOf(m, "txtDateTime"), parts[1]);
-        QCOMPARE(textOf(m, "txtSource"), QStringLiteral("rc1"));
-        QCOMPARE(textOf(m, "txtDestination"), QStringLiteral("cell"));
-        QCOMPARE(textOf(m, "txtDescription"), QStringLiteral("Door open"));
-        QCOMPARE(textOf(m, "txtValue"), QStringLiteral("left (BSTR)"));
+        QCOMPARE(m->windowTitle(), u"ZelMessage"_s);
+        const struct {
+            const char *box;
+            QString text;
+        } fields[] = {{"txtSerialNum", "1"}, {"txtMsgNum", "7"}, {"txtDateTime", parts[1]}, {"txtSource", "rc1"},
+                      {"txtDestination", "cell"}, {"txtDescription", "Door open"}, {"txtValue", "left (BSTR)"}};
+        for (const auto &f : fields)
+            QCOMPARE(textOf(m, f.box), f.text);
     }
 
     void overflowRule()
     {
         TestRun run;
-        frmController *ctrl = addController(run);
+        frmController *ctrl = addController(run, "rc1", false);
         qsizetype mark = run.logMark();
         raise(ctrl, "RaiseMessages", Value::fromI4(1002));
         QListWidget *list = messageList(ctrl);
@@ -155,23 +147,22 @@ private Q_SLOTS:
         QCOMPARE(list->count(), 1001);
         QCOMPARE(ctrl->m_ZelMess.count(), 1001);
         QVERIFY(!ctrl->m_ZelMess.contains("1002"));
-        QStringList lines = run.logSince(mark);
+        const QStringList lines = run.logSince(mark);
         QCOMPARE(lines.size(), 1002);
         QCOMPARE(lines.last(), kCtrl + ".OnMessage(1002)");
-        QCOMPARE(status(run), QStringLiteral("Message buffer overflow. : rc1"));
+        QCOMPARE(run.status(), u"Message buffer overflow. : rc1"_s);
         QCOMPARE(list->item(0)->data(Qt::UserRole).toInt(), 1001);
 
         // 1000 left: the notice stays; 999 left: "Ready".
         mark = run.logMark();
         choose(run, ctrl, 0, 1);
         QCOMPARE(list->count(), 1000);
-        QCOMPARE(status(run), QStringLiteral("Message buffer overflow. : rc1"));
+        QCOMPARE(run.status(), u"Message buffer overflow. : rc1"_s);
         choose(run, ctrl, 0, 1);
         QCOMPARE(list->count(), 999);
-        QCOMPARE(status(run), QStringLiteral("Ready"));
+        QCOMPARE(run.status(), u"Ready"_s);
         QCOMPARE(run.logSince(mark), (QStringList{release(1001), release(1000)}));
         QCOMPARE(ctrl->m_ZelMess.count(), 999);
-        QVERIFY(!ctrl->m_ZelMess.contains("1001"));
 
         // There is room again.
         raise(ctrl, "after");
@@ -183,133 +174,105 @@ private Q_SLOTS:
     {
         TestRun run;
         frmController *ctrl = addController(run, "rc1", true);
-        QString script = run.state().script.body();
-        qsizetype mark = run.logMark();
-        clickButton(ctrl, "cmdGetMsg");
-        QCOMPARE(run.logSince(mark), (QStringList{kCtrl + ".GetMessage()", "Succeeded."}));
+        const QString script = run.script();
+        QCOMPARE(run.click(ctrl, "cmdGetMsg"), (QStringList{kCtrl + ".GetMessage()", "Succeeded."}));
         QCOMPARE(messageList(ctrl)->count(), 0);
 
         // Events off: the messages wait for Get Message, oldest first.
         raise(ctrl, "queued one");
         raise(ctrl, "queued two");
         QCOMPARE(messageList(ctrl)->count(), 0);
-        mark = run.logMark();
-        clickButton(ctrl, "cmdGetMsg");
-        QCOMPARE(run.logSince(mark), (QStringList{kCtrl + ".GetMessage()", "Succeeded."}));
+        QCOMPARE(run.click(ctrl, "cmdGetMsg"), (QStringList{kCtrl + ".GetMessage()", "Succeeded."}));
         QCOMPARE(messageList(ctrl)->count(), 1);
-        QCOMPARE(messageList(ctrl)->item(0)->text().section("; ", 2), QStringLiteral("queued one"));
+        QCOMPARE(entryText(ctrl, 0), u"queued one"_s);
         QVERIFY(ctrl->m_ZelMess.item("1"));
-        QCOMPARE(run.state().script.body(), script);
+        QCOMPARE(run.script(), script);
 
         // A failing request writes no "Succeeded.".
-        ctrl->m_ZelObj->invoke("Execute", CallKind::Method,
-                               {Value::fromString("InjectFault"), Value::fromString("Operation=GetMessage")});
-        mark = run.logMark();
-        clickButton(ctrl, "cmdGetMsg");
-        QStringList lines = run.logSince(mark);
+        zcall(ctrl->m_ZelObj, "Execute", {Value::fromString("InjectFault"), Value::fromString("Operation=GetMessage")});
+        const QStringList lines = run.click(ctrl, "cmdGetMsg");
         QCOMPARE(lines.size(), 2);
-        QVERIFY(lines[1].startsWith("Failed. (0x8004A006:"));
+        QVERIFY(lines[1].startsWith(u"Failed. (0x8004A006:"));
         QCOMPARE(messageList(ctrl)->count(), 1);
-    }
 
-    void getMessageIsNotLimited()
-    {
-        TestRun run;
-        frmController *ctrl = addController(run, "rc1", true);
+        // Get Message is not held to the limit of pushed messages.
         raise(ctrl, "RaiseMessages", Value::fromI4(1003));
         for (int i = 0; i < 1003; ++i)
             ctrl->runOperation("cmdGetMsg");
-        QCOMPARE(messageList(ctrl)->count(), 1003);
-        QCOMPARE(ctrl->m_ZelMess.count(), 1003);
+        QCOMPARE(messageList(ctrl)->count(), 1004);
+        QCOMPARE(ctrl->m_ZelMess.count(), 1004);
     }
 
     void popupMenuEnablingShowAndDelete()
     {
         TestRun run;
-        frmController *ctrl = addController(run);
+        frmController *ctrl = addController(run, "rc1", false);
         QListWidget *list = messageList(ctrl);
         ctrl->showPanel();
-
-        // Right click over the empty list: Show and Delete off, Crear List on.
-        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, QPoint(10, 10));
-        QMenu *menu = run.state().popup->mnuCtrlPopup;
-        QVERIFY(menu->isVisible());
-        QVERIFY(!menuItems(run)[0]->isEnabled());
-        QVERIFY(!menuItems(run)[1]->isEnabled());
-        QVERIFY(menuItems(run)[3]->isEnabled());
-        QVERIFY(menuItems(run)[2]->isSeparator());
-        menu->hide();
-
+        // Over the empty list: Show and Delete off, Crear List on.
+        QCOMPARE(popupAt(run, list, QPoint(10, 10)), u"00-+"_s);
         raise(ctrl, "one");
         raise(ctrl, "two");
         // Nothing selected yet.
-        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, QPoint(2, list->viewport()->height() - 2));
-        QVERIFY(!menuItems(run)[0]->isEnabled());
-        menu->hide();
+        QCOMPARE(popupAt(run, list, QPoint(2, list->viewport()->height() - 2)).left(1), u"0"_s);
         // A right click on an entry selects it; Show carries no tick while its panel is hidden.
-        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualItemRect(list->item(1)).center());
+        const QPoint second = list->visualItemRect(list->item(1)).center();
+        QCOMPARE(popupAt(run, list, second), u"++-+"_s);
         QCOMPARE(list->currentRow(), 1);
-        QVERIFY(menuItems(run)[0]->isEnabled());
-        QVERIFY(menuItems(run)[1]->isEnabled());
-        QVERIFY(!menuItems(run)[0]->isChecked());
-        menu->hide();
         menuItems(run)[0]->trigger();
         frmMessage *one = ctrl->m_ZelMess.item("1");
         QVERIFY(one->isShown());
         // Now ticked: the same choice hides it.
-        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualItemRect(list->item(1)).center());
-        QVERIFY(menuItems(run)[0]->isChecked());
-        menu->hide();
+        QCOMPARE(popupAt(run, list, second), u"v+-+"_s);
         menuItems(run)[0]->trigger();
         QVERIFY(!one->isShown());
         QCOMPARE(ctrl->m_ZelMess.item("1"), one);
 
         // Delete: the entry, the panel and its release line.
-        qsizetype mark = run.logMark();
+        const qsizetype mark = run.logMark();
         choose(run, ctrl, 1, 1);
         QCOMPARE(run.logSince(mark), QStringList{release(1)});
         QCOMPARE(list->count(), 1);
         QVERIFY(!ctrl->m_ZelMess.contains("1"));
         QVERIFY(one->isUnloaded());
-        QCOMPARE(status(run), QStringLiteral("Ready"));
+        QCOMPARE(run.status(), u"Ready"_s);
     }
 
     void crearListDeletesEverything()
     {
         TestRun run;
-        frmController *ctrl = addController(run);
+        frmController *ctrl = addController(run, "rc1", false);
         for (const char *d : {"a", "b", "c"})
             raise(ctrl, QLatin1String(d));
         messageList(ctrl)->setCurrentRow(1);
-        qsizetype mark = run.logMark();
+        const qsizetype mark = run.logMark();
         choose(run, ctrl, -1, 3);
         // In the order the panels were added.
         QCOMPARE(run.logSince(mark), (QStringList{release(1), release(2), release(3)}));
         QCOMPARE(messageList(ctrl)->count(), 0);
         QCOMPARE(ctrl->m_ZelMess.count(), 0);
         QCOMPARE(messageList(ctrl)->selectedItems().size(), 0);
-        QCOMPARE(status(run), QStringLiteral("Ready"));
+        QCOMPARE(run.status(), u"Ready"_s);
     }
 
     void duplicateSerialNumber()
     {
         TestRun run;
-        frmController *ctrl = addController(run);
+        frmController *ctrl = addController(run, "rc1", false);
         raise(ctrl, "SerialNumber=77,Description=first");
         qsizetype mark = run.logMark();
         raise(ctrl, "SerialNumber=77,Description=second");
-        QCOMPARE(run.logSince(mark), (QStringList{kCtrl + ".OnMessage(77)",
-                                                  "Failed. (0x8004A001: A message panel with the key 77 already exists)"}));
+        QCOMPARE(run.logSince(mark),
+                 (QStringList{kCtrl + ".OnMessage(77)", "Failed. (0x8004A001: A message panel with the key 77 already exists)"}));
         QListWidget *list = messageList(ctrl);
         QCOMPARE(list->count(), 2);
-        QCOMPARE(list->item(0)->text().section("; ", 2), QStringLiteral("second"));
+        QCOMPARE(entryText(ctrl, 0), u"second"_s);
         QCOMPARE(ctrl->m_ZelMess.count(), 1);
         frmMessage *first = ctrl->m_ZelMess.item("77");
-        QCOMPARE(first->fieldText(frmMessage::Description), QStringLiteral("first"));
+        QCOMPARE(first->fieldText(frmMessage::Description), u"first"_s);
         // Either entry leads to the first panel.
         doubleClick(list, 0);
         QVERIFY(first->isShown());
-
         // Deleting the panel takes the first entry of its number off the list; the other entry,
         // which has no panel, goes by itself.
         choose(run, ctrl, 1, 1);
@@ -324,33 +287,31 @@ private Q_SLOTS:
     void messagePanelsCloseWithTheirController()
     {
         TestRun run;
-        frmController *ctrl = addController(run);
+        frmController *ctrl = addController(run, "rc1", false);
         for (const char *d : {"a", "b", "c"})
             raise(ctrl, QLatin1String(d));
         ctrl->m_ZelMess.item("2")->showInFront(); // shown or not, all close
-        QList<frmMessage *> panels = ctrl->m_ZelMess.items();
-        qsizetype mark = run.logMark();
-        clickButton(ctrl, "cmdCtrlDelete");
-        QCOMPARE(run.logSince(mark), (QStringList{"Wss(\"Default\").Ctrls.Remove(<3,0>)", "Succeeded.", release(1),
-                                                  release(2), release(3)}));
+        const QList<frmMessage *> panels = ctrl->m_ZelMess.items();
+        QCOMPARE(run.click(ctrl, "cmdCtrlDelete"),
+                 (QStringList{"Wss(\"Default\").Ctrls.Remove(<3,0>)", "Succeeded.", release(1), release(2), release(3)}));
         for (frmMessage *p : panels)
             QVERIFY(p->isUnloaded());
 
         // A second panel of a controller that stays (a second panel of the workspace preloads
         // it): its messages still close with it.
-        frmController *a = addController(run, "rc2");
+        frmController *a = addController(run, "rc2", false);
         PanelBase *engine = run.panel(2);
-        setText(engine, "txtWSName", "Default");
+        fill(engine, {"txtWSName=Default"});
         clickButton(engine, "cmdAddWS");
-        frmController *b = qobject_cast<frmController *>(run.lastPanel(PanelKind::Controller));
+        auto *b = qobject_cast<frmController *>(run.lastPanel(PanelKind::Controller));
         QVERIFY(b && b != a);
         QCOMPARE(b->m_ZelObj, a->m_ZelObj);
         raise(a, "x");
         QCOMPARE(messageList(a)->count(), 1);
         QCOMPARE(messageList(b)->count(), 1);
-        mark = run.logMark();
+        const qsizetype mark = run.logMark();
         run.mdi()->DeleteForm(b->m_TreeNode);
-        QCOMPARE(run.logSince(mark), QStringList{"Wss(\"Default\").Ctrls(\"rc2\").Msg(\"1\").Release()"});
+        QCOMPARE(run.logSince(mark), QStringList{release(1, "Wss(\"Default\").Ctrls(\"rc2\")")});
         QCOMPARE(messageList(a)->count(), 1);
         // A message after the panel has closed reaches only the open one.
         raise(a, "y");
@@ -360,53 +321,39 @@ private Q_SLOTS:
     void messagePanelReplyClearDeleteHide()
     {
         TestRun run;
-        frmController *ctrl = addController(run);
-        zel::ObjectPtr c = ctrl->m_ZelObj;
+        frmController *ctrl = addController(run, "rc1", false);
         // (Number, Description, Value) with an array as the value.
-        Value arr = Value::fromArray(zel::Array{zel::VT_I4, 0, {Value::fromI4(1), Value::fromI4(2), Value::fromI4(3)}});
-        raise(ctrl, "RaiseMessage",
-              Value::fromArray(zel::Array{zel::VT_VARIANT, 0, {Value::fromI4(9), Value::fromString("arr"), arr}}));
+        const Value arr = Value::fromArray(zel::Array{zel::VT_I4, 0, {Value::fromI4(1), Value::fromI4(2), Value::fromI4(3)}});
+        raise(ctrl, "RaiseMessage", Value::fromArray(zel::Array{zel::VT_VARIANT, 0, {Value::fromI4(9), Value::fromString("arr"), arr}}));
         frmMessage *m = ctrl->m_ZelMess.item("1");
         m->showInFront();
-        QCOMPARE(textOf(m, "txtValue"), QStringLiteral("1,2,3 (ARRAY | I4)"));
+        QCOMPARE(textOf(m, "txtValue"), u"1,2,3 (ARRAY | I4)"_s);
         const QString P = kCtrl + ".Msg(\"1\")";
 
         // Reply with typed data; nothing is recorded.
-        QString script = run.state().script.body();
-        auto *type = child<QComboBox>(m, "cmbValueType");
-        type->setCurrentIndex(5); // I4
-        setText(m, "txtSendData", "5");
-        qsizetype mark = run.logMark();
-        clickButton(m, "cmdReply");
-        QCOMPARE(run.logSince(mark), (QStringList{P + ".Reply(<3,5>)", "Succeeded."}));
-        zel::ObjectPtr vars = c->invoke("Variables", CallKind::PropertyGet, {}).objectValue();
-        zel::ObjectPtr last = c->invoke("AddVariable", CallKind::Method, {Value::fromString("@LastReply"), Value::fromString("")}).objectValue();
-        QCOMPARE(last->invoke("Value", CallKind::PropertyGet, {}), Value::fromI4(5));
+        const QString script = run.script();
+        fill(m, {"cmbValueType=5", "txtSendData=5"}); // I4
+        QCOMPARE(run.click(m, "cmdReply"), (QStringList{P + ".Reply(<3,5>)", "Succeeded."}));
+        QCOMPARE(zget(zcall(ctrl->m_ZelObj, "AddVariable", {Value::fromString("@LastReply"), Value::fromString("")}).objectValue(), "Value"),
+                 Value::fromI4(5));
         // A conversion failure writes only the failure line.
-        setText(m, "txtSendData", "five");
-        mark = run.logMark();
-        clickButton(m, "cmdReply");
-        QCOMPARE(run.logSince(mark).size(), 1);
-        QVERIFY(run.logSince(mark)[0].startsWith("Failed. (0x8004A100:"));
-        // The type selector.
-        type->setCurrentIndex(1);
+        fill(m, {"txtSendData=five"});
+        const QStringList failed = run.click(m, "cmdReply");
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(failed[0].startsWith(u"Failed. (0x8004A100:"));
+        // NULL greys the data but not Reply.
+        fill(m, {"cmbValueType=1"});
         QVERIFY(!child<QLineEdit>(m, "txtSendData")->isEnabled());
-        QVERIFY(child<QPushButton>(m, "cmdReply")->isEnabled());
-        mark = run.logMark();
-        clickButton(m, "cmdReply");
-        QCOMPARE(run.logSince(mark), (QStringList{P + ".Reply(<1,>)", "Succeeded."}));
-        type->setCurrentIndex(21);
+        QCOMPARE(run.click(m, "cmdReply"), (QStringList{P + ".Reply(<1,>)", "Succeeded."}));
+        fill(m, {"cmbValueType=21"});
         QVERIFY(!child<QPushButton>(m, "cmdReply")->isEnabled());
-        type->setCurrentIndex(10);
 
         // Clear, and again on a cleared message.
-        mark = run.logMark();
-        clickButton(m, "cmdClearMsg");
-        clickButton(m, "cmdClearMsg");
-        QStringList lines = run.logSince(mark);
+        QStringList lines = run.click(m, "cmdClearMsg");
+        lines += run.click(m, "cmdClearMsg");
         QCOMPARE(lines.mid(0, 3), (QStringList{P + ".Clear()", "Succeeded.", P + ".Clear()"}));
-        QVERIFY(lines[3].startsWith("Failed. (0x8004A210:"));
-        QCOMPARE(run.state().script.body(), script);
+        QVERIFY(lines[3].startsWith(u"Failed. (0x8004A210:"));
+        QCOMPARE(run.script(), script);
 
         // Hide and the close box keep the panel in the collection.
         clickButton(m, "cmdHide");
@@ -418,9 +365,7 @@ private Q_SLOTS:
 
         // Delete from the panel itself.
         m->showInFront();
-        mark = run.logMark();
-        clickButton(m, "cmdDelete");
-        QCOMPARE(run.logSince(mark), QStringList{release(1)});
+        QCOMPARE(run.click(m, "cmdDelete"), QStringList{release(1)});
         QCOMPARE(messageList(ctrl)->count(), 0);
         QCOMPARE(ctrl->m_ZelMess.count(), 0);
         QVERIFY(m->isUnloaded());
@@ -429,16 +374,14 @@ private Q_SLOTS:
     void deleteWithoutListEntryAndClearWithoutMessage()
     {
         TestRun run;
-        frmController *ctrl = addController(run);
+        frmController *ctrl = addController(run, "rc1", false);
         raise(ctrl, "a");
         raise(ctrl, "b");
         // The entry is gone already: the panel still closes with its release line.
         frmMessage *a = ctrl->m_ZelMess.item("1");
         delete messageList(ctrl)->takeItem(1);
         a->showInFront();
-        qsizetype mark = run.logMark();
-        clickButton(a, "cmdDelete");
-        QCOMPARE(run.logSince(mark), QStringList{release(1)});
+        QCOMPARE(run.click(a, "cmdDelete"), QStringList{release(1)});
         QVERIFY(a->isUnloaded());
         QCOMPARE(messageList(ctrl)->count(), 1);
 
@@ -446,36 +389,29 @@ private Q_SLOTS:
         frmMessage *b = ctrl->m_ZelMess.item("2");
         b->showInFront();
         b->m_Message.reset();
-        mark = run.logMark();
-        clickButton(b, "cmdClearMsg");
-        QCOMPARE(run.logSince(mark), QStringList{"Failed. (0x00000000: )"});
+        QCOMPARE(run.click(b, "cmdClearMsg"), QStringList{"Failed. (0x00000000: )"});
     }
 
     void capabilityBindingOfMessages()
     {
         TestRun run;
-        PanelBase *ws = run.panel(4);
-        setText(ws, "txtDCFile", qEnvironmentVariable("ZEL_TEST_SOURCE_DIR") + "/examples/zel-virtual-restricted.xml");
-        clickButton(ws, "cmdDCLoad");
-        QVERIFY(ws->m_DCEng);
-        frmController *ctrl = addController(run);
+        loadDefinition(run, examplePath("zel-virtual-restricted.xml"));
+        frmController *ctrl = addController(run, "rc1", false);
         raise(ctrl, "Number=100,Description=may reply");
         raise(ctrl, "Number=5,Description=may not");
         frmMessage *m100 = ctrl->m_ZelMess.item("1");
         frmMessage *m5 = ctrl->m_ZelMess.item("2");
-        QCOMPARE(m100->m_DCMsg->name(), QStringLiteral("100"));
+        QCOMPARE(m100->m_DCMsg->name(), u"100"_s);
         QCOMPARE(m5->m_DCMsg->name(), QString());
-        QCOMPARE(m100->m_DCCtrlKey, QStringLiteral("Restricted"));
+        QCOMPARE(m100->m_DCCtrlKey, u"Restricted"_s);
         m100->showInFront();
         m5->showInFront();
-        QVERIFY(child<QPushButton>(m100, "cmdReply")->isEnabled());
-        QVERIFY(child<QPushButton>(m100, "cmdClearMsg")->isEnabled());
-        QCOMPARE(child<QWidget>(m100, "cmbValueType")->toolTip(), QStringLiteral("Value type of the reply data (the Type list)."));
-        QVERIFY(child<QWidget>(m100, "txtSendData")->toolTip().startsWith("Reply data, converted by the Type list"));
-        QVERIFY(!child<QPushButton>(m5, "cmdReply")->isEnabled());
-        QVERIFY(child<QPushButton>(m5, "cmdClearMsg")->isEnabled());
+        QCOMPARE(ownDisabled(m100, {"cmdReply", "cmdClearMsg"}), QStringList());
+        QCOMPARE(child<QWidget>(m100, "cmbValueType")->toolTip(), u"Value type of the reply data (the Type list)."_s);
+        QVERIFY(child<QWidget>(m100, "txtSendData")->toolTip().startsWith(u"Reply data, converted by the Type list"));
+        QCOMPARE(ownDisabled(m5, {"cmdReply", "cmdClearMsg"}), QStringList{"cmdReply"});
         // The type selector does not bring Reply back.
-        child<QComboBox>(m5, "cmbValueType")->setCurrentIndex(5);
+        fill(m5, {"cmbValueType=5"});
         QVERIFY(!child<QPushButton>(m5, "cmdReply")->isEnabled());
     }
 };

@@ -1,46 +1,23 @@
-// The variable panel through its widgets: every row's request, script and result line, the
-// value read with its type selection, typed writes, the definition rules, delete and close.
+// The variable panel: every row's request, script and result line, the value read with its
+// type selection, typed writes, failures, the definition rules, hiding, the performance check
+// and the keyboard.
 #include "testsupport.h"
 
-#include "panels/frmVariable.h"
-#include "shell/clsScriptGen.h"
-#include "shell/valuetext.h"
 #include "tools/frmPerfChk.h"
 
-#include <QComboBox>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTreeWidget>
+#include <QApplication>
 
-using zel::CallKind;
 using zel::Value;
 
 namespace {
 
-const QString P = QStringLiteral("Wss(\"Default\").Ctrls(\"rc1\").Vars(\"v1\")");
-const QString S = QStringLiteral("zel.Controllers(\"rc1\").Variables(\"v1\")");
+const QString P = u"Wss(\"Default\").Ctrls(\"rc1\").Vars(\"v1\")"_s;
 
-// A controller "rc1" with a variable added through the controller panel.
-PanelBase *addVariable(TestRun &run, const QString &name = QStringLiteral("v1"), PanelBase **ctrlOut = nullptr)
+// A controller "rc1" (made once) with a variable added through the controller panel.
+PanelBase *addVariable(TestRun &run, const QString &name = u"v1"_s)
 {
-    PanelBase *ws = run.panel(4);
     PanelBase *ctrl = run.lastPanel(PanelKind::Controller);
-    if (!ctrl) {
-        child<QComboBox>(ws, "cmbController")->setEditText("rc1");
-        clickButton(ws, "cmdOpen");
-        ctrl = run.lastPanel(PanelKind::Controller);
-    }
-    setText(ctrl, "txtName_0", name);
-    clickButton(ctrl, "cmdVariable");
-    if (ctrlOut)
-        *ctrlOut = ctrl;
-    return run.lastPanel(PanelKind::Variable);
-}
-
-QString block(const QString &member, int retType, int style, const QString &arg = QString())
-{
-    return clsScriptGen::ScriptBlock(S + member, retType, style, arg);
+    return addMember(run, ctrl ? ctrl : addController(run), PanelKind::Variable, name);
 }
 
 QComboBox *types(PanelBase *v)
@@ -50,177 +27,115 @@ QComboBox *types(PanelBase *v)
 
 bool enabled(PanelBase *v, const char *name)
 {
-    return child<QWidget>(v, QLatin1String(name))->isEnabled();
+    return child<QWidget>(v, name)->isEnabled();
 }
-
-// Runs one button and returns the lines and the script it wrote.
-struct Written {
-    QStringList lines;
-    QString script;
-};
-Written press(TestRun &run, PanelBase *v, const char *button)
-{
-    qsizetype mark = run.logMark();
-    qsizetype scriptMark = run.state().script.body().size();
-    clickButton(v, QLatin1String(button));
-    return {run.logSince(mark), run.state().script.body().mid(scriptMark)};
-}
-
-const char *const kGoverned[] = {"cmdGetAttr", "cmdGetHelp", "cmdPutID", "cmdGetID",
-                                 "cmdGetDateTime", "cmdGetMicrosecond", "cmdPutValue", "cmdGetValue"};
 
 } // namespace
 
 class TestVariable : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void panelLooks()
-    {
-        TestRun run;
-        PanelBase *v = addVariable(run);
-        QVERIFY(qobject_cast<frmVariable *>(v));
-        QCOMPARE(v->objectName(), QStringLiteral("frmVariable"));
-        QCOMPARE(v->windowTitle(), QStringLiteral("Variable - v1"));
-        QCOMPARE(v->m_LogObjPath, P);
-        QCOMPARE(v->m_CsrObjPath, S);
-        QCOMPARE(child<QGroupBox>(v, "fraVariable")->title(), QStringLiteral("ZelVariable"));
-        QCOMPARE(child<QPushButton>(v, "cmdVarDelete")->text(), QStringLiteral("&Delete"));
-        QCOMPARE(child<QPushButton>(v, "cmdVarHide")->text(), QStringLiteral("[ &Hide ]"));
-        QCOMPARE(child<QPushButton>(v, "cmdPerfchk")->text(), QStringLiteral("[ &Performance... ]"));
-        QCOMPARE(types(v)->count(), valuetext::kTypeCount);
-        QCOMPARE(types(v)->currentText(), QStringLiteral("BSTR"));
-        QCOMPARE(v->m_TreeNode->text(0), QStringLiteral("v1"));
-        QCOMPARE(v->m_TreeNode->icon(0).isNull(), false);
-        QCOMPARE(v->m_TreeNode->data(0, Qt::UserRole).toInt(), v->m_FormID);
-    }
-
     void everyRowsLines()
     {
         TestRun run;
         PanelBase *v = addVariable(run);
-
-        Written w = press(run, v, "cmdGetVarName");
-        QCOMPARE(w.lines, (QStringList{P + ".get_Name()", "Succeeded. (\"v1\")"}));
-        QCOMPARE(w.script, block(".Name", 12, 1));
-        QCOMPARE(textOf(v, "txtVarName"), QStringLiteral("v1"));
-
-        types(v)->setCurrentIndex(5); // I4
-        setText(v, "txtPutValue", "42");
-        w = press(run, v, "cmdPutValue");
-        QCOMPARE(w.lines, (QStringList{P + ".put_Value(<3,42>)", "Succeeded."}));
-        QCOMPARE(w.script, block(".Value", -1, 0, "DAT.VariantFromBstr(\"3,42\")"));
-
-        types(v)->setCurrentIndex(10);
-        w = press(run, v, "cmdGetValue");
-        QCOMPARE(w.lines, (QStringList{P + ".get_Value()", "Succeeded. (<3,42>)"}));
-        QCOMPARE(w.script, block(".Value", 12, 1));
-        QCOMPARE(textOf(v, "txtGetValue"), QStringLiteral("42"));
-        QCOMPARE(types(v)->currentText(), QStringLiteral("I4"));
-
-        w = press(run, v, "cmdGetAttr");
-        QString attr = textOf(v, "txtAttribute");
-        QVERIFY(!attr.isEmpty());
-        QCOMPARE(w.lines, (QStringList{P + ".get_Attribute()", "Succeeded. (" + attr + ")"}));
-        QCOMPARE(w.script, block(".Attribute", 3, 1));
-        QCOMPARE(attr, v->m_ZelObj->invoke("Attribute", CallKind::PropertyGet, {}).toPlainText());
-
-        w = press(run, v, "cmdGetHelp");
-        QString help = textOf(v, "txtHelp");
-        QVERIFY(help.startsWith("Variable v1 of"));
-        QCOMPARE(w.lines, (QStringList{P + ".get_Help()", "Succeeded. (\"" + help + "\")"}));
-        QCOMPARE(w.script, block(".Help", 8, 1));
-
-        setText(v, "txtPutTag", "12"); // a text value, never a number
-        w = press(run, v, "cmdPutTag");
-        QCOMPARE(w.lines, (QStringList{P + ".put_Tag(<8,12>)", "Succeeded."}));
-        QCOMPARE(w.script, block(".Tag", -1, 0, "DAT.VariantFromBstr(\"8,12\")"));
-        w = press(run, v, "cmdGetTag");
-        QCOMPARE(w.lines, (QStringList{P + ".get_Tag()", "Succeeded. (<8,12>)"}));
-        QCOMPARE(w.script, block(".Tag", 12, 1));
-        QCOMPARE(textOf(v, "txtGetTag"), QStringLiteral("12"));
-
-        setText(v, "txtPutID", "say \"hi\"");
-        w = press(run, v, "cmdPutID");
-        QCOMPARE(w.lines, (QStringList{P + ".put_ID(<8,say \"hi\">)", "Succeeded."}));
-        QCOMPARE(w.script, block(".ID", -1, 0, "DAT.VariantFromBstr(\"8,say \"\"hi\"\"\")"));
-        w = press(run, v, "cmdGetID");
-        QCOMPARE(w.lines, (QStringList{P + ".get_ID()", "Succeeded. (<8,say \"hi\">)"}));
-        QCOMPARE(w.script, block(".ID", 12, 1));
-        QCOMPARE(textOf(v, "txtGetID"), QStringLiteral("say \"hi\""));
+        QCOMPARE(v->m_LogObjPath, P);
+        QCOMPARE(types(v)->currentText(), u"BSTR"_s);
+        const QString attr = zget(v->m_ZelObj, "Attribute").toPlainText();
+        const QString help = zget(v->m_ZelObj, "Help").toPlainText();
+        QVERIFY(help.startsWith(u"Variable v1 of"));
+        const struct {
+            QStringList inputs;
+            const char *button;
+            QString request, result, member;
+            int retType, style;
+            QString arg, box, shown;
+        } rows[] = {
+            {{}, "cmdGetVarName", ".get_Name()", "(\"v1\")", ".Name", 12, 1, "", "txtVarName", "v1"},
+            {{"cmbValueType=5", "txtPutValue=42"}, "cmdPutValue", ".put_Value(<3,42>)", "", ".Value", -1, 0,
+             "DAT.VariantFromBstr(\"3,42\")", "", ""},
+            {{"cmbValueType=10"}, "cmdGetValue", ".get_Value()", "(<3,42>)", ".Value", 12, 1, "", "txtGetValue", "42"},
+            {{}, "cmdGetAttr", ".get_Attribute()", "(" + attr + ")", ".Attribute", 3, 1, "", "txtAttribute", attr},
+            {{}, "cmdGetHelp", ".get_Help()", "(\"" + help + "\")", ".Help", 8, 1, "", "txtHelp", help},
+            // Tag and ID are text values, never numbers.
+            {{"txtPutTag=12"}, "cmdPutTag", ".put_Tag(<8,12>)", "", ".Tag", -1, 0, "DAT.VariantFromBstr(\"8,12\")", "", ""},
+            {{}, "cmdGetTag", ".get_Tag()", "(<8,12>)", ".Tag", 12, 1, "", "txtGetTag", "12"},
+            {{"txtPutID=say \"hi\""}, "cmdPutID", ".put_ID(<8,say \"hi\">)", "", ".ID", -1, 0,
+             "DAT.VariantFromBstr(\"8,say \"\"hi\"\"\")", "", ""},
+            {{}, "cmdGetID", ".get_ID()", "(<8,say \"hi\">)", ".ID", 12, 1, "", "txtGetID", "say \"hi\""},
+        };
+        for (const auto &r : rows) {
+            fill(v, r.inputs);
+            QString s;
+            QCOMPARE(run.click(v, r.button, &s), (QStringList{P + r.request, r.result.isEmpty() ? u"Succeeded."_s : "Succeeded. " + r.result}));
+            QCOMPARE(s, scriptBlock(v, r.member, r.retType, r.style, r.arg));
+            if (!r.box.isEmpty())
+                QCOMPARE(textOf(v, r.box), r.shown);
+        }
+        QCOMPARE(types(v)->currentText(), u"I4"_s); // the value read selected its type
 
         // The write stamped the time: DateTime as its text, Microsecond in decimal.
-        w = press(run, v, "cmdGetDateTime");
-        QString stamp = textOf(v, "txtDateTime");
-        QVERIFY2(QRegularExpression("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d(\\.\\d{1,3})?$").match(stamp).hasMatch(), qPrintable(stamp));
-        QCOMPARE(w.lines, (QStringList{P + ".get_DateTime()", "Succeeded. (" + stamp + ")"}));
-        QCOMPARE(w.script, block(".DateTime", 12, 1));
-        w = press(run, v, "cmdGetMicrosecond");
-        QString micro = textOf(v, "txtGetMicrosecond");
+        QString s;
+        QStringList lines = run.click(v, "cmdGetDateTime", &s);
+        const QString stamp = textOf(v, "txtDateTime");
+        QVERIFY2(QRegularExpression(u"^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d(\\.\\d{1,3})?$"_s).match(stamp).hasMatch(), qPrintable(stamp));
+        QCOMPARE(lines, (QStringList{P + ".get_DateTime()", "Succeeded. (" + stamp + ")"}));
+        QCOMPARE(s, scriptBlock(v, ".DateTime", 12, 1));
+        lines = run.click(v, "cmdGetMicrosecond", &s);
+        const QString micro = textOf(v, "txtGetMicrosecond");
         bool ok = false;
-        int us = micro.toInt(&ok);
-        QVERIFY(ok && us >= 0 && us <= 999999);
-        QCOMPARE(w.lines, (QStringList{P + ".get_Microsecond()", "Succeeded. (" + micro + ")"}));
-        QCOMPARE(w.script, block(".Microsecond", 3, 1));
+        QVERIFY(micro.toInt(&ok) >= 0 && micro.toInt() <= 999999 && ok);
+        QCOMPARE(lines, (QStringList{P + ".get_Microsecond()", "Succeeded. (" + micro + ")"}));
+        QCOMPARE(s, scriptBlock(v, ".Microsecond", 3, 1));
 
         // While recording is paused the lines stay and the script does not grow.
         run.mdi()->pauseRecording();
-        w = press(run, v, "cmdGetValue");
-        QCOMPARE(w.lines.size(), 2);
-        QVERIFY(w.script.isEmpty());
+        QCOMPARE(run.click(v, "cmdGetValue", &s).size(), 2);
+        QVERIFY(s.isEmpty());
     }
 
     void valueReadSelectsItsType()
     {
         TestRun run;
         PanelBase *v = addVariable(run);
-        auto put = [&](const Value &value) { v->m_ZelObj->invoke("Value", CallKind::PropertyPut, {value}); };
-
+        auto read = [&](const Value &value) {
+            zput(v->m_ZelObj, "Value", value);
+            return run.click(v, "cmdGetValue").value(1);
+        };
         // Everything after the first comma, commas included.
-        put(Value::fromString("a, b, c"));
-        Written w = press(run, v, "cmdGetValue");
-        QCOMPARE(textOf(v, "txtGetValue"), QStringLiteral("a, b, c"));
-        QCOMPARE(w.lines.last(), QStringLiteral("Succeeded. (<8,a, b, c>)"));
-        put(Value::fromArray(zel::Array{zel::VT_I2, 0, {Value::fromI2(1), Value::fromI2(-2)}}));
-        press(run, v, "cmdGetValue");
-        QCOMPARE(textOf(v, "txtGetValue"), QStringLiteral("1,-2"));
-        QCOMPARE(types(v)->currentText(), QStringLiteral("ARRAY | I2"));
+        QCOMPARE(read(Value::fromString("a, b, c")), u"Succeeded. (<8,a, b, c>)"_s);
+        QCOMPARE(textOf(v, "txtGetValue"), u"a, b, c"_s);
+        read(Value::fromArray(zel::Array{zel::VT_I2, 0, {Value::fromI2(1), Value::fromI2(-2)}}));
+        QCOMPARE(textOf(v, "txtGetValue"), u"1,-2"_s);
+        QCOMPARE(types(v)->currentText(), u"ARRAY | I2"_s);
         QVERIFY(enabled(v, "txtPutValue") && enabled(v, "cmdPutValue"));
 
         // A type outside the list: "(Unkown)", and nothing can be written.
-        put(Value::fromUI4(7));
-        press(run, v, "cmdGetValue");
-        QCOMPARE(textOf(v, "txtGetValue"), QStringLiteral("7"));
-        QCOMPARE(types(v)->currentText(), QStringLiteral("(Unkown)"));
-        QVERIFY(!enabled(v, "txtPutValue"));
-        QVERIFY(!enabled(v, "cmdPutValue"));
+        read(Value::fromUI4(7));
+        QCOMPARE(textOf(v, "txtGetValue"), u"7"_s);
+        QCOMPARE(types(v)->currentText(), u"(Unkown)"_s);
+        QVERIFY(!enabled(v, "txtPutValue") && !enabled(v, "cmdPutValue"));
         QVERIFY(child<QLineEdit>(v, "txtPutValue")->isReadOnly());
 
         // Empty and null: only the input box goes grey; Put sends the value without text.
-        put(Value());
-        press(run, v, "cmdGetValue");
-        QCOMPARE(types(v)->currentText(), QStringLiteral("EMPTY"));
+        read(Value());
+        QCOMPARE(types(v)->currentText(), u"EMPTY"_s);
         QCOMPARE(textOf(v, "txtGetValue"), QString());
-        QVERIFY(!enabled(v, "txtPutValue"));
-        QVERIFY(enabled(v, "cmdPutValue"));
-        types(v)->setCurrentIndex(1);
-        w = press(run, v, "cmdPutValue");
-        QCOMPARE(w.lines, (QStringList{P + ".put_Value(<1,>)", "Succeeded."}));
-        QCOMPARE(v->m_ZelObj->invoke("Value", CallKind::PropertyGet, {}).type(), quint16(zel::VT_NULL));
-        types(v)->setCurrentIndex(10);
-        QVERIFY(enabled(v, "txtPutValue"));
-        QVERIFY(!child<QLineEdit>(v, "txtPutValue")->isReadOnly());
+        QVERIFY(!enabled(v, "txtPutValue") && enabled(v, "cmdPutValue"));
+        fill(v, {"cmbValueType=1"});
+        QCOMPARE(run.click(v, "cmdPutValue"), (QStringList{P + ".put_Value(<1,>)", "Succeeded."}));
+        QCOMPARE(zget(v->m_ZelObj, "Value").type(), quint16(zel::VT_NULL));
+        fill(v, {"cmbValueType=10"});
+        QVERIFY(enabled(v, "txtPutValue") && !child<QLineEdit>(v, "txtPutValue")->isReadOnly());
 
         // Typed writes convert by the list.
-        types(v)->setCurrentIndex(7); // R8
-        setText(v, "txtPutValue", "12.5");
-        press(run, v, "cmdPutValue");
-        QCOMPARE(v->m_ZelObj->invoke("Value", CallKind::PropertyGet, {}), Value::fromR8(12.5));
-        types(v)->setCurrentIndex(19); // ARRAY | BSTR
-        setText(v, "txtPutValue", "x,\"y,z\"");
-        w = press(run, v, "cmdPutValue");
-        QCOMPARE(w.lines.first(), P + ".put_Value(<8200,x,\"y,z\">)");
-        press(run, v, "cmdGetValue");
-        QCOMPARE(textOf(v, "txtGetValue"), QStringLiteral("x,\"y,z\""));
+        fill(v, {"cmbValueType=7", "txtPutValue=12.5"}); // R8
+        clickButton(v, "cmdPutValue");
+        QCOMPARE(zget(v->m_ZelObj, "Value"), Value::fromR8(12.5));
+        fill(v, {"cmbValueType=19", "txtPutValue=x,\"y,z\""}); // ARRAY | BSTR
+        QCOMPARE(run.click(v, "cmdPutValue").value(0), P + ".put_Value(<8200,x,\"y,z\">)");
+        clickButton(v, "cmdGetValue");
+        QCOMPARE(textOf(v, "txtGetValue"), u"x,\"y,z\""_s);
     }
 
     void failuresLeaveTheBoxes()
@@ -228,42 +143,33 @@ private Q_SLOTS:
         TestRun run;
         PanelBase *v = addVariable(run);
         // A text that is not of the type fails before anything is written.
-        types(v)->setCurrentIndex(5);
-        setText(v, "txtPutValue", "abc");
-        Written w = press(run, v, "cmdPutValue");
-        QCOMPARE(w.lines.size(), 1);
-        QVERIFY(w.lines[0].startsWith("Failed. (0x8004A100: "));
-        QVERIFY(w.script.isEmpty());
+        QString s;
+        fill(v, {"cmbValueType=5", "txtPutValue=abc"});
+        const QStringList lines = run.click(v, "cmdPutValue", &s);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(lines[0].startsWith(u"Failed. (0x8004A100: "));
+        QVERIFY(s.isEmpty());
 
         // Tag and ID that have no text form: request, script, failure; the box keeps its text.
-        setText(v, "txtPutTag", "old");
-        press(run, v, "cmdPutTag");
-        press(run, v, "cmdGetTag");
-        QCOMPARE(textOf(v, "txtGetTag"), QStringLiteral("old"));
-        v->m_ZelObj->invoke("Tag", CallKind::PropertyPut, {Value::null()});
-        w = press(run, v, "cmdGetTag");
-        QCOMPARE(w.lines.size(), 2);
-        QCOMPARE(w.lines[0], P + ".get_Tag()");
-        QVERIFY(w.lines[1].startsWith("Failed. (0x8004A100: "));
-        QCOMPARE(w.script, block(".Tag", 12, 1));
-        QCOMPARE(textOf(v, "txtGetTag"), QStringLiteral("old"));
-        v->m_ZelObj->invoke("ID", CallKind::PropertyPut, {Value::fromArray(zel::Array{zel::VT_I4, 0, {Value::fromI4(1)}})});
-        w = press(run, v, "cmdGetID");
-        QCOMPARE(w.lines[0], P + ".get_ID()");
-        QVERIFY(w.lines[1].startsWith("Failed. (0x8004A100: "));
+        fill(v, {"txtPutTag=old"});
+        clickButton(v, "cmdPutTag");
+        clickButton(v, "cmdGetTag");
+        zput(v->m_ZelObj, "Tag", Value::null());
+        QCOMPARE(run.click(v, "cmdGetTag", &s).value(1).left(21), u"Failed. (0x8004A100: "_s);
+        QCOMPARE(s, scriptBlock(v, ".Tag", 12, 1));
+        QCOMPARE(textOf(v, "txtGetTag"), u"old"_s);
+        zput(v->m_ZelObj, "ID", Value::fromArray(zel::Array{zel::VT_I4, 0, {Value::fromI4(1)}}));
+        QCOMPARE(failuresShort(run.click(v, "cmdGetID")), (QStringList{P + ".get_ID()", "Failed."}));
 
         // An engine failure on a read keeps the value box and the type.
-        v->m_ZelObj->invoke("Value", CallKind::PropertyPut, {Value::fromI4(1)});
-        press(run, v, "cmdGetValue");
-        PanelBase *ctrl = run.lastPanel(PanelKind::Controller);
-        ctrl->m_ZelObj->invoke("Execute", CallKind::Method,
-                               {Value::fromString("InjectFault"), Value::fromString("Object=v1,Operation=get_Value")});
-        types(v)->setCurrentIndex(10);
-        w = press(run, v, "cmdGetValue");
-        QCOMPARE(w.lines[0], P + ".get_Value()");
-        QVERIFY(w.lines[1].startsWith("Failed. (0x8004A006: "));
-        QCOMPARE(textOf(v, "txtGetValue"), QStringLiteral("1"));
-        QCOMPARE(types(v)->currentText(), QStringLiteral("BSTR"));
+        zput(v->m_ZelObj, "Value", Value::fromI4(1));
+        clickButton(v, "cmdGetValue");
+        zcall(run.lastPanel(PanelKind::Controller)->m_ZelObj, "Execute",
+              {Value::fromString("InjectFault"), Value::fromString("Object=v1,Operation=get_Value")});
+        fill(v, {"cmbValueType=10"});
+        QCOMPARE(run.click(v, "cmdGetValue").value(1).left(21), u"Failed. (0x8004A006: "_s);
+        QCOMPARE(textOf(v, "txtGetValue"), u"1"_s);
+        QCOMPARE(types(v)->currentText(), u"BSTR"_s);
     }
 
     void definitionWithoutVariableEntriesDisablesTheEight()
@@ -273,80 +179,46 @@ private Q_SLOTS:
         doc->addController("")->setKey("K");
         doc->addCapabilitySet("K")->addOperation("Get_Help");
         doc->addCapabilitySet(ksf::Robot, "K", QString())->addOperation("Get_Value"); // not for variables
-        QString path = run.appDir() + "defs.xml";
-        doc->saveAs(path);
-        PanelBase *ws = run.panel(4);
-        setText(ws, "txtDCFile", path);
-        clickButton(ws, "cmdDCLoad");
+        loadDefinition(run, doc);
         PanelBase *v = addVariable(run);
-        QVERIFY(v->m_DCEng);
-        QVERIFY(!v->m_DCEntry);
-        for (const char *b : kGoverned)
-            QVERIFY2(!enabled(v, b), b);
-        for (const char *b : {"cmdGetVarName", "cmdGetTag", "cmdPutTag", "cmdVarDelete", "cmdVarHide"})
-            QVERIFY2(enabled(v, b), b);
+        QVERIFY(v->m_DCEng && !v->m_DCEntry);
+        const QStringList governed{"cmdGetAttr", "cmdGetHelp", "cmdPutID", "cmdGetID", "cmdGetDateTime", "cmdGetMicrosecond",
+                                   "cmdPutValue", "cmdGetValue"};
+        QCOMPARE(ownDisabled(v, governed + QStringList{"cmdGetVarName", "cmdGetTag", "cmdPutTag", "cmdVarDelete", "cmdVarHide"}), governed);
         // The type selector does not bring Put back.
-        types(v)->setCurrentIndex(5);
-        QVERIFY(!enabled(v, "cmdPutValue"));
-        QVERIFY(enabled(v, "txtPutValue"));
+        fill(v, {"cmbValueType=5"});
+        QVERIFY(!enabled(v, "cmdPutValue") && enabled(v, "txtPutValue"));
     }
 
     void definitionsEnableAndDescribe()
     {
         TestRun run;
-        PanelBase *ws = run.panel(4);
-        setText(ws, "txtDCFile", qEnvironmentVariable("ZEL_TEST_SOURCE_DIR") + "/examples/zel-virtual-restricted.xml");
-        clickButton(ws, "cmdDCLoad");
-        QVERIFY(ws->m_DCEng);
+        loadDefinition(run, examplePath("zel-virtual-restricted.xml"));
         // The default variable definition: read-only.
         PanelBase *v = addVariable(run);
-        QCOMPARE(v->m_DCCtrlKey, QStringLiteral("Restricted"));
-        for (const char *b : {"cmdGetAttr", "cmdGetHelp", "cmdGetID", "cmdGetDateTime", "cmdGetMicrosecond", "cmdGetValue"})
-            QVERIFY2(enabled(v, b), b);
-        QVERIFY(!enabled(v, "cmdPutValue"));
-        QVERIFY(!enabled(v, "cmdPutID"));
+        QCOMPARE(v->m_DCCtrlKey, u"Restricted"_s);
+        QCOMPARE(ownDisabled(v, {"cmdGetAttr", "cmdGetHelp", "cmdGetID", "cmdGetDateTime", "cmdGetMicrosecond", "cmdGetValue",
+                                 "cmdPutValue", "cmdPutID"}),
+                 (QStringList{"cmdPutValue", "cmdPutID"}));
         QCOMPARE(child<QWidget>(v, "txtPutValue")->toolTip(), QString());
         // "Setpoint" has its own set with Put_Value and its description.
         PanelBase *sp = addVariable(run, "Setpoint");
-        QVERIFY(enabled(sp, "cmdPutValue"));
-        QVERIFY(child<QWidget>(sp, "txtPutValue")->toolTip().startsWith("New set point"));
-        QVERIFY(!enabled(sp, "cmdPutID"));
+        QCOMPARE(ownDisabled(sp, {"cmdPutValue", "cmdPutID"}), QStringList{"cmdPutID"});
+        QVERIFY(child<QWidget>(sp, "txtPutValue")->toolTip().startsWith(u"New set point"));
     }
 
-    void deleteHideAndClose()
+    void hideAndTheCloseBoxKeepThePanel()
     {
         TestRun run;
-        PanelBase *ctrl = nullptr;
-        PanelBase *v0 = addVariable(run, "v0", &ctrl);
-        PanelBase *v = addVariable(run, "v1");
-        Q_UNUSED(v0);
-        QVERIFY(ctrl->m_KSFObj->findMember(ksf::Variable, "v1"));
-
-        // The close box and Hide only hide; the node stays.
+        PanelBase *v = addVariable(run);
         v->subWindow()->close();
         QVERIFY(!v->subWindow()->isVisible());
-        QVERIFY(run.panel(v->m_FormID));
+        QCOMPARE(run.panel(v->m_FormID), v);
         run.mdi()->ShowForm(v->m_TreeNode);
+        QVERIFY(v->subWindow()->isVisible());
         clickButton(v, "cmdVarHide");
         QVERIFY(!v->subWindow()->isVisible());
-        QCOMPARE(v->m_TreeNode->parent(), ctrl->m_TreeNode);
-
-        Written w = press(run, v, "cmdVarDelete");
-        QCOMPARE(w.lines, (QStringList{"Wss(\"Default\").Ctrls(\"rc1\").Vars.Remove(<3,1>)", "Succeeded."}));
-        QCOMPARE(w.script, clsScriptGen::ScriptBlock("zel.Controllers(\"rc1\").Variables.Remove", -1, 2, "1"));
-        QVERIFY(!ctrl->m_KSFObj->findMember(ksf::Variable, "v1"));
-        QVERIFY(ctrl->m_KSFObj->findMember(ksf::Variable, "v0"));
-        QCOMPARE(ctrl->m_TreeNode->childCount(), 1);
-        zel::ObjectPtr vars = ctrl->m_ZelObj->invoke("Variables", CallKind::PropertyGet, {}).objectValue();
-        QCOMPARE(vars->invoke("Count", CallKind::PropertyGet, {}).toInt32(), 1);
-
-        // A variable that has left its collection (Index -1) writes nothing when deleted.
-        PanelBase *v2 = addVariable(run, "v2");
-        vars->invoke("Remove", CallKind::Method, {Value::fromI4(1)});
-        w = press(run, v2, "cmdVarDelete");
-        QVERIFY(w.lines.isEmpty());
-        QVERIFY(w.script.isEmpty());
-        QVERIFY(!run.panel(v2->m_FormID));
+        QCOMPARE(v->m_TreeNode->parent(), run.lastPanel(PanelKind::Controller)->m_TreeNode);
     }
 
     void performanceCheckOpensModallyForTheVariable()
@@ -366,14 +238,11 @@ private Q_SLOTS:
                 seen->reject();
             }
         });
-        qsizetype mark = run.logMark();
-        clickButton(v, "cmdPerfchk");
-        QVERIFY(seen);
+        QVERIFY(run.click(v, "cmdPerfchk").isEmpty());
+        QVERIFY(seen && modal);
         QCOMPARE(handed, v->m_ZelObj);
         QCOMPARE(mdi, run.mdi());
-        QVERIFY(modal);
         QVERIFY(run.mdi()->findChildren<frmPerfChk *>().isEmpty()); // deleted when it closed
-        QVERIFY(run.logSince(mark).isEmpty());
     }
 
     void keyboardPutAndAccessKeys()
@@ -382,28 +251,29 @@ private Q_SLOTS:
         PanelBase *v = addVariable(run);
         v->showPanel();
         QApplication::setActiveWindow(run.mdi());
+        auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(QApplication::focusWidget(), k, m); };
         // Alt+V goes to the value to write, Enter writes it.
         child<QWidget>(v, "cmdGetVarName")->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
+        key(Qt::Key_V, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), child<QWidget>(v, "txtPutValue"));
         QTest::keyClicks(QApplication::focusWidget(), "hello");
         qsizetype mark = run.logMark();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        key(Qt::Key_Return);
         QCOMPARE(run.logSince(mark), (QStringList{P + ".put_Value(<8,hello>)", "Succeeded."}));
         // Tab goes on to the Get and Put buttons of the row.
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        key(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), child<QWidget>(v, "cmdGetValue"));
         mark = run.logMark();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        QCOMPARE(run.logSince(mark).last(), QStringLiteral("Succeeded. (<8,hello>)"));
+        key(Qt::Key_Space);
+        QCOMPARE(run.logSince(mark).last(), u"Succeeded. (<8,hello>)"_s);
         // Alt+Y opens the type list; Alt+G the tag to write.
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::AltModifier);
+        key(Qt::Key_Y, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), child<QWidget>(v, "cmbValueType"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+        key(Qt::Key_A, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), child<QWidget>(v, "txtPutTag"));
-        QCOMPARE(types(v)->currentText(), QStringLiteral("BSTR")); // the letters were not typed into the list
+        QCOMPARE(types(v)->currentText(), u"BSTR"_s); // the letters were not typed into the list
         // The panel's keys win over the main window's menus (&Help, &View).
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::AltModifier);
+        key(Qt::Key_H, Qt::AltModifier);
         QVERIFY(!v->subWindow()->isVisible());
         QVERIFY(!run.mdi()->menuBar()->activeAction());
     }

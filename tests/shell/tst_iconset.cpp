@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QImage render(const QIcon &icon, int size)
@@ -75,13 +77,13 @@ private Q_SLOTS:
     // Every image in the resource belongs to a key or is the program icon, and each key has one.
     void resourceFiles()
     {
-        zelIcon(QStringLiteral("ENGINE"));
+        zelIcon(u"ENGINE"_s);
         QStringList expected;
         for (const QString &key : zelIconKeys())
-            expected << key.toLower() + QStringLiteral(".svg");
-        expected << QStringLiteral("zeltester.svg");
+            expected << key.toLower() + u".svg"_s;
+        expected << u"zeltester.svg"_s;
         expected.sort();
-        QCOMPARE(QDir(QStringLiteral(":/icons")).entryList(QDir::Files, QDir::Name), expected);
+        QCOMPARE(QDir(u":/icons"_s).entryList(QDir::Files, QDir::Name), expected);
     }
 
     void rendersAtAllSizes_data()
@@ -102,7 +104,7 @@ private Q_SLOTS:
             QCOMPARE(img.size(), QSize(size, size));   // drawn to size, not a smaller bitmap
             const int opaque = opaquePixels(img);
             const double coverage = double(opaque) / (size * size);
-            QVERIFY2(coverage > 0.12, qPrintable(QStringLiteral("%1 px: %2 opaque").arg(size).arg(opaque)));
+            QVERIFY2(coverage > 0.12, qPrintable(u"%1 px: %2 opaque"_s.arg(size).arg(opaque)));
             if (size == 16)
                 coverage16 = coverage;
             else
@@ -120,7 +122,7 @@ private Q_SLOTS:
         for (const QColor &bg : {QColor(Qt::white), QColor(0xf0, 0xf0, 0xf0), QColor(0x1e, 0x1e, 0x1e),
                                  QColor(0x2d, 0x30, 0x36)}) {
             const int n = contrastingPixels(img, bg);
-            QVERIFY2(n >= 40, qPrintable(QStringLiteral("on %1: %2 pixels").arg(bg.name()).arg(n)));
+            QVERIFY2(n >= 40, qPrintable(u"on %1: %2 pixels"_s.arg(bg.name()).arg(n)));
         }
     }
 
@@ -132,11 +134,10 @@ private Q_SLOTS:
         for (const QString &key : names)
             images << render(zelIcon(key), 16);
         images << render(zelAppIcon(), 16);
-        names << QStringLiteral("program icon");
+        names << u"program icon"_s;
         for (int i = 0; i < images.size(); ++i)
             for (int j = i + 1; j < images.size(); ++j)
-                QVERIFY2(differingPixels(images[i], images[j]) >= 40,
-                         qPrintable(names[i] + QStringLiteral(" / ") + names[j]));
+                QVERIFY2(differingPixels(images[i], images[j]) >= 40, qPrintable(names[i] + u" / "_s + names[j]));
     }
 };
 

@@ -6,229 +6,186 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using zel::Value;
 
 class TestScriptGen : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void emptyScript();
-    void blocks_data();
-    void blocks();
-    void controllerNameNote_data();
-    void controllerNameNote();
-    void onlyWhileRecording();
-    void unknownStyleNotRecorded();
-    void startPauseStop();
-    void wholeScript();
-    void variant2Script();
+    void blocks_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("retType");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("arg");
+        QTest::addColumn<QString>("block");
+
+        const QString var = u"Ws1.Controllers(\"RC1\").Variables(\"I1\")"_s;
+        const QString varEcho = u"Ws1.Controllers('RC1').Variables('I1')"_s;
+
+        QTest::newRow("put, no result") << var + ".Value" << -1 << 0 << "DAT.VariantFromBstr(\"3,5\")"
+            << "\tdbg.output \"[PUT]-" + varEcho + ".Value = DAT.VariantFromBstr('3,5')\"\r\n"
+               "\t" + var + ".Value = DAT.VariantFromBstr(\"3,5\")\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
+        QTest::newRow("put, empty argument") << "Obj.Name" << -1 << 0 << ""
+            << "\tdbg.output \"[PUT]-Obj.Name = \"\r\n\tObj.Name = \r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
+        QTest::newRow("get, text") << var + ".Name" << 8 << 1 << "" << "\tdbg.output \"[GET]-" + varEcho + ".Name\"\r\n"
+               "\tdbg.output \"Succeeded. (\"\"\" & " + var + ".Name & \"\"\")\"\r\n\r\n";
+        QTest::newRow("get, value") << var + ".Value" << 12 << 1 << "" << "\tdbg.output \"[GET]-" + varEcho + ".Value\"\r\n"
+               "\tdbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(" + var + ".Value) & \">)\"\r\n\r\n";
+        QTest::newRow("get with argument, integer") << "Ctrl.Robots.Count" << 3 << 1 << "1"
+            << "\tdbg.output \"[GET]-Ctrl.Robots.Count(1)\"\r\n"
+               "\tdbg.output \"Succeeded. (\" & Ctrl.Robots.Count(1) & \")\"\r\n\r\n";
+        QTest::newRow("get, object") << "Ctrl.Robots.Item" << 9 << 1 << "0" << "\tdbg.output \"[GET]-Ctrl.Robots.Item(0)\"\r\n"
+               "\tCtrl.Robots.Item(0)\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
+        QTest::newRow("execute, no result, no argument") << "Task.Start" << -1 << 2 << ""
+            << "\tdbg.output \"[EXE]-Task.Start()\"\r\n\tCall Task.Start()\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
+        QTest::newRow("execute, object") << "Ws1.AddController" << 9 << 2 << "\"RC1\", \"Zel.Virtual\", \"\", \"\""
+            << "\tdbg.output \"[EXE]-Ws1.AddController('RC1', 'Zel.Virtual', '', '')\"\r\n"
+               "\tCall Ws1.AddController(\"RC1\", \"Zel.Virtual\", \"\", \"\")\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
+        QTest::newRow("execute, text") << "File.GetPath" << 8 << 2 << "" << "\tdbg.output \"[EXE]-File.GetPath()\"\r\n"
+               "\tdbg.output \"Succeeded. (\"\"\" & File.GetPath() & \"\"\")\"\r\n\r\n";
+        QTest::newRow("execute, value") << "Cmd.Execute" << 12 << 2 << "DAT.VariantFromBstr(\"8,x\")"
+            << "\tdbg.output \"[EXE]-Cmd.Execute(DAT.VariantFromBstr('8,x'))\"\r\n"
+               "\tdbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(Cmd.Execute(DAT.VariantFromBstr(\"8,x\"))) & \">)\"\r\n\r\n";
+        QTest::newRow("execute, other result type") << "Robot.Speed" << 5 << 2 << "1, 2"
+            << "\tdbg.output \"[EXE]-Robot.Speed(1, 2)\"\r\n" "\tdbg.output \"Succeeded. (\" & Robot.Speed(1, 2) & \")\"\r\n\r\n";
+        QTest::newRow("statement cut at CR") << "Obj.Text" << -1 << 0 << "\"a\r\nb\""
+            << "\tdbg.output \"[PUT]-Obj.Text = 'a...\"\r\n\tObj.Text = \"a...\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
+    }
+
+    void blocks()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, retType);
+        QFETCH(int, style);
+        QFETCH(QString, arg);
+        QFETCH(QString, block);
+        clsScriptGen gen;
+        gen.RecStart();
+        QVERIFY(gen.WriteZelScript(code, retType, style, arg));
+        QCOMPARE(gen.body(), block);
+        QCOMPARE(clsScriptGen::ScriptBlock(code, retType, style, arg), block);
+    }
+
+    void controllerNameNote_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("arg");
+        QTest::addColumn<bool>("note");
+        QTest::newRow("empty first argument") << "Ws1.AddController" << "\"\",\"Zel.Virtual\",\"\",\"\"" << true;
+        QTest::newRow("letter case") << "WS1.ADDCONTROLLER" << "\"\",\"\"" << true;
+        QTest::newRow("named") << "Ws1.AddController" << "\"RC1\",\"Zel.Virtual\"" << false;
+        QTest::newRow("blank after quotes") << "Ws1.AddController" << "\"\" ,\"Zel.Virtual\"" << false;
+        QTest::newRow("other member") << "Ws1.AddControllers" << "\"\",\"Zel.Virtual\"" << false;
+        QTest::newRow("no dot") << "AddController" << "\"\",\"Zel.Virtual\"" << false;
+    }
+
+    void controllerNameNote()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, arg);
+        QFETCH(bool, note);
+        clsScriptGen gen;
+        gen.RecStart();
+        QVERIFY(gen.WriteZelScript(code, 9, 2, arg));
+        QString echo = arg;
+        echo.replace(QLatin1Char('"'), QLatin1Char('\''));
+        QString expected = "\tdbg.output \"[EXE]-" + code + "(" + echo + ")\"\r\n\tCall " + code + "(" + arg +
+                           ")\r\n\tdbg.output \"Succeeded.\"";
+        if (note)
+            expected += "\r\n\tdbg.output \"The controller name is not specified.\"\r\n";
+        expected += "\r\n\r\n";
+        QCOMPARE(gen.body(), expected);
+    }
+
+    void unknownStyleNotRecorded()
+    {
+        clsScriptGen gen;
+        gen.RecStart();
+        QVERIFY(gen.WriteZelScript(u"A.B"_s, -1, 1, QString()));
+        const QString before = gen.body();
+        QVERIFY(!gen.WriteZelScript(u"A.C"_s, -1, 3, QString()));
+        QVERIFY(!gen.WriteZelScript(u"A.C"_s, -1, -1, QString()));
+        QCOMPARE(gen.body(), before);
+    }
+
+    void startPauseStop()
+    {
+        clsScriptGen gen;
+        auto record = [&gen](const char *name) { return gen.WriteZelScript(QLatin1String(name), -1, 2, QString()); };
+        QCOMPARE(gen.RecMode(), 0);
+        QVERIFY(!record("A.Never")); // only while recording
+        gen.RecStart();
+        QCOMPARE(gen.RecMode(), 1);
+        QVERIFY(record("A.One"));
+        QVERIFY(record("A.Two"));
+        gen.RecPause();
+        QCOMPARE(gen.RecMode(), 2);
+        QVERIFY(!record("A.Lost"));
+        gen.RecStart();
+        QCOMPARE(gen.RecMode(), 1);
+        QVERIFY(record("A.Three"));
+        QCOMPARE(gen.body().count(QLatin1String("[EXE]-")), 3);
+        QVERIFY(gen.body().indexOf(QLatin1String("A.One")) < gen.body().indexOf(QLatin1String("A.Three")));
+        QVERIFY(!gen.body().contains(QLatin1String("A.Lost")));
+
+        // Stopped: the body stays for export until the next start empties it.
+        gen.RecStop();
+        QCOMPARE(gen.RecMode(), 0);
+        QVERIFY(!record("A.Stopped"));
+        QCOMPARE(gen.body().count(QLatin1String("[EXE]-")), 3);
+        gen.RecStart();
+        QVERIFY(gen.body().isEmpty());
+        QVERIFY(record("A.Four"));
+        QCOMPARE(gen.body().count(QLatin1String("[EXE]-")), 1);
+
+        // Stop from paused, then start: emptied as well.
+        gen.RecPause();
+        gen.RecStop();
+        gen.RecStart();
+        QVERIFY(gen.body().isEmpty());
+    }
+
+    void wholeScript()
+    {
+        clsScriptGen gen;
+        QCOMPARE(gen.ZelScriptSrc(), u"Sub Main\r\n\r\nEnd Sub\r\n"_s);
+        gen.RecStart();
+        gen.WriteZelScript(u"Eng.Version"_s, 8, 1, QString());
+        gen.WriteZelScript(u"Task.Stop"_s, -1, 2, QString());
+        QCOMPARE(gen.ZelScriptSrc(), u"Sub Main\r\n\r\n"
+                                     "\tdbg.output \"[GET]-Eng.Version\"\r\n"
+                                     "\tdbg.output \"Succeeded. (\"\"\" & Eng.Version & \"\"\")\"\r\n\r\n"
+                                     "\tdbg.output \"[EXE]-Task.Stop()\"\r\n"
+                                     "\tCall Task.Stop()\r\n\tdbg.output \"Succeeded.\"\r\n\r\n"
+                                     "End Sub\r\n"_s);
+    }
+
+    void variant2Script()
+    {
+        QCOMPARE(clsScriptGen::Variant2Script(Value::fromI4(-7)), u"DAT.VariantFromBstr(\"3,-7\")"_s);
+        QCOMPARE(clsScriptGen::Variant2Script(Value()), "DAT.VariantFromBstr(\"" + zel::BstrFromVariant(Value(), 0) + "\")");
+        // Quotes inside the converter text are doubled, so the literal reads back to that text.
+        QCOMPARE(clsScriptGen::Variant2Script(Value::fromString(u"say \"hi\""_s)), u"DAT.VariantFromBstr(\"8,say \"\"hi\"\"\")"_s);
+
+        zel::Array a;
+        a.elementType = zel::VT_I2;
+        a.lowerBound = 2;
+        for (int i = 0; i < 300; ++i)
+            a.items.append(Value::fromI2(static_cast<qint16>(i)));
+        const Value big = Value::fromArray(a);
+        QString text = clsScriptGen::Variant2Script(big);
+        zel::Array cut = a;
+        cut.lowerBound = 0;
+        cut.items = a.items.mid(0, 257);
+        QCOMPARE(text, "DAT.VariantFromBstr(\"" + zel::BstrFromVariant(Value::fromArray(cut), 0) + "\")");
+        QCOMPARE(big.arrayValue().items.size(), 300);
+
+        QVERIFY_THROWS_EXCEPTION(zel::ZelError, clsScriptGen::Variant2Script(Value::fromObject(nullptr)));
+    }
 };
-
-void TestScriptGen::emptyScript()
-{
-    clsScriptGen gen;
-    QCOMPARE(gen.RecMode(), 0);
-    QCOMPARE(gen.ZelScriptSrc(), QStringLiteral("Sub Main\r\n\r\nEnd Sub\r\n"));
-}
-
-void TestScriptGen::blocks_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<int>("retType");
-    QTest::addColumn<int>("style");
-    QTest::addColumn<QString>("arg");
-    QTest::addColumn<QString>("block");
-
-    const QString var = QStringLiteral("Ws1.Controllers(\"RC1\").Variables(\"I1\")");
-    const QString varEcho = QStringLiteral("Ws1.Controllers('RC1').Variables('I1')");
-
-    QTest::newRow("put, no result")
-        << var + ".Value" << -1 << 0 << "DAT.VariantFromBstr(\"3,5\")"
-        << "\tdbg.output \"[PUT]-" + varEcho + ".Value = DAT.VariantFromBstr('3,5')\"\r\n"
-           "\t" + var + ".Value = DAT.VariantFromBstr(\"3,5\")\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
-    QTest::newRow("put, empty argument")
-        << "Obj.Name" << -1 << 0 << ""
-        << "\tdbg.output \"[PUT]-Obj.Name = \"\r\n\tObj.Name = \r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
-    QTest::newRow("get, text")
-        << var + ".Name" << 8 << 1 << ""
-        << "\tdbg.output \"[GET]-" + varEcho + ".Name\"\r\n"
-           "\tdbg.output \"Succeeded. (\"\"\" & " + var + ".Name & \"\"\")\"\r\n\r\n";
-    QTest::newRow("get, value")
-        << var + ".Value" << 12 << 1 << ""
-        << "\tdbg.output \"[GET]-" + varEcho + ".Value\"\r\n"
-           "\tdbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(" + var + ".Value) & \">)\"\r\n\r\n";
-    QTest::newRow("get with argument, integer")
-        << "Ctrl.Robots.Count" << 3 << 1 << "1"
-        << "\tdbg.output \"[GET]-Ctrl.Robots.Count(1)\"\r\n"
-           "\tdbg.output \"Succeeded. (\" & Ctrl.Robots.Count(1) & \")\"\r\n\r\n";
-    QTest::newRow("get, object")
-        << "Ctrl.Robots.Item" << 9 << 1 << "0"
-        << "\tdbg.output \"[GET]-Ctrl.Robots.Item(0)\"\r\n"
-           "\tCtrl.Robots.Item(0)\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
-    QTest::newRow("execute, no result, no argument")
-        << "Task.Start" << -1 << 2 << ""
-        << "\tdbg.output \"[EXE]-Task.Start()\"\r\n\tCall Task.Start()\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
-    QTest::newRow("execute, object")
-        << "Ws1.AddController" << 9 << 2 << "\"RC1\", \"Zel.Virtual\", \"\", \"\""
-        << "\tdbg.output \"[EXE]-Ws1.AddController('RC1', 'Zel.Virtual', '', '')\"\r\n"
-           "\tCall Ws1.AddController(\"RC1\", \"Zel.Virtual\", \"\", \"\")\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
-    QTest::newRow("execute, text")
-        << "File.GetPath" << 8 << 2 << ""
-        << "\tdbg.output \"[EXE]-File.GetPath()\"\r\n"
-           "\tdbg.output \"Succeeded. (\"\"\" & File.GetPath() & \"\"\")\"\r\n\r\n";
-    QTest::newRow("execute, value")
-        << "Cmd.Execute" << 12 << 2 << "DAT.VariantFromBstr(\"8,x\")"
-        << "\tdbg.output \"[EXE]-Cmd.Execute(DAT.VariantFromBstr('8,x'))\"\r\n"
-           "\tdbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(Cmd.Execute(DAT.VariantFromBstr(\"8,x\"))) & \">)\"\r\n\r\n";
-    QTest::newRow("execute, other result type")
-        << "Robot.Speed" << 5 << 2 << "1, 2"
-        << "\tdbg.output \"[EXE]-Robot.Speed(1, 2)\"\r\n"
-           "\tdbg.output \"Succeeded. (\" & Robot.Speed(1, 2) & \")\"\r\n\r\n";
-    QTest::newRow("statement cut at CR")
-        << "Obj.Text" << -1 << 0 << "\"a\r\nb\""
-        << "\tdbg.output \"[PUT]-Obj.Text = 'a...\"\r\n\tObj.Text = \"a...\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
-}
-
-void TestScriptGen::blocks()
-{
-    QFETCH(QString, code);
-    QFETCH(int, retType);
-    QFETCH(int, style);
-    QFETCH(QString, arg);
-    QFETCH(QString, block);
-    clsScriptGen gen;
-    gen.RecStart();
-    QVERIFY(gen.WriteZelScript(code, retType, style, arg));
-    QCOMPARE(gen.body(), block);
-    QCOMPARE(clsScriptGen::ScriptBlock(code, retType, style, arg), block);
-}
-
-void TestScriptGen::controllerNameNote_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("arg");
-    QTest::addColumn<bool>("note");
-    QTest::newRow("empty first argument") << "Ws1.AddController" << "\"\",\"Zel.Virtual\",\"\",\"\"" << true;
-    QTest::newRow("letter case") << "WS1.ADDCONTROLLER" << "\"\",\"\"" << true;
-    QTest::newRow("named") << "Ws1.AddController" << "\"RC1\",\"Zel.Virtual\"" << false;
-    QTest::newRow("blank after quotes") << "Ws1.AddController" << "\"\" ,\"Zel.Virtual\"" << false;
-    QTest::newRow("other member") << "Ws1.AddControllers" << "\"\",\"Zel.Virtual\"" << false;
-    QTest::newRow("no dot") << "AddController" << "\"\",\"Zel.Virtual\"" << false;
-}
-
-void TestScriptGen::controllerNameNote()
-{
-    QFETCH(QString, code);
-    QFETCH(QString, arg);
-    QFETCH(bool, note);
-    clsScriptGen gen;
-    gen.RecStart();
-    QVERIFY(gen.WriteZelScript(code, 9, 2, arg));
-    QString echo = arg;
-    echo.replace(QLatin1Char('"'), QLatin1Char('\''));
-    QString expected = "\tdbg.output \"[EXE]-" + code + "(" + echo + ")\"\r\n\tCall " + code + "(" + arg +
-                       ")\r\n\tdbg.output \"Succeeded.\"";
-    if (note)
-        expected += "\r\n\tdbg.output \"The controller name is not specified.\"\r\n";
-    expected += "\r\n\r\n";
-    QCOMPARE(gen.body(), expected);
-}
-
-void TestScriptGen::onlyWhileRecording()
-{
-    clsScriptGen gen;
-    QVERIFY(!gen.WriteZelScript(QStringLiteral("A.B"), -1, 2, QString()));
-    gen.RecStart();
-    gen.RecPause();
-    QVERIFY(!gen.WriteZelScript(QStringLiteral("A.B"), -1, 2, QString()));
-    gen.RecStop();
-    QVERIFY(!gen.WriteZelScript(QStringLiteral("A.B"), -1, 2, QString()));
-    QVERIFY(gen.body().isEmpty());
-}
-
-void TestScriptGen::unknownStyleNotRecorded()
-{
-    clsScriptGen gen;
-    gen.RecStart();
-    QVERIFY(gen.WriteZelScript(QStringLiteral("A.B"), -1, 1, QString()));
-    const QString before = gen.body();
-    QVERIFY(!gen.WriteZelScript(QStringLiteral("A.C"), -1, 3, QString()));
-    QVERIFY(!gen.WriteZelScript(QStringLiteral("A.C"), -1, -1, QString()));
-    QCOMPARE(gen.body(), before);
-}
-
-void TestScriptGen::startPauseStop()
-{
-    clsScriptGen gen;
-    auto record = [&gen](const char *name) { return gen.WriteZelScript(QLatin1String(name), -1, 2, QString()); };
-    gen.RecStart();
-    QCOMPARE(gen.RecMode(), 1);
-    QVERIFY(record("A.One"));
-    QVERIFY(record("A.Two"));
-    gen.RecPause();
-    QCOMPARE(gen.RecMode(), 2);
-    QVERIFY(!record("A.Lost"));
-    gen.RecStart();
-    QCOMPARE(gen.RecMode(), 1);
-    QVERIFY(record("A.Three"));
-    QCOMPARE(gen.body().count(QLatin1String("[EXE]-")), 3);
-    QVERIFY(gen.body().indexOf(QLatin1String("A.One")) < gen.body().indexOf(QLatin1String("A.Three")));
-    QVERIFY(!gen.body().contains(QLatin1String("A.Lost")));
-
-    // Stopped: the body stays for export until the next start empties it.
-    gen.RecStop();
-    QCOMPARE(gen.RecMode(), 0);
-    QCOMPARE(gen.body().count(QLatin1String("[EXE]-")), 3);
-    gen.RecStart();
-    QVERIFY(gen.body().isEmpty());
-    QVERIFY(record("A.Four"));
-    QCOMPARE(gen.body().count(QLatin1String("[EXE]-")), 1);
-
-    // Stop from paused, then start: emptied as well.
-    gen.RecPause();
-    gen.RecStop();
-    gen.RecStart();
-    QVERIFY(gen.body().isEmpty());
-}
-
-void TestScriptGen::wholeScript()
-{
-    clsScriptGen gen;
-    gen.RecStart();
-    gen.WriteZelScript(QStringLiteral("Eng.Version"), 8, 1, QString());
-    gen.WriteZelScript(QStringLiteral("Task.Stop"), -1, 2, QString());
-    QCOMPARE(gen.ZelScriptSrc(),
-             QStringLiteral("Sub Main\r\n\r\n"
-                            "\tdbg.output \"[GET]-Eng.Version\"\r\n"
-                            "\tdbg.output \"Succeeded. (\"\"\" & Eng.Version & \"\"\")\"\r\n\r\n"
-                            "\tdbg.output \"[EXE]-Task.Stop()\"\r\n"
-                            "\tCall Task.Stop()\r\n\tdbg.output \"Succeeded.\"\r\n\r\n"
-                            "End Sub\r\n"));
-}
-
-void TestScriptGen::variant2Script()
-{
-    QCOMPARE(clsScriptGen::Variant2Script(Value::fromI4(-7)), QStringLiteral("DAT.VariantFromBstr(\"3,-7\")"));
-    QCOMPARE(clsScriptGen::Variant2Script(Value()), "DAT.VariantFromBstr(\"" + zel::BstrFromVariant(Value(), 0) + "\")");
-    // Quotes inside the converter text are doubled, so the literal reads back to that text.
-    QCOMPARE(clsScriptGen::Variant2Script(Value::fromString(QStringLiteral("say \"hi\""))),
-             QStringLiteral("DAT.VariantFromBstr(\"8,say \"\"hi\"\"\")"));
-
-    zel::Array a;
-    a.elementType = zel::VT_I2;
-    a.lowerBound = 2;
-    for (int i = 0; i < 300; ++i)
-        a.items.append(Value::fromI2(static_cast<qint16>(i)));
-    const Value big = Value::fromArray(a);
-    QString text = clsScriptGen::Variant2Script(big);
-    zel::Array cut = a;
-    cut.lowerBound = 0;
-    cut.items = a.items.mid(0, 257);
-    QCOMPARE(text, "DAT.VariantFromBstr(\"" + zel::BstrFromVariant(Value::fromArray(cut), 0) + "\")");
-    QCOMPARE(big.arrayValue().items.size(), 300);
-
-    QVERIFY_THROWS_EXCEPTION(zel::ZelError, clsScriptGen::Variant2Script(Value::fromObject(nullptr)));
-}
 
 QTEST_MAIN(TestScriptGen)
 #include "tst_scriptgen.moc"

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace zel;
 using namespace valuetext;
 
@@ -24,12 +26,12 @@ private Q_SLOTS:
     void listAndMapping()
     {
         QComboBox combo;
-        combo.addItem(QStringLiteral("stale"));
+        combo.addItem(u"stale"_s);
         fillValueTypeList(&combo);
         QCOMPARE(combo.count(), 22);
-        QCOMPARE(combo.currentText(), QStringLiteral("BSTR"));
-        QCOMPARE(combo.itemText(11), QStringLiteral("ARRAY | BOOL"));
-        QCOMPARE(combo.itemText(21), QStringLiteral("(Unkown)"));
+        QCOMPARE(combo.currentText(), u"BSTR"_s);
+        QCOMPARE(combo.itemText(11), u"ARRAY | BOOL"_s);
+        QCOMPARE(combo.itemText(21), u"(Unkown)"_s);
         QCOMPARE(positionToType(2), int(VT_BOOL));
         QCOMPARE(positionToType(20), int(VT_ARRAY | VT_VARIANT));
         QCOMPARE(positionToType(21), -1);
@@ -45,14 +47,14 @@ private Q_SLOTS:
     {
         QStringList logged;
         auto log = [&](const QString &s) { logged << s; };
-        QVERIFY(textToValue(QStringLiteral("ignored"), 0, log) == Value());
-        QVERIFY(textToValue(QStringLiteral("ignored"), 1, log) == Value::null());
-        QVERIFY(textToValue(QStringLiteral("42"), 5, log) == Value::fromI4(42));
-        QVERIFY(textToValue(QStringLiteral("a,b"), 10, log) == Value::fromString(QStringLiteral("a,b")));
+        QVERIFY(textToValue(u"ignored"_s, 0, log) == Value());
+        QVERIFY(textToValue(u"ignored"_s, 1, log) == Value::null());
+        QVERIFY(textToValue(u"42"_s, 5, log) == Value::fromI4(42));
+        QVERIFY(textToValue(u"a,b"_s, 10, log) == Value::fromString(u"a,b"_s));
         QVERIFY(logged.isEmpty());
-        QVERIFY(textToValue(QStringLiteral("42"), 21, log) == Value());
-        QCOMPARE(logged, QStringList{QStringLiteral("Unknown Type")});
-        QVERIFY_THROWS_EXCEPTION(ZelError, textToValue(QStringLiteral("abc"), 5, log));
+        QVERIFY(textToValue(u"42"_s, 21, log) == Value());
+        QCOMPARE(logged, QStringList{u"Unknown Type"_s});
+        QVERIFY_THROWS_EXCEPTION(ZelError, textToValue(u"abc"_s, 5, log));
     }
 
     void displayTexts_data()

@@ -9,16 +9,9 @@
 #include "zel/engine.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
 #include <QMessageBox>
-#include <QRadioButton>
-#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTimer>
-#include <QToolButton>
-#include <QTreeWidget>
 #include <cstdio>
 #include <unistd.h>
 
@@ -82,8 +75,8 @@ class TestPerfChk : public QObject {
         return child<T>(m_dlg.get(), QLatin1String(name));
     }
 
-    void choosePattern(int index) { w<QRadioButton>(qPrintable(QStringLiteral("optPattern_%1").arg(index)))->click(); }
-    void chooseMode(int index) { w<QRadioButton>(qPrintable(QStringLiteral("optReadWrite_%1").arg(index)))->click(); }
+    void choosePattern(int index) { w<QRadioButton>(qPrintable(u"optPattern_%1"_s.arg(index)))->click(); }
+    void chooseMode(int index) { w<QRadioButton>(qPrintable(u"optReadWrite_%1"_s.arg(index)))->click(); }
     void chooseType(quint16 vt) { w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::typeToPosition(vt)); }
 
     // The result rows as "Action|Time|Required".
@@ -111,6 +104,15 @@ class TestPerfChk : public QObject {
 
     std::shared_ptr<zel::ZelVariable> counter() { return m_ctrl->addVariable("@Counter"); }
 
+    // The enabled state of controls, as 1 and 0.
+    QString enabled(std::initializer_list<const char *> names) const
+    {
+        QString states;
+        for (const char *name : names)
+            states += w(name)->isEnabled() ? u'1' : u'0';
+        return states;
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -125,62 +127,45 @@ private Q_SLOTS:
         m_engine.reset();
     }
 
-    void opensWithCountPatternAndReadMode()
+    void opensWithCountPatternAndReadModeAndEnablesBySelection()
     {
         open(m_ctrl->addVariable("V"));
-        QCOMPARE(m_dlg->objectName(), QStringLiteral("frmPerfChk"));
-        QCOMPARE(m_dlg->windowTitle(), QStringLiteral("[ Performance Check ]"));
-        QVERIFY(w<QRadioButton>("optPattern_1")->isChecked());
-        QVERIFY(w<QRadioButton>("optReadWrite_0")->isChecked());
-        QCOMPARE(w<QRadioButton>("optReadWrite_2")->text(), QStringLiteral("Write && Read"));
-        QCOMPARE(textOf(m_dlg.get(), "txtHour"), QStringLiteral("0"));
-        QCOMPARE(textOf(m_dlg.get(), "txtMinute"), QStringLiteral("1"));
-        QCOMPARE(textOf(m_dlg.get(), "txtPatternCount"), QStringLiteral("1"));
-        QVERIFY(!w("txtHour")->isEnabled() && !w("lblTimeDelimiter")->isEnabled() && !w("txtMinute")->isEnabled());
-        QVERIFY(w("txtPatternCount")->isEnabled() && w("udPatternCount")->isEnabled());
+        QVERIFY(w<QRadioButton>("optPattern_1")->isChecked() && w<QRadioButton>("optReadWrite_0")->isChecked());
+        QCOMPARE(textOf(m_dlg.get(), "txtHour") + textOf(m_dlg.get(), "txtMinute") + textOf(m_dlg.get(), "txtPatternCount"), u"011"_s);
         auto *ud = w<UpDown>("udPatternCount");
-        QCOMPARE(ud->value(), 1);
-        QCOMPARE(ud->minimum(), 1);
-        QCOMPARE(ud->maximum(), 65535);
-        QVERIFY(!w("lblValue")->isEnabled() && !w("cmbValueType")->isEnabled() && !w("txtValue")->isEnabled());
-        QCOMPARE(w<QComboBox>("cmbValueType")->currentText(), QStringLiteral("BSTR"));
-        QVERIFY(!w<QCheckBox>("chkDataCheck")->isEnabled() && !w<QCheckBox>("chkDataCheck")->isChecked());
-        QVERIFY(w("chkIgnore")->isEnabled() && !w<QCheckBox>("chkIgnore")->isChecked());
-        QVERIFY(w("chkOutput")->isEnabled() && !w<QCheckBox>("chkOutput")->isChecked());
-        QCOMPARE(w<QCheckBox>("chkOutput")->text(), QStringLiteral("OutputDebugString value"));
-        auto *list = w<QTreeWidget>("lvResult");
-        QCOMPARE(list->columnCount(), 3);
-        QCOMPARE(list->headerItem()->text(2), QStringLiteral("Time Required (ms)"));
-        QCOMPARE(list->topLevelItemCount(), 0);
-        QVERIFY(w("cmdStart")->isEnabled() && !w("cmdStop")->isEnabled());
-        QVERIFY(w("cmdClear")->isEnabled() && w("cmdExit")->isEnabled());
+        QCOMPARE(QList<int>({ud->value(), ud->minimum(), ud->maximum()}), QList<int>({1, 1, 65535}));
+        QCOMPARE(w<QComboBox>("cmbValueType")->currentText(), u"BSTR"_s);
+        QVERIFY(!w<QCheckBox>("chkDataCheck")->isChecked() && !w<QCheckBox>("chkIgnore")->isChecked()
+                && !w<QCheckBox>("chkOutput")->isChecked());
+        QCOMPARE(w<QTreeWidget>("lvResult")->headerItem()->text(2), u"Time Required (ms)"_s);
+        const std::initializer_list<const char *> controls = {"txtHour", "lblTimeDelimiter", "txtMinute", "txtPatternCount",
+                                                             "udPatternCount", "lblValue", "cmbValueType", "txtValue", "chkDataCheck",
+                                                             "chkIgnore", "chkOutput", "cmdStart", "cmdStop", "cmdClear", "cmdExit"};
+        QCOMPARE(enabled(controls), u"000110000111011"_s);
 
-        // digits only, as typed
+        // Digits only, as typed.
         auto *count = w<QLineEdit>("txtPatternCount");
         count->clear();
         QTest::keyClicks(count, "1a2-3 .");
-        QCOMPARE(count->text(), QStringLiteral("123"));
+        QCOMPARE(count->text(), u"123"_s);
 
-        // the selections
+        // The selections: time fields with the time pattern, the value with the writing modes,
+        // Check Data with Write && Read, Start not with "(Unkown)".
         choosePattern(0);
-        QVERIFY(w("txtHour")->isEnabled() && w("lblTimeDelimiter")->isEnabled() && w("txtMinute")->isEnabled());
-        QVERIFY(!w("txtPatternCount")->isEnabled() && !w("udPatternCount")->isEnabled());
+        QCOMPARE(enabled({"txtHour", "lblTimeDelimiter", "txtMinute", "txtPatternCount", "udPatternCount"}), u"11100"_s);
         choosePattern(2);
-        QVERIFY(!w("txtHour")->isEnabled() && !w("txtPatternCount")->isEnabled());
+        QCOMPARE(enabled({"txtHour", "txtPatternCount"}), u"00"_s);
         chooseMode(1);
-        QVERIFY(w("lblValue")->isEnabled() && w("cmbValueType")->isEnabled() && w("txtValue")->isEnabled());
-        QVERIFY(!w("chkDataCheck")->isEnabled());
+        QCOMPARE(enabled({"lblValue", "cmbValueType", "txtValue", "chkDataCheck"}), u"1110"_s);
         chooseMode(2);
-        QVERIFY(w("chkDataCheck")->isEnabled());
-        w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosUnknown);
-        QVERIFY(!w("cmdStart")->isEnabled() && !w("txtValue")->isEnabled());
-        w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosEmpty);
-        QVERIFY(w("cmdStart")->isEnabled() && !w("txtValue")->isEnabled());
-        w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosNull);
-        QVERIFY(w("cmdStart")->isEnabled() && !w("txtValue")->isEnabled());
+        QCOMPARE(enabled({"chkDataCheck"}), u"1"_s);
+        for (int position : {valuetext::kPosUnknown, valuetext::kPosEmpty, valuetext::kPosNull}) {
+            w<QComboBox>("cmbValueType")->setCurrentIndex(position);
+            QCOMPARE(enabled({"cmdStart", "txtValue"}), position == valuetext::kPosUnknown ? u"00"_s : u"10"_s);
+        }
         w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosUnknown);
         chooseMode(0); // reading needs no value
-        QVERIFY(w("cmdStart")->isEnabled() && !w("cmbValueType")->isEnabled() && !w("chkDataCheck")->isEnabled());
+        QCOMPARE(enabled({"cmdStart", "cmbValueType", "chkDataCheck"}), u"100"_s);
     }
 
     void fieldLimits_data()
@@ -218,8 +203,7 @@ private Q_SLOTS:
         open(counter());
         choosePattern(pattern);
         if (pattern == 0) {
-            setText(m_dlg.get(), "txtHour", "0");
-            setText(m_dlg.get(), "txtMinute", "0");
+            fill(m_dlg.get(), {"txtHour=0", "txtMinute=0"});
         }
         setText(m_dlg.get(), field, text);
         // accepted times may be long: St&op ends them
@@ -234,7 +218,7 @@ private Q_SLOTS:
         if (message.isEmpty()) {
             QCOMPARE(messages, QStringList());
             QCOMPARE(rows().size(), 2);
-            QCOMPARE(lastAction(), QStringLiteral("END"));
+            QCOMPARE(lastAction(), u"END"_s);
             QCOMPARE(edit->text(), QString::number(text.toInt())); // plain decimal: 007 becomes 7
             if (pattern == 1) {
                 QCOMPARE(w<UpDown>("udPatternCount")->value(), text.toInt());
@@ -267,7 +251,7 @@ private Q_SLOTS:
             QApplication::processEvents();
             QCOMPARE(catcher.texts, QStringList());
         }
-        QCOMPARE(hour->text(), QStringLiteral("500"));
+        QCOMPARE(hour->text(), u"500"_s);
         QCOMPARE(m_dlg->focusWidget(), minute);
         minute->setText("60");
         QApplication::processEvents();
@@ -279,7 +263,7 @@ private Q_SLOTS:
             QApplication::processEvents();
         }
         QCOMPARE(m_dlg->focusWidget(), minute);
-        QCOMPARE(minute->selectedText(), QStringLiteral("60"));
+        QCOMPARE(minute->selectedText(), u"60"_s);
         minute->setText("5");
         hour->setFocus(Qt::TabFocusReason);
         QCOMPARE(m_dlg->focusWidget(), hour);
@@ -292,25 +276,25 @@ private Q_SLOTS:
         auto *count = w<QLineEdit>("txtPatternCount");
         clickButton(ud, "btnUp");
         QCOMPARE(ud->value(), 2);
-        QCOMPARE(count->text(), QStringLiteral("2"));
+        QCOMPARE(count->text(), u"2"_s);
         count->setText("");
         clickButton(ud, "btnUp");
-        QCOMPARE(count->text(), QStringLiteral("1")); // an empty field becomes 1, not the value
+        QCOMPARE(count->text(), u"1"_s); // an empty field becomes 1, not the value
         count->setText("70000");
         clickButton(ud, "btnDown");
         QCOMPARE(ud->value(), 2);
-        QCOMPARE(count->text(), QStringLiteral("65535"));
+        QCOMPARE(count->text(), u"65535"_s);
         count->setText("3");
         ud->setValue(3);
-        QCOMPARE(count->text(), QStringLiteral("3"));
+        QCOMPARE(count->text(), u"3"_s);
         ud->setValue(70000);
         QCOMPARE(ud->value(), 65535);
-        QCOMPARE(count->text(), QStringLiteral("65535"));
+        QCOMPARE(count->text(), u"65535"_s);
         // an accepted field hands its number to the up-down
         count->setText("0042");
         start();
         QCOMPARE(ud->value(), 42);
-        QCOMPARE(count->text(), QStringLiteral("42"));
+        QCOMPARE(count->text(), u"42"_s);
     }
 
     void countOneDoesOneIterationAndTimeZeroNone()
@@ -323,25 +307,24 @@ private Q_SLOTS:
 
         const QStringList r = rows();
         QCOMPARE(r.size(), 2);
-        const QRegularExpression time(QStringLiteral("^\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$"));
+        const QRegularExpression time(u"^\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$"_s);
         const QStringList startRow = r[0].split(QLatin1Char('|'));
-        QCOMPARE(startRow[0], QStringLiteral("START"));
+        QCOMPARE(startRow[0], u"START"_s);
         QVERIFY2(time.match(startRow[1]).hasMatch(), qPrintable(startRow[1]));
-        QCOMPARE(startRow[2], QStringLiteral(" "));
+        QCOMPARE(startRow[2], u" "_s);
         const QStringList endRow = r[1].split(QLatin1Char('|'));
-        QCOMPARE(endRow[0], QStringLiteral("END"));
+        QCOMPARE(endRow[0], u"END"_s);
         QVERIFY2(time.match(endRow[1]).hasMatch(), qPrintable(endRow[1]));
         bool ok = false;
         QVERIFY(endRow[2].toUInt(&ok) < 1000 && ok);
 
         choosePattern(0);
-        setText(m_dlg.get(), "txtHour", "0");
-        setText(m_dlg.get(), "txtMinute", "0");
+        fill(m_dlg.get(), {"txtHour=0", "txtMinute=0"});
         QCOMPARE(start(), QStringList());
         QCOMPARE(m_dlg->lastIterations(), quint64(0));
         QCOMPARE(var->value(), Value::fromI4(3)); // no read in between
         QCOMPARE(rows().size(), 4); // rows add up until cleared
-        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(lastAction(), u"END"_s);
         QVERIFY(rows().last().section(QLatin1Char('|'), 2).toUInt() < 100);
         clickButton(m_dlg.get(), "cmdClear");
         QCOMPARE(rows().size(), 0);
@@ -353,11 +336,10 @@ private Q_SLOTS:
         open(var);
         chooseMode(1);
         chooseType(zel::VT_I4);
-        setText(m_dlg.get(), "txtValue", "42");
-        setText(m_dlg.get(), "txtPatternCount", "10");
+        fill(m_dlg.get(), {"txtValue=42", "txtPatternCount=10"});
         QCOMPARE(start(), QStringList());
         QCOMPARE(var->value(), Value::fromI4(42));
-        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(lastAction(), u"END"_s);
 
         // a value that does not convert: its message, no rows, back to idle
         setText(m_dlg.get(), "txtValue", "forty-two");
@@ -370,7 +352,7 @@ private Q_SLOTS:
         // reading never converts the value field
         chooseMode(0);
         QCOMPARE(start(), QStringList());
-        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(lastAction(), u"END"_s);
 
         // Write && Read with Check Data on a plain variable: the data agree
         chooseMode(2);
@@ -378,14 +360,14 @@ private Q_SLOTS:
         setText(m_dlg.get(), "txtValue", "a,b");
         w<QCheckBox>("chkDataCheck")->setChecked(true);
         QCOMPARE(start(), QStringList());
-        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(lastAction(), u"END"_s);
         QCOMPARE(m_dlg->lastIterations(), quint64(10));
         QCOMPARE(var->value(), Value::fromString("a,b"));
         // arrays compare element by element
         chooseType(zel::VT_ARRAY | zel::VT_I4);
         setText(m_dlg.get(), "txtValue", "1,2,3");
         QCOMPARE(start(), QStringList());
-        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(lastAction(), u"END"_s);
     }
 
     void aDataDifferenceEndsTheRun()
@@ -398,7 +380,7 @@ private Q_SLOTS:
         w<QCheckBox>("chkDataCheck")->setChecked(true);
         setText(m_dlg.get(), "txtPatternCount", "50");
         QCOMPARE(start(), QStringList{"Write data and read data are different."});
-        QCOMPARE(lastAction(), QStringLiteral("ERROR"));
+        QCOMPARE(lastAction(), u"ERROR"_s);
         QCOMPARE(m_dlg->lastIterations(), quint64(1));
         QCOMPARE(m_dlg->lastResult(), 3);
         // also with Ignore Error
@@ -409,7 +391,7 @@ private Q_SLOTS:
         chooseMode(1);
         QVERIFY(!w("chkDataCheck")->isEnabled());
         QCOMPARE(start(), QStringList());
-        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(lastAction(), u"END"_s);
         QCOMPARE(m_dlg->lastIterations(), quint64(50));
     }
 
@@ -419,16 +401,15 @@ private Q_SLOTS:
         open(var);
         m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=put_Value,Count=-1"));
         chooseMode(1);
-        setText(m_dlg.get(), "txtValue", "x");
-        setText(m_dlg.get(), "txtPatternCount", "200");
+        fill(m_dlg.get(), {"txtValue=x", "txtPatternCount=200"});
         // without Ignore Error the first failure ends the run
         QCOMPARE(start(), QStringList{"'IZelVariable->put_Value' is failed."});
-        QCOMPARE(lastAction(), QStringLiteral("ERROR"));
+        QCOMPARE(lastAction(), u"ERROR"_s);
         QCOMPARE(m_dlg->lastIterations(), quint64(1));
         // with it every write fails, the run goes to its end, and one message reports it
         w<QCheckBox>("chkIgnore")->setChecked(true);
         QCOMPARE(start(), QStringList{"'IZelVariable->put_Value' is failed."});
-        QCOMPARE(lastAction(), QStringLiteral("ERROR"));
+        QCOMPARE(lastAction(), u"ERROR"_s);
         QCOMPARE(m_dlg->lastIterations(), quint64(200));
 
         // the last failure names the run's result: a read fails once, the writes to the end
@@ -450,7 +431,7 @@ private Q_SLOTS:
         QCOMPARE(start(), QStringList{"'IZelVariable->get_Value' is failed."});
         QCOMPARE(m_dlg->lastIterations(), quint64(200));
         QCOMPARE(start(), QStringList()); // the fault is used up
-        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(lastAction(), u"END"_s);
     }
 
     void stopDuringARunAndTheRunningState()
@@ -470,18 +451,18 @@ private Q_SLOTS:
             for (const char *name : {"fraPattern", "optPattern_0", "txtPatternCount", "udPatternCount", "fraReadWrite",
                                      "optReadWrite_2", "cmbValueType", "txtValue", "chkDataCheck", "chkIgnore",
                                      "chkOutput", "cmdClear", "cmdExit", "cmdStart"})
-                during << QStringLiteral("%1=%2").arg(QLatin1String(name)).arg(w(name)->isEnabled());
-            during << QStringLiteral("stop=%1").arg(w("cmdStop")->isEnabled());
+                during << u"%1=%2"_s.arg(QLatin1String(name)).arg(w(name)->isEnabled());
+            during << u"stop=%1"_s.arg(w("cmdStop")->isEnabled());
             during << rows().join(QLatin1Char(';')).section(QLatin1Char('|'), 0, 0);
             clickButton(m_dlg.get(), "cmdStop");
         });
         QCOMPARE(start(), QStringList());
-        QCOMPARE(during.value(0), QStringLiteral("Runnning performance check..."));
+        QCOMPARE(during.value(0), u"Runnning performance check..."_s);
         for (int i = 1; i < 15; ++i)
             QVERIFY2(during[i].endsWith("=0"), qPrintable(during[i]));
-        QCOMPARE(during.value(15), QStringLiteral("stop=1"));
-        QCOMPARE(during.value(16), QStringLiteral("START"));
-        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(during.value(15), u"stop=1"_s);
+        QCOMPARE(during.value(16), u"START"_s);
+        QCOMPARE(lastAction(), u"END"_s);
         QVERIFY(m_dlg->lastIterations() > 0);
         QCOMPARE(status->text(), QString());
         QVERIFY(w("cmdStart")->isEnabled() && !w("cmdStop")->isEnabled());
@@ -495,7 +476,7 @@ private Q_SLOTS:
         choosePattern(2);
         QTimer::singleShot(50, m_dlg.get(), [this] { m_dlg->close(); });
         QCOMPARE(start(), QStringList());
-        QCOMPARE(lastAction(), QStringLiteral("END"));
+        QCOMPARE(lastAction(), u"END"_s);
         QVERIFY(!m_dlg->isVisible());
         QVERIFY(!m_dlg->m_Variable);
     }
@@ -513,23 +494,22 @@ private Q_SLOTS:
         open(counter());
         m_dlg->m_TickCount = &fakeTick;
         choosePattern(0);
-        setText(m_dlg.get(), "txtHour", "0");
-        setText(m_dlg.get(), "txtMinute", "1");
+        fill(m_dlg.get(), {"txtHour=0", "txtMinute=1"});
         g_fakeTick = 0xFFFFFFFFu - 2499u;
         QCOMPARE(start(), QStringList());
         QCOMPARE(m_dlg->lastIterations(), quint64(59)); // readings at +1 s ... +59 s run, +60 s ends
-        QCOMPARE(rows().last(), rows().last().section(QLatin1Char('|'), 0, 1) + QStringLiteral("|61000"));
+        QCOMPARE(rows().last(), rows().last().section(QLatin1Char('|'), 0, 1) + u"|61000"_s);
         choosePattern(1);
         g_fakeTick = 0xFFFFFFFFu - 499u;
         start();
-        QCOMPARE(rows().last().section(QLatin1Char('|'), 2), QStringLiteral("1000"));
+        QCOMPARE(rows().last().section(QLatin1Char('|'), 2), u"1000"_s);
     }
 
     void timeText()
     {
         const QDateTime t(QDate(2024, 12, 3), QTime(22, 51, 57, 42));
-        QCOMPARE(frmPerfChk::timeText(t), QStringLiteral("12/03 22:51:57.042"));
-        QCOMPARE(frmPerfChk::timeText(QDateTime(QDate(2024, 1, 9), QTime(7, 5, 3, 0))), QStringLiteral("01/09 07:05:03.000"));
+        QCOMPARE(frmPerfChk::timeText(t), u"12/03 22:51:57.042"_s);
+        QCOMPARE(frmPerfChk::timeText(QDateTime(QDate(2024, 1, 9), QTime(7, 5, 3, 0))), u"01/09 07:05:03.000"_s);
     }
 
     void debuggerOutputGivesEachReadValue()
@@ -551,7 +531,7 @@ private Q_SLOTS:
         ::close(saved);
         capture.seek(0);
         const QStringList lines = QString::fromLocal8Bit(capture.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^3,7$"))).size(), 3);
+        QCOMPARE(lines.filter(QRegularExpression(u"^3,7$"_s)).size(), 3);
     }
 
     void priorityIsRaisedWhileOpenAndTheVariableReleased()

@@ -14,15 +14,15 @@ namespace {
 class FailingStatus : public zel::Object {
 public:
     int answersLeft = 0;
-    QString className() const override { return QStringLiteral("ZelEngineStatus"); }
+    QString className() const override { return u"ZelEngineStatus"_s; }
     Value invoke(const QString &member, CallKind, const QList<Value> &args) override
     {
         if (member == QLatin1String("ObjectCount")) {
             if (answersLeft-- <= 0)
-                throw zel::ZelError(0x80004005u, QStringLiteral("Status unavailable"));
+                throw zel::ZelError(0x80004005u, u"Status unavailable"_s);
             return Value::fromI4(100 + args.value(0).toInt32());
         }
-        return Value::fromString(QStringLiteral("x"));
+        return Value::fromString(u"x"_s);
     }
 };
 
@@ -43,10 +43,10 @@ private Q_SLOTS:
         QVERIFY(s);
         QVERIFY(!textOf(s, "txtVersion").isEmpty());
         QVERIFY(!textOf(s, "txtComputerName").isEmpty());
-        QVERIFY(textOf(s, "txtStartDateTime").contains(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d"))));
-        QCOMPARE(textOf(s, "txtSamplingRate"), QStringLiteral("100"));
-        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("[ &Start ]"));
-        QCOMPARE(s->m_TreeNode->text(0), QStringLiteral("Engine Status"));
+        QVERIFY(textOf(s, "txtStartDateTime").contains(QRegularExpression(u"^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d"_s)));
+        QCOMPARE(textOf(s, "txtSamplingRate"), u"100"_s);
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), u"[ &Start ]"_s);
+        QCOMPARE(s->m_TreeNode->text(0), u"Engine Status"_s);
         QVERIFY(!s->isSampling());
         clickButton(s, "cmdGetDateTime");
         QVERIFY(!textOf(s, "txtCurrentDateTime").isEmpty());
@@ -57,15 +57,15 @@ private Q_SLOTS:
         TestRun run;
         frmStatus *s = monitor(run);
         s->sample();
-        QCOMPARE(textOf(s, "txtEngineCount"), QStringLiteral("1"));
-        QCOMPARE(textOf(s, "txtWSCount"), QStringLiteral("1"));
-        QCOMPARE(textOf(s, "txtStatusCount"), QStringLiteral("1"));
-        QCOMPARE(textOf(s, "txtCtrlCount"), QStringLiteral("0"));
+        QCOMPARE(textOf(s, "txtEngineCount"), u"1"_s);
+        QCOMPARE(textOf(s, "txtWSCount"), u"1"_s);
+        QCOMPARE(textOf(s, "txtStatusCount"), u"1"_s);
+        QCOMPARE(textOf(s, "txtCtrlCount"), u"0"_s);
         PanelBase *ws = run.panel(4);
         ws->findChild<QComboBox *>("cmbController")->setEditText("rc1");
         clickButton(ws, "cmdOpen");
         s->sample();
-        QCOMPARE(textOf(s, "txtCtrlCount"), QStringLiteral("1"));
+        QCOMPARE(textOf(s, "txtCtrlCount"), u"1"_s);
         // Sampling writes nothing to the log.
         qsizetype mark = run.logMark();
         s->sample();
@@ -79,14 +79,14 @@ private Q_SLOTS:
         setText(s, "txtSamplingRate", "50");
         clickButton(s, "cmdStartStop");
         QVERIFY(s->isSampling());
-        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("Stop"));
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), u"Stop"_s);
         QVERIFY(!child<QLineEdit>(s, "txtSamplingRate")->isEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(textOf(s, "txtEngineCount"), QStringLiteral("1"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(s, "txtEngineCount"), u"1"_s, 2000);
         clickButton(s, "cmdStartStop");
         QVERIFY(!s->isSampling());
-        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("Start"));
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), u"Start"_s);
         QVERIFY(child<QLineEdit>(s, "txtSamplingRate")->isEnabled());
-        QCOMPARE(textOf(s, "txtEngineCount"), QStringLiteral("1")); // last counts stay
+        QCOMPARE(textOf(s, "txtEngineCount"), u"1"_s); // last counts stay
     }
 
     void rateOutOfRangeIsAFailure()
@@ -98,9 +98,9 @@ private Q_SLOTS:
         clickButton(s, "cmdStartStop");
         QStringList lines = run.logSince(mark);
         QCOMPARE(lines.size(), 1);
-        QVERIFY(lines[0].startsWith(QStringLiteral("Failed. (0x8004A203: ")));
+        QVERIFY(lines[0].startsWith(u"Failed. (0x8004A203: "_s));
         QVERIFY(!s->isSampling());
-        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("[ &Start ]"));
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), u"[ &Start ]"_s);
         QVERIFY(child<QLineEdit>(s, "txtSamplingRate")->isEnabled());
     }
 
@@ -154,11 +154,11 @@ private Q_SLOTS:
         qsizetype mark = run.logMark();
         QTRY_VERIFY_WITH_TIMEOUT(!s->isSampling(), 3000);
         QCOMPARE(run.logSince(mark), QStringList{"Failed. (0x80004005: Status unavailable)"});
-        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), QStringLiteral("Start"));
+        QCOMPARE(child<QPushButton>(s, "cmdStartStop")->text(), u"Start"_s);
         QVERIFY(child<QLineEdit>(s, "txtSamplingRate")->isEnabled());
         // The second sample updated the first five displays; the rest kept the first sample.
-        QCOMPARE(textOf(s, "txtEngineCount"), QStringLiteral("100"));
-        QCOMPARE(textOf(s, "txtStatusCount"), QStringLiteral("118"));
+        QCOMPARE(textOf(s, "txtEngineCount"), u"100"_s);
+        QCOMPARE(textOf(s, "txtStatusCount"), u"118"_s);
         s->m_ZelStatus = real;
     }
 
