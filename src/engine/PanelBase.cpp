@@ -177,7 +177,7 @@ void PanelBase::load()
     } else if (m_kind != PanelKind::Engine) {
         if (PanelBase *owner = ownerPanel()) {
             m_LogObjPath = owner->m_LogObjPath + QLatin1Char('.') + QLatin1String(info.logColl) + QLatin1Char('(') + quote(name) + QLatin1Char(')');
-            m_CsrObjPath = owner->m_CsrObjPath + QLatin1Char('.') + QLatin1String(info.scriptColl) + QLatin1Char('(') + clsScriptGen::StringLiteral(name) + QLatin1Char(')');
+            m_CsrObjPath = owner->m_CsrObjPath + QLatin1Char('.') + QLatin1String(info.scriptColl) + QLatin1Char('(') + quote(name) + QLatin1Char(')');
         }
     }
     if (!subWindow())
@@ -507,12 +507,12 @@ void PanelBase::buildArgs(const OpRow &row, QStringList &logArgs, QStringList &s
             break;
         case Arg::Text:
             logArgs << quote(text);
-            scriptArgs << clsScriptGen::StringLiteral(text);
+            scriptArgs << quote(text);
             values << Value::fromString(text);
             break;
         case Arg::TextRawLog:
             logArgs << text;
-            scriptArgs << clsScriptGen::StringLiteral(text);
+            scriptArgs << quote(text);
             values << Value::fromString(text);
             break;
         case Arg::TextValue:
@@ -688,8 +688,7 @@ void PanelBase::addMember(PanelKind memberKind, const QString &name, const QStri
         try {
             QString args = quote(name) + QStringLiteral(", ") + quote(option);
             logRequest(QLatin1String(info.addOp) + QLatin1Char('(') + args + QLatin1Char(')'));
-            record(QLatin1Char('.') + QLatin1String(info.addOp), 9, 2,
-                   clsScriptGen::StringLiteral(name) + QStringLiteral(", ") + clsScriptGen::StringLiteral(option));
+            record(QLatin1Char('.') + QLatin1String(info.addOp), 9, 2, args);
             Value r = m_ZelObj->invoke(QLatin1String(info.addOp), CallKind::Method,
                                        {Value::fromString(name), Value::fromString(option)});
             zel::ObjectPtr member = r.isObject() ? r.objectValue() : nullptr;

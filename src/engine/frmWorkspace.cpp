@@ -215,10 +215,7 @@ void frmWorkspace::addController()
             QString args = Q + name + Q + QStringLiteral(", ") + Q + provider + Q + QStringLiteral(", ") + Q + machine + Q
                            + QStringLiteral(", ") + Q + option + Q;
             logRequest(QStringLiteral("AddController(") + args + QLatin1Char(')'));
-            QStringList literals;
-            for (const QString &text : {name, provider, machine, option})
-                literals << clsScriptGen::StringLiteral(text);
-            a.recordScript(QStringLiteral("zel.AddController"), 9, 2, literals.join(QStringLiteral(", ")));
+            a.recordScript(QStringLiteral("zel.AddController"), 9, 2, args);
             Value r = m_ZelObj->invoke(QStringLiteral("AddController"), CallKind::Method,
                                        {Value::fromString(name), Value::fromString(provider), Value::fromString(machine),
                                         Value::fromString(option)});

@@ -95,24 +95,8 @@ QString clsScriptGen::Variant2Script(const zel::Value &vntVal)
     zel::Value v = vntVal;
     if (v.isArray())
         clsLogMsg::CutArray(v);
-    return QLatin1String("DAT.VariantFromBstr(") + StringLiteral(zel::BstrFromVariant(v, 0)) + QLatin1Char(')');
-}
-
-QString clsScriptGen::StringLiteral(const QString &text)
-{
-    QString out;
-    out.reserve(text.size() + 2);
-    out += QLatin1Char('"');
-    for (QChar c : text) {
-        if (c == QLatin1Char('"'))
-            out += QLatin1String("\"\"");
-        else if (c == QLatin1Char('\r'))
-            out += QLatin1String("\" & vbCr & \"");
-        else if (c == QLatin1Char('\n'))
-            out += QLatin1String("\" & vbLf & \"");
-        else
-            out += c;
-    }
-    out += QLatin1Char('"');
-    return out;
+    // Inner quotes are doubled so that the literal stays one string when replayed.
+    QString text = zel::BstrFromVariant(v, 0);
+    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1String("DAT.VariantFromBstr(\"") + text + QLatin1String("\")");
 }

@@ -37,10 +37,6 @@ public:
     // Converter failures are raised to the caller.
     static QString Variant2Script(const zel::Value &vntVal);
 
-    // A text as a script string literal that replays as the same text: double quotes are
-    // doubled, and line breaks, which a literal cannot hold, join in as vbCr and vbLf.
-    static QString StringLiteral(const QString &text);
-
 private:
     int m_mode = Stopped;
     QString m_body;
