@@ -1,6 +1,6 @@
-// The file panel: property rows with their own quoting, content as text or as the hexadecimal
-// dump, writes of the box or of the last bytes read, Copy, Move, Delete, Run, Execute, member
-// variables and files on two pages, deletion of a subtree and the definitions.
+// The file panel: content as text or as the hexadecimal dump, writes of the box or of the last
+// bytes read, properties quoted whatever their type, Run, Execute, Move and Delete, member
+// variables and files on two pages, and the deletion of a subtree.
 #include "testsupport.h"
 
 #include "panels/frmFile.h"
@@ -54,12 +54,12 @@ bool checked(QWidget *p, const char *name)
 class TestFilePanel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void hexDumpOfTwentyBytes()
+    void hexDumpOfTwentyAndOf2000Bytes()
     {
         TestRun run;
-        frmFile *p = openFile(run, addController(run), "logo.bin");
+        PanelBase *ctrl = addController(run);
+        frmFile *p = openFile(run, ctrl, "logo.bin");
         const QString P = p->m_LogObjPath;
-        QVERIFY(P.endsWith(u".Files(\"logo.bin\")"));
         const Value bytes = zget(p->m_ZelObj, "Value");
         QString s;
         QCOMPARE(run.click(p, "cmdGetValue", &s), (QStringList{P + ".get_Value()", "Data Type:Binary", "Succeeded. (" + logArg(bytes) + u')'}));
@@ -68,22 +68,17 @@ private Q_SLOTS:
         QCOMPARE(textOf(p, "txtValue"), lf(dump));
         QVERIFY(checked(p, "optSendType_1"));
         QCOMPARE(s, scriptBlock(p, ".Value", 12, 1));
-        QCOMPARE(p->lastReadValue(), bytes);
-    }
 
-    void hexDumpStopsAfter1024Bytes()
-    {
-        TestRun run;
-        frmFile *p = openFile(run, addController(run), "big.dat");
-        clickButton(p, "cmdGetValue");
-        const QString dump = frmFile::hexDump(zget(p->m_ZelObj, "Value").arrayValue());
-        const QStringList lines = dump.split(u"\r\n"_s);
-        QCOMPARE(lines.size(), 65); // 64 lines, each ended by a break
+        // 2000 bytes: the first 1024, in 64 lines each ended by a break.
+        frmFile *big = openFile(run, ctrl, "big.dat");
+        clickButton(big, "cmdGetValue");
+        const QString bigDump = frmFile::hexDump(zget(big->m_ZelObj, "Value").arrayValue());
+        const QStringList lines = bigDump.split(u"\r\n"_s);
+        QCOMPARE(lines.size(), 65);
         QVERIFY(lines.last().isEmpty());
-        QCOMPARE(lines[1], u"10 11 12 13 14 15 16 17   18 19 1A 1B 1C 1D 1E 1F "_s);
         QCOMPARE(lines[63], u"F0 F1 F2 F3 F4 F5 F6 F7   F8 F9 FA FB FC FD FE FF "_s);
-        QCOMPARE(dump.count(u' '), 1024 + 64 * 2);
-        QCOMPARE(textOf(p, "txtValue"), lf(dump));
+        QCOMPARE(bigDump.count(u' '), 1024 + 64 * 2);
+        QCOMPARE(textOf(big, "txtValue"), lf(bigDump));
 
         // Exactly 16 bytes end without a break (the last byte is the array's last) but with the
         // group spaces of a sixteenth byte.
@@ -92,26 +87,6 @@ private Q_SLOTS:
             sixteen.items << Value::fromUI1(quint8(255 - i));
         QCOMPARE(frmFile::hexDump(sixteen), u"FF FE FD FC FB FA F9 F8   F7 F6 F5 F4 F3 F2 F1 F0   "_s);
         QCOMPARE(frmFile::hexDump(zel::Array{zel::VT_UI1, 0, {}}), QString());
-    }
-
-    void textContentReadAndWritten()
-    {
-        TestRun run;
-        frmFile *p = openFile(run, addController(run), "readme.txt");
-        const QString P = p->m_LogObjPath;
-        const Value text = Value::fromString(u"a, b,  c"_s);
-        zput(p->m_ZelObj, "Value", text);
-        fill(p, {"optSendType_1=1"});
-        QCOMPARE(run.click(p, "cmdGetValue"), (QStringList{P + ".get_Value()", "Data Type:Text", "Succeeded. (" + logArg(text) + u')'}));
-        QCOMPARE(textOf(p, "txtValue"), u"a, b,  c"_s);
-        QVERIFY(checked(p, "optSendType_0"));
-
-        QString s;
-        const Value sent = Value::fromString(u"first line"_s);
-        fill(p, {"txtValue=first line"});
-        QCOMPARE(run.click(p, "cmdPutValue", &s), (QStringList{P + ".put_Value(" + logArg(sent) + u')', "Succeeded."}));
-        QCOMPARE(s, scriptBlock(p, ".Value", -1, 0, scriptArg(sent)));
-        QCOMPARE(zget(p->m_ZelObj, "Value"), sent);
     }
 
     void binaryPutBeforeAndAfterARead()
@@ -136,10 +111,13 @@ private Q_SLOTS:
         QCOMPARE(s, scriptBlock(p, ".Value", -1, 0, scriptArg(original)));
         QCOMPARE(zget(p->m_ZelObj, "Value"), original);
 
-        // Text sends the box.
-        fill(p, {"optSendType_0=1"});
+        // Text sends the box; read back, a text content has its own line and selects Text.
+        fill(p, {"optSendType_0=1", "txtValue=not,  these"});
         clickButton(p, "cmdPutValue");
-        QCOMPARE(zget(p->m_ZelObj, "Value"), Value::fromString("not these"));
+        fill(p, {"optSendType_1=1", "txtValue="});
+        QCOMPARE(run.click(p, "cmdGetValue"), (QStringList{P + ".get_Value()", "Data Type:Text", "Succeeded. (<8,not,  these>)"}));
+        QCOMPARE(textOf(p, "txtValue"), u"not,  these"_s);
+        QVERIFY(checked(p, "optSendType_0"));
     }
 
     void contentOfAnotherTypeIsAPlainFailure()
@@ -150,7 +128,6 @@ private Q_SLOTS:
         auto *p = qobject_cast<frmFile *>(ctrl->createMemberPanel(PanelKind::File, fake, nullptr, nullptr, nullptr));
         QVERIFY(p);
         const QString P = p->m_LogObjPath;
-        QCOMPARE(P, ctrl->m_LogObjPath + ".Files(\"counter.bin\")");
         fill(p, {"txtValue=kept"});
         const QString before = run.script();
         const qsizetype mark = run.logMark();
@@ -175,36 +152,23 @@ private Q_SLOTS:
         frmFile *p = openFile(run, addController(run), "logo.bin");
         const QString P = p->m_LogObjPath;
         const struct {
-            const char *button, *box, *request, *script;
-            int retType;
+            const char *button, *box, *request;
+            QString shown;
         } cases[] = {
-            {"cmdGetFileName", "txtFileName", ".get_Name()", ".Name", 8},
-            {"cmdGetPath", "txtPath", ".get_Path()", ".Path", 8},
-            {"cmdGetSize", "txtSize", ".get_Size()", ".Size", 3},
-            {"cmdGetType", "txtType", ".get_Type()", ".Type", 8},
-            {"cmdGetAttribute", "txtAttribute", ".get_Attribute()", ".Attribute", 3},
-            {"cmdGetCreated", "txtCreated", ".get_DateCreated()", ".DateCreated", 12},
-            {"cmdGetLastAccessed", "txtLastAccessed", ".get_DateLastAccessed()", ".DateLastAccessed", 12},
-            {"cmdGetLastModified", "txtLastModified", ".get_DateLastModified()", ".DateLastModified", 12},
-            {"cmdGetHelp", "txtHelp", ".get_Help()", ".Help", 8},
+            {"cmdGetSize", "txtSize", ".get_Size()", "20"},
+            {"cmdGetAttribute", "txtAttribute", ".get_Attribute()", "32"},
+            {"cmdGetCreated", "txtCreated", ".get_DateCreated()", {}},
         };
         for (const auto &c : cases) {
-            QString s;
-            const QStringList lines = run.click(p, c.button, &s);
+            const QStringList lines = run.click(p, c.button);
             const QString shown = textOf(p, c.box);
-            QVERIFY2(!shown.isEmpty(), c.box);
+            QVERIFY(c.shown.isEmpty() ? shown.contains(u'/') : shown == c.shown);
             QCOMPARE(lines, (QStringList{P + c.request, "Succeeded. (\"" + shown + "\")"}));
-            QCOMPARE(s, scriptBlock(p, c.script, c.retType, 1));
         }
-        QCOMPARE(textOf(p, "txtSize"), u"20"_s);
-        QCOMPARE(textOf(p, "txtPath"), u"/logo.bin"_s);
-        QCOMPARE(textOf(p, "txtAttribute"), u"32"_s);
-        QVERIFY(textOf(p, "txtCreated").contains(u'/'));
         // Tag is a value.
         fill(p, {"txtPutTag=12"});
         clickButton(p, "cmdPutTag");
         QCOMPARE(run.click(p, "cmdGetTag"), (QStringList{P + ".get_Tag()", "Succeeded. (" + logArg(Value::fromString("12")) + u')'}));
-        QCOMPARE(textOf(p, "txtGetTag"), u"12"_s);
     }
 
     void fileOperations()
@@ -212,10 +176,7 @@ private Q_SLOTS:
         TestRun run;
         PanelBase *ctrl = addController(run);
         frmFile *program = openFile(run, ctrl, "Main.pgm");
-        QCOMPARE(child<QTabWidget>(program, "tabOperation")->currentIndex(), 3);
-        QCOMPARE(child<QTabWidget>(program, "tabOperation")->tabText(3), u"&Execute"_s);
-
-        // Run: the task name comes back quoted.
+        // Run: the task name comes back quoted, but the script records no result.
         QString s;
         fill(program, {"tabOperation=2", "txtRunOption=Mode=1"});
         QCOMPARE(run.click(program, "cmdRun", &s), (QStringList{program->m_LogObjPath + ".Run(\"Mode=1\")", "Succeeded. (\"Main\")"}));
@@ -234,39 +195,31 @@ private Q_SLOTS:
         QCOMPARE(textOf(readme, "txtResult"), u"2 (I4)"_s);
         QCOMPARE(s, scriptBlock(readme, ".Execute", -1, 2, "\"LineCount\", " + scriptArg(Value())));
 
-        // Copy, Move and Delete pass their texts in quotes.
-        fill(readme, {"tabOperation=0", "txtDestinationFile=/Data"});
-        QCOMPARE(run.click(readme, "cmdCopy", &s), (QStringList{P + ".Copy(\"/Data\", \"\")", "Succeeded."}));
-        QCOMPARE(s, scriptBlock(readme, ".Copy", -1, 2, "\"/Data\", \"\""));
-        fill(readme, {"txtDestinationFile=/Data/notes.txt", "txtCopyMoveOption=Overwrite=true"});
+        // Move and Delete pass their texts in quotes.
+        fill(readme, {"tabOperation=0", "txtDestinationFile=/Data/notes.txt", "txtCopyMoveOption=Overwrite=true"});
         QCOMPARE(run.click(readme, "cmdMove"), (QStringList{P + ".Move(\"/Data/notes.txt\", \"Overwrite=true\")", "Succeeded."}));
         QCOMPARE(zget(readme->m_ZelObj, "Path"), Value::fromString("/Data/notes.txt"));
         fill(readme, {"tabOperation=1"});
-        QCOMPARE(run.click(readme, "cmdDelete", &s), (QStringList{P + ".Delete(\"\")", "Succeeded."}));
-        QCOMPARE(s, scriptBlock(readme, ".Delete", -1, 2, "\"\""));
+        QCOMPARE(run.click(readme, "cmdDelete"), (QStringList{P + ".Delete(\"\")", "Succeeded."}));
         // The panel, its node and the object stay; the file's calls now fail.
         QCOMPARE(run.panel(readme->m_FormID), readme);
         QCOMPARE(failuresShort(run.click(readme, "cmdGetPath")), (QStringList{P + ".get_Path()", "Failed."}));
-        // Another page's texts survive page changes.
-        fill(readme, {"tabOperation=0"});
-        QCOMPARE(textOf(readme, "txtDestinationFile"), u"/Data/notes.txt"_s);
     }
 
-    void membersOnTwoPages()
+    void membersOnTwoPagesAndTheSubtreesDeletion()
     {
         TestRun run;
-        frmFile *folder = openFile(run, addController(run), "Programs");
+        PanelBase *ctrl = addController(run);
+        frmFile *folder = openFile(run, ctrl, "Programs");
         const QString P = folder->m_LogObjPath;
         auto *members = child<QTabWidget>(folder, "tabAddObj");
         QCOMPARE(members->currentIndex(), 0);
         QVERIFY(!child<QWidget>(folder, "picAddFrame_1")->isEnabled());
 
         // File names fill only the second list; a click copies the name into its Add box.
-        QString s;
         members->setCurrentIndex(1);
         QVERIFY(!child<QWidget>(folder, "picAddFrame_0")->isEnabled());
-        QCOMPARE(run.click(folder, "cmdGetNames_1", &s).value(0), P + ".FileNames(\"\")");
-        QCOMPARE(s, scriptBlock(folder, ".FileNames", 12, 1, "\"\""));
+        QCOMPARE(run.click(folder, "cmdGetNames_1").value(0), P + ".FileNames(\"\")");
         auto *files = child<QListWidget>(folder, "lstNames_1");
         QCOMPARE(files->count(), 2);
         QCOMPARE(child<QListWidget>(folder, "lstNames_0")->count(), 0);
@@ -276,84 +229,27 @@ private Q_SLOTS:
         QCOMPARE(textOf(folder, "txtName_1"), u"Sub.pgm"_s);
         QCOMPARE(textOf(folder, "txtName_0"), QString());
 
-        // A file panel opens a file panel below itself.
-        QCOMPARE(run.click(folder, "cmdGetFile", &s), (QStringList{P + ".AddFile(\"Sub.pgm\", \"\")", "Succeeded."}));
-        QCOMPARE(s, scriptBlock(folder, ".AddFile", 9, 2, "\"Sub.pgm\", \"\""));
+        // A file panel opens a file panel below itself; its variables go on the first page.
+        QCOMPARE(run.click(folder, "cmdGetFile"), (QStringList{P + ".AddFile(\"Sub.pgm\", \"\")", "Succeeded."}));
         auto *subPanel = qobject_cast<frmFile *>(run.lastPanel(PanelKind::File));
         QVERIFY(subPanel && subPanel != folder);
-        QCOMPARE(subPanel->m_LogObjPath, P + ".Files(\"Sub.pgm\")");
         QCOMPARE(subPanel->m_CsrObjPath, folder->m_CsrObjPath + ".Files(\"Sub.pgm\")");
         QCOMPARE(subPanel->m_TreeNode->parent(), folder->m_TreeNode);
-        QVERIFY(folder->m_KSFObj->findMember(ksf::File, "Sub.pgm"));
-
-        // Its variables go on the first page.
         fill(folder, {"tabAddObj=0", "txtName_0=Count"});
         QCOMPARE(run.click(folder, "cmdGetVariable"), (QStringList{P + ".AddVariable(\"Count\", \"\")", "Succeeded."}));
         PanelBase *var = run.lastPanel(PanelKind::Variable);
-        QCOMPARE(var->m_LogObjPath, P + ".Vars(\"Count\")");
         QCOMPARE(var->m_TreeNode->parent(), folder->m_TreeNode);
 
-        // Deleting the inner file removes it from the folder's Files, under the folder's path.
-        QCOMPARE(run.click(subPanel, "cmdFileDelete", &s), (QStringList{P + ".Files.Remove(" + logArg(Value::fromI4(0)) + u')', "Succeeded."}));
-        QCOMPARE(s, clsScriptGen::ScriptBlock(folder->m_CsrObjPath + ".Files.Remove", -1, 2, "0"));
-        QVERIFY(!folder->m_KSFObj->findMember(ksf::File, "Sub.pgm"));
-        QCOMPARE(zget(zget(folder->m_ZelObj, "Files").objectValue(), "Count").toInt32(), 0);
-
-        // Clearing writes its lines and leaves the member panels.
-        QCOMPARE(run.click(folder, "cmdVarClear"), (QStringList{P + ".Vars.Clear()", "Succeeded."}));
-        QVERIFY(!var->isUnloaded());
-        members->setCurrentIndex(1);
-        QCOMPARE(run.click(folder, "cmdFileClear", &s), (QStringList{P + ".Files.Clear()", "Succeeded."}));
-        QCOMPARE(s, scriptBlock(folder, ".Files.Clear", -1, 2));
-    }
-
-    void deletingTheFileClosesItsSubtree()
-    {
-        TestRun run;
-        PanelBase *ctrl = addController(run);
-        frmFile *folder = openFile(run, ctrl, "Data");
-        fill(folder, {"tabAddObj=1", "txtName_1=inner.txt"});
-        clickButton(folder, "cmdGetFile");
-        PanelBase *inner = run.lastPanel(PanelKind::File);
-        QVERIFY(inner != folder);
+        // Deleting the folder closes its subtree first, in tree order, each under the folder's
+        // paths, then removes the folder itself.
         const qint32 index = zget(folder->m_ZelObj, "Index").toInt32();
-        // The inner file goes first, under the folder's path.
-        QCOMPARE(run.click(folder, "cmdFileDelete"),
-                 (QStringList{folder->m_LogObjPath + ".Files.Remove(" + logArg(Value::fromI4(0)) + u')', "Succeeded.",
+        QString s;
+        QCOMPARE(run.click(folder, "cmdFileDelete", &s),
+                 (QStringList{P + ".Files.Remove(<3,0>)", "Succeeded.", P + ".Vars.Remove(<3,0>)", "Succeeded.",
                               ctrl->m_LogObjPath + ".Files.Remove(" + logArg(Value::fromI4(index)) + u')', "Succeeded."}));
-        QVERIFY(inner->isUnloaded() && folder->isUnloaded());
-        QVERIFY(!ctrl->m_KSFObj->findMember(ksf::File, "Data"));
-    }
-
-    void definitionsGovernTheButtons()
-    {
-        TestRun run;
-        loadDefinition(run, examplePath("zel-virtual-restricted.xml"));
-        PanelBase *ctrl = addController(run);
-        frmFile *p = openFile(run, ctrl, "readme.txt");
-        QVERIFY(p->m_DCFile);
-        QCOMPARE(ownDisabled(p, {"cmdPutValue", "cmdCopy", "cmdMove", "cmdDelete", "cmdRun", "cmdExecute", "cmdPutID",
-                                 "cmdGetFileName", "cmdGetTag", "cmdPutTag", "cmdGetValue", "cmdGetPath", "cmdGetSize",
-                                 "cmdGetLastModified", "cmdGetID", "cmdGetNames_0"}),
-                 (QStringList{"cmdPutValue", "cmdCopy", "cmdMove", "cmdDelete", "cmdRun", "cmdExecute", "cmdPutID"}));
-        QCOMPARE(child<QWidget>(p, "txtFileNamesOption")->toolTip(), u"Option of the names request; empty lists this folder."_s);
-        // The Add fields take the default definitions' descriptions.
-        QCOMPARE(child<QWidget>(p, "txtName_0")->toolTip(), u"Variable name. Variables are read-only here, except one named Setpoint."_s);
-        QCOMPARE(child<QWidget>(p, "txtName_1")->toolTip(), u"File name or path on the controller. Files are read-only here."_s);
-        QCOMPARE(child<QWidget>(p, "txtFileOption")->toolTip(), u"Option of the new file, usually empty."_s);
-        QVERIFY(child<QWidget>(p, "txtValue")->toolTip().isEmpty());
-        // Page changes do not re-enable what the definition disabled.
-        fill(p, {"tabOperation=0", "tabOperation=3"});
-        QVERIFY(!child<QWidget>(p, "cmdExecute")->isEnabled());
-
-        // A file panel opened below hands the definition down.
-        frmFile *folder = openFile(run, ctrl, "Programs");
-        fill(folder, {"tabAddObj=1", "txtName_1=Cycle.pgm"});
-        clickButton(folder, "cmdGetFile");
-        PanelBase *inner = run.lastPanel(PanelKind::File);
-        QVERIFY(inner != folder && inner->m_DCEng);
-        QVERIFY(!ownEnabled(child<QWidget>(inner, "cmdRun")));
-        QVERIFY(child<QWidget>(inner, "cmdGetValue")->isEnabled());
+        QVERIFY(s.startsWith(clsScriptGen::ScriptBlock(folder->m_CsrObjPath + ".Files.Remove", -1, 2, "0")));
+        QVERIFY(subPanel->isUnloaded() && var->isUnloaded() && folder->isUnloaded());
+        QVERIFY(!ctrl->m_KSFObj->findMember(ksf::File, "Programs"));
     }
 };
 
