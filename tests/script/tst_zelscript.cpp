@@ -126,94 +126,26 @@ private Q_SLOTS:
     // ---- what the recorder writes --------------------------------------------------------------
     void recordedBlocksRun()
     {
-        // Every block form the recorder writes, built by the recorder itself.
+        // Block forms the recorder writes, built by the recorder itself: a note for a controller
+        // without a name, quotes and commas in a value, a text result on a value property.
         const QString C = QStringLiteral("zel.Controllers(\"RC1\")");
-        const QString V = C + QStringLiteral(".Variables(\"V1\")");
-        QString body;
-        auto block = [&body](const QString &code, int ret, int style, const QString &arg) {
-            body += clsScriptGen::ScriptBlock(code, ret, style, arg);
-        };
-        block(QStringLiteral("zel.AddController"), 9, 2, QStringLiteral("\"RC1\", \"Zel.Virtual\", \"pc-7\", \"@EventDisable=true\""));
-        block(QStringLiteral("zel.AddController"), 9, 2, QStringLiteral("\"\", \"Zel.Virtual\", \"\", \"\""));
-        block(C + QStringLiteral(".AddVariable"), 9, 2, QStringLiteral("\"V1\", \"\""));
-        block(V + QStringLiteral(".Value"), -1, 0, clsScriptGen::Variant2Script(Value::fromString(QStringLiteral("say \"hi\", all"))));
-        block(V + QStringLiteral(".Value"), 12, 1, QString());
-        block(V + QStringLiteral(".Name"), 12, 1, QString());
-        block(C + QStringLiteral(".Name"), 8, 1, QString());
-        block(C + QStringLiteral(".Attribute"), 3, 1, QString());
-        block(C + QStringLiteral(".Tag"), -1, 0, clsScriptGen::Variant2Script(Value::fromString(QStringLiteral("T"))));
-        block(C + QStringLiteral(".Tag"), 8, 1, QString()); // text result on a value property
-        block(C + QStringLiteral(".VariableNames"), 12, 1, QStringLiteral("\"Filter=V*\""));
-        block(C + QStringLiteral(".Execute"), 12, 2, QStringLiteral("\"Echo\", ") + clsScriptGen::Variant2Script(Value::fromI4(7)));
-        block(C + QStringLiteral(".Execute"), -1, 2, QStringLiteral("\"Echo\", ") + clsScriptGen::Variant2Script(Value()));
-        block(C + QStringLiteral(".AddRobot"), 9, 2, QStringLiteral("\"Arm\", \"\""));
-        block(C + QStringLiteral(".Robots(\"Arm\").Drive"), -1, 2, QStringLiteral("1, -10.5, \"\""));
-        block(C + QStringLiteral(".Robots(\"Arm\").GoHome"), -1, 2, QString());
-        block(C + QStringLiteral(".Variables.Remove"), -1, 2, QStringLiteral("0"));
-        block(C + QStringLiteral(".Variables.Clear"), -1, 2, QString());
+        QString body = clsScriptGen::ScriptBlock(QStringLiteral("zel.AddController"), 9, 2, QStringLiteral("\"\", \"Zel.Virtual\", \"\", \"\""));
+        body += clsScriptGen::ScriptBlock(QStringLiteral("zel.AddController"), 9, 2, QStringLiteral("\"RC1\", \"Zel.Virtual\", \"\", \"\""));
+        body += clsScriptGen::ScriptBlock(C + QStringLiteral(".Tag"), -1, 0, clsScriptGen::Variant2Script(Value::fromString(QStringLiteral("say \"hi\", all"))));
+        body += clsScriptGen::ScriptBlock(C + QStringLiteral(".Tag"), 12, 1, QString());
+        body += clsScriptGen::ScriptBlock(C + QStringLiteral(".Tag"), 8, 1, QString());
         const QString script = QStringLiteral("Sub Main\r\n\r\n") + body + QStringLiteral("End Sub\r\n");
-
         Outcome o = runSource(script);
-        QVERIFY2(o.result.ok, qPrintable(o.result.error.message() + QLatin1Char('\n') + o.out.join(QLatin1Char('\n'))));
-        const QStringList expected{
-            QStringLiteral("[EXE]-zel.AddController('RC1', 'Zel.Virtual', 'pc-7', '@EventDisable=true')"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("[EXE]-zel.AddController('', 'Zel.Virtual', '', '')"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("The controller name is not specified."),
-            QStringLiteral("[EXE]-zel.Controllers('RC1').AddVariable('V1', '')"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("[PUT]-zel.Controllers('RC1').Variables('V1').Value = DAT.VariantFromBstr('8,say ''hi'', all')"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("[GET]-zel.Controllers('RC1').Variables('V1').Value"),
-            QStringLiteral("Succeeded. (<8,say \"hi\", all>)"),
-            QStringLiteral("[GET]-zel.Controllers('RC1').Variables('V1').Name"),
-            QStringLiteral("Succeeded. (<8,V1>)"),
-            QStringLiteral("[GET]-zel.Controllers('RC1').Name"),
-            QStringLiteral("Succeeded. (\"RC1\")"),
-            QStringLiteral("[GET]-zel.Controllers('RC1').Attribute"),
-            QStringLiteral("Succeeded. (0)"),
-            QStringLiteral("[PUT]-zel.Controllers('RC1').Tag = DAT.VariantFromBstr('8,T')"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("[GET]-zel.Controllers('RC1').Tag"),
-            QStringLiteral("Succeeded. (\"T\")"),
-            QStringLiteral("[GET]-zel.Controllers('RC1').VariableNames('Filter=V*')"),
-            QStringLiteral("Succeeded. (<8200,V1>)"),
-            QStringLiteral("[EXE]-zel.Controllers('RC1').Execute('Echo', DAT.VariantFromBstr('3,7'))"),
-            QStringLiteral("Succeeded. (<3,7>)"),
-            QStringLiteral("[EXE]-zel.Controllers('RC1').Execute('Echo', DAT.VariantFromBstr('0,'))"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("[EXE]-zel.Controllers('RC1').AddRobot('Arm', '')"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("[EXE]-zel.Controllers('RC1').Robots('Arm').Drive(1, -10.5, '')"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("[EXE]-zel.Controllers('RC1').Robots('Arm').GoHome()"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("[EXE]-zel.Controllers('RC1').Variables.Remove(0)"),
-            QStringLiteral("Succeeded."),
-            QStringLiteral("[EXE]-zel.Controllers('RC1').Variables.Clear()"),
-            QStringLiteral("Succeeded."),
-        };
-        QVERIFY2(o.out == expected, qPrintable(o.out.join(QLatin1Char('\n'))));
+        QVERIFY2(o.result.ok, qPrintable(o.result.error.message()));
+        QCOMPARE(o.out, (QStringList{"[EXE]-zel.AddController('', 'Zel.Virtual', '', '')", "Succeeded.", "The controller name is not specified.",
+                                     "[EXE]-zel.AddController('RC1', 'Zel.Virtual', '', '')", "Succeeded.",
+                                     "[PUT]-zel.Controllers('RC1').Tag = DAT.VariantFromBstr('8,say ''hi'', all')", "Succeeded.",
+                                     "[GET]-zel.Controllers('RC1').Tag", "Succeeded. (<8,say \"hi\", all>)",
+                                     "[GET]-zel.Controllers('RC1').Tag", "Succeeded. (\"say \"hi\", all\")"}));
         QCOMPARE(o.result.statements, zelscript::statementCount(*zelscript::parse(script)));
-        // Eleven blocks without a result print "Succeeded." in a statement of their own; one note.
-        QCOMPARE(o.result.statements, qint64(11 * 3 + 7 * 2 + 1));
-
-        // The engine did what the script says.
-        zel::ObjectPtr controllers = o.workspace()->invoke(QStringLiteral("Controllers"), CallKind::PropertyGet, {}).objectValue();
-        QCOMPARE(controllers->invoke(QStringLiteral("Count"), CallKind::PropertyGet, {}).toInt32(), 2);
-        zel::ObjectPtr unnamed = controllers->invoke(QStringLiteral("Item"), CallKind::PropertyGet, {Value::fromI4(1)}).objectValue();
-        QCOMPARE(unnamed->invoke(QStringLiteral("Name"), CallKind::PropertyGet, {}).toPlainText(), QStringLiteral("Controller1"));
-        zel::ObjectPtr rc1 = controllers->invoke(QString(), CallKind::PropertyGet, {Value::fromString(QStringLiteral("rc1"))}).objectValue();
-        QCOMPARE(rc1->invoke(QStringLiteral("Help"), CallKind::PropertyGet, {}).toPlainText().contains(QLatin1String("'pc-7'")), true);
-        QCOMPARE(rc1->invoke(QStringLiteral("Tag"), CallKind::PropertyGet, {}), Value::fromString(QStringLiteral("T")));
-        QVERIFY(zelscript::dumpState(o.workspace()).contains(
-            QStringLiteral("Controllers(\"RC1\").Robots(\"Arm\").Describe = 8,") + rc1->invoke(QStringLiteral("Robots"), CallKind::PropertyGet, {})
-                .objectValue()->invoke(QString(), CallKind::PropertyGet, {Value::fromI4(0)}).objectValue()
-                ->invoke(QStringLiteral("Execute"), CallKind::Method, {Value::fromString(QStringLiteral("Describe"))}).toPlainText()));
     }
 
-    // ---- errors at run time --------------------------------------------------------------------
+    // ---- errors at run time: the place is the statement's line --------------------------------
     void engineErrorStopsTheScript()
     {
         Outcome o = runMain({kAdd, QStringLiteral("  Call zel.Controllers(\"RC1\").AddRobot(\"Robot1\", \"\")"),
@@ -227,26 +159,45 @@ private Q_SLOTS:
         QCOMPARE(o.result.error.message(),
                  QStringLiteral("t.vbs:5: error 0x8004A205: Drive: axis 7 does not exist; the robot has axes 1 to 6"));
         QCOMPARE(o.result.statements, qint64(4));
+    }
 
-        // A name the collection lacks, a member the class lacks, a value of the wrong kind.
-        o = runMain({kAdd, QStringLiteral("  x = zel.Controllers(\"RC2\").Name")});
-        QCOMPARE(o.result.error.unsignedNumber(), quint32(zel::E_NOT_FOUND));
-        QCOMPARE(o.result.error.line(), 3);
-        o = runMain({kAdd, QStringLiteral("  x = zel.Controllers(\"RC1\").Colour")});
-        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:3: error 0x8004A003: ZelController has no property or method 'Colour'"));
-        o = runMain({kAdd, QStringLiteral("  zel.Controllers(\"RC1\").Variables(\"V\").Value = 1")});
-        QCOMPARE(o.result.error.unsignedNumber(), quint32(zel::E_NOT_FOUND));
-        o = runMain({QStringLiteral("  x = 5"), QStringLiteral("  x.Value = 1")});
-        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:3: error 0x8004A100: Object required: 'x' is I2"));
-        o = runMain({QStringLiteral("  zel.Controllers(\"RC1\").Name = \"x\"")});
-        QCOMPARE(o.result.error.unsignedNumber(), quint32(zel::E_NOT_FOUND));
-        o = runMain({QStringLiteral("  dbg.output zel.Controllers")});
-        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:2: error 0x8004A100: Type mismatch: an object has no text (dbg.output)"));
-        o = runMain({QStringLiteral("  dbg.output DAT.VariantFromBstr(\"3,x\")")});
-        QCOMPARE(o.result.error.unsignedNumber(), quint32(zel::E_TYPE_MISMATCH));
-        QVERIFY2(o.result.error.description().contains(QLatin1String("'x' is not a valid I4 value")), qPrintable(o.result.error.description()));
-        o = runMain({QStringLiteral("  dbg.output \"a\", \"b\"")});
-        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:2: error 0x8004A005: dbg.output takes 1 argument; 2 given"));
+    void runtimeErrors_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("message");
+        const QString add = kAdd;
+        QTest::newRow("missing item") << QStringList{add, "  x = zel.Controllers(\"RC2\").Name"} << "t.vbs:3: error 0x8004A002: ";
+        QTest::newRow("missing item written") << QStringList{"  zel.Controllers(\"RC1\").Name = \"x\""} << "t.vbs:2: error 0x8004A002: ";
+        QTest::newRow("missing member") << QStringList{add, "  x = zel.Controllers(\"RC1\").Colour"}
+                                        << "t.vbs:3: error 0x8004A003: ZelController has no property or method 'Colour'";
+        QTest::newRow("not an object") << QStringList{"  x = 5", "  x.Value = 1"} << "t.vbs:3: error 0x8004A100: Object required: 'x' is I2";
+        QTest::newRow("object as text") << QStringList{"  dbg.output zel.Controllers"}
+                                        << "t.vbs:2: error 0x8004A100: Type mismatch: an object has no text (dbg.output)";
+        QTest::newRow("array as text") << QStringList{"  dbg.output \"x\" & DAT.VariantFromBstr(\"8195,1,2\")"}
+                                       << "Type mismatch: an array (ARRAY | I4) has no text (&); use DAT.BstrFromVariant";
+        QTest::newRow("bad value text") << QStringList{"  dbg.output DAT.VariantFromBstr(\"3,x\")"} << "'x' is not a valid I4 value";
+        QTest::newRow("argument count") << QStringList{"  dbg.output \"a\", \"b\""}
+                                        << "t.vbs:2: error 0x8004A005: dbg.output takes 1 argument; 2 given";
+        QTest::newRow("host member") << QStringList{"  Set conv = DAT", "  conv.Colour"}
+                                     << "t.vbs:3: error 0x8004A003: DAT has no property or method 'Colour'";
+        QTest::newRow("host method written") << QStringList{"  Set d = dbg", "  d.output = \"x\""}
+                                             << "t.vbs:3: error 0x8004A004: dbg.output cannot be written";
+        QTest::newRow("undefined name") << QStringList{"  dbg.output zell.Controllers.Count"}
+                                        << "t.vbs:2: error 0x8004A401: Variable is undefined: 'zell'";
+        QTest::newRow("Set of a number") << QStringList{"  Set x = 5"}
+                                         << "t.vbs:2: error 0x8004A100: Type mismatch: Set needs an object (or Nothing)";
+        QTest::newRow("subscript") << QStringList{"  n = zel.ProviderNames(\"\")", "  dbg.output n(1)"}
+                                   << "Subscript out of range: 1 is outside 0 to 0";
+        QTest::newRow("division by zero") << QStringList{"  dbg.output 1 / 0"} << "Division by zero";
+    }
+
+    void runtimeErrors()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, message);
+        const Outcome o = runMain(lines);
+        QVERIFY(!o.result.ok);
+        QVERIFY2(o.result.error.message().contains(message), qPrintable(o.result.error.message()));
     }
 
     void onErrorResumeNext()
@@ -272,13 +223,9 @@ private Q_SLOTS:
         QVERIFY(!o.result.ok);
         QCOMPARE(o.result.error.line(), 15);
         QCOMPARE(o.result.error.description(), QStringLiteral("Drive: axis 8 does not exist; the robot has axes 1 to 6"));
-        QCOMPARE(o.out, (QStringList{
-                            QStringLiteral("no error: 0//"),
-                            QString::number(axis) + QStringLiteral(" Drive: axis 7 does not exist; the robot has axes 1 to 6 zelscript"),
-                            QStringLiteral("cleared: 0"),
-                            QString::number(qint32(zel::E_SCRIPT_UNDEFINED)) + QStringLiteral(" Variable is undefined: 'undefinedName'"),
-                            QStringLiteral("off: 0"),
-                        }));
+        QCOMPARE(o.out, (QStringList{"no error: 0//", QString::number(axis) + " Drive: axis 7 does not exist; the robot has axes 1 to 6 zelscript",
+                                     "cleared: 0", QString::number(qint32(zel::E_SCRIPT_UNDEFINED)) + " Variable is undefined: 'undefinedName'",
+                                     "off: 0"}));
         QCOMPARE(o.result.resumedErrors, qint64(3));
 
         // An error in a Sub without a handler goes to the caller's handler, which goes on after the
@@ -302,11 +249,8 @@ private Q_SLOTS:
 
     void undefinedNamesAndSubs()
     {
-        Outcome o = runMain({QStringLiteral("  dbg.output zell.Controllers.Count")});
-        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:2: error 0x8004A401: Variable is undefined: 'zell'"));
-
         // Without Sub Main nothing runs, the top level included.
-        o = runSource(QStringLiteral("dbg.output \"top\"\r\nSub Mian\r\n  dbg.output \"x\"\r\nEnd Sub\r\n"));
+        Outcome o = runSource(QStringLiteral("dbg.output \"top\"\r\nSub Mian\r\n  dbg.output \"x\"\r\nEnd Sub\r\n"));
         QVERIFY(!o.result.ok);
         QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs: error 0x8004A401: The script has no Sub Main"));
         QVERIFY(o.out.isEmpty());
@@ -348,23 +292,8 @@ private Q_SLOTS:
             QStringLiteral("  dbg.output DAT.BstrFromVariant(\"a\" & vbCrLf & \"b\" & vbLf & vbCr & vbTab)"),
         });
         QVERIFY2(o.result.ok, qPrintable(o.result.error.message()));
-        QCOMPARE(o.out, (QStringList{
-                            QStringLiteral("say \"hi\""),
-                            QStringLiteral("2,42 3,70000 5,3e+09"),
-                            QStringLiteral("5,1.5 2,-3 2,255 3,-2147180027"),
-                            QStringLiteral("7 9 3.5 5 -5"),
-                            QStringLiteral("ab1.25True|"),
-                            QStringLiteral("Null"),
-                            QStringLiteral("1, 0, 11,False"),
-                            QStringLiteral("8204,3:1,8:t,1:"),
-                            QStringLiteral("100.5"),
-                            QStringLiteral("8,a\r\nb\n\r\t"),
-                        }));
-        o = runMain({QStringLiteral("  dbg.output 1 / 0")});
-        QCOMPARE(o.result.error.description(), QStringLiteral("Division by zero"));
-        o = runMain({QStringLiteral("  dbg.output \"x\" & DAT.VariantFromBstr(\"8195,1,2\")")});
-        QCOMPARE(o.result.error.description(),
-                 QStringLiteral("Type mismatch: an array (ARRAY | I4) has no text (&); use DAT.BstrFromVariant"));
+        QCOMPARE(o.out, (QStringList{"say \"hi\"", "2,42 3,70000 5,3e+09", "5,1.5 2,-3 2,255 3,-2147180027", "7 9 3.5 5 -5",
+                                     "ab1.25True|", "Null", "1, 0, 11,False", "8204,3:1,8:t,1:", "100.5", "8,a\r\nb\n\r\t"}));
     }
 
     void statementsVariablesAndCollections()
@@ -394,11 +323,6 @@ private Q_SLOTS:
                                      QStringLiteral("one argument")}));
         QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:18: error 0x8004A100: Object variable not set: 'c' is Nothing"));
 
-        o = runMain({QStringLiteral("  Set x = 5")});
-        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:2: error 0x8004A100: Type mismatch: Set needs an object (or Nothing)"));
-        o = runMain({QStringLiteral("  n = zel.ProviderNames(\"\")"), QStringLiteral("  dbg.output n(1)")});
-        QCOMPARE(o.result.error.description(), QStringLiteral("Subscript out of range: 1 is outside 0 to 0"));
-
         // Echo: every statement with its line before it runs, continued lines joined.
         auto program = zelscript::parse(mainOf({QStringLiteral("  x = 1 + _"), QStringLiteral("    2 : dbg.output x")}));
         QStringList echoed;
@@ -406,19 +330,6 @@ private Q_SLOTS:
         options.echo = [&echoed](int line, const QString &text) { echoed << QString::number(line) + QLatin1Char(' ') + text; };
         QVERIFY(zelscript::run(*program, zel::ZelEngine::create()->workspaces()->at(0), options).ok);
         QCOMPARE(echoed, (QStringList{QStringLiteral("2 x = 1 + 2"), QStringLiteral("3 dbg.output x")}));
-    }
-
-    void hostObjectsHeldInVariables()
-    {
-        Outcome o = runMain({QStringLiteral("  Set d = dbg"), QStringLiteral("  Set conv = DAT"), QStringLiteral("  Set e = Err"),
-                             QStringLiteral("  d.output conv.BstrFromVariant(conv.VariantFromBstr(\"3,1\"), 0) & \" \" & e.Number"),
-                             QStringLiteral("  conv.Colour")});
-        QCOMPARE(o.out, QStringList{QStringLiteral("3,1 0")});
-        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:6: error 0x8004A003: DAT has no property or method 'Colour'"));
-        o = runMain({QStringLiteral("  dbg.output = \"x\"")});
-        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:2: error 0x8004A004: output cannot be written"));
-        o = runMain({QStringLiteral("  Set d = dbg"), QStringLiteral("  d.output = \"x\"")});
-        QCOMPARE(o.result.error.message(), QStringLiteral("t.vbs:3: error 0x8004A004: dbg.output cannot be written"));
     }
 
     // ---- files ----------------------------------------------------------------------------------
@@ -486,13 +397,6 @@ private Q_SLOTS:
         c = zelscriptRun({missing});
         QCOMPARE(c.status, 2);
         QCOMPARE(c.err, missing + QStringLiteral(": error 0x8004A402: Script file cannot be read: it does not exist\n"));
-        const QString binary = dir.filePath(QStringLiteral("logo.bin"));
-        QFile bytes(binary);
-        QVERIFY(bytes.open(QIODevice::WriteOnly) && bytes.write(QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)) == 10);
-        bytes.close();
-        c = zelscriptRun({binary});
-        QCOMPARE(c.status, 2);
-        QCOMPARE(c.err, binary + QStringLiteral(": error 0x8004A402: Script file cannot be read: it is not a text file (byte 8 is 0)\n"));
 
         // A syntax error at the end stops the script before its first statement runs.
         const QString bad = write("bad.vbs", mainOf({QStringLiteral("  dbg.output \"first\""), kAdd, QStringLiteral("  dbg.output (\"x\"")}));
