@@ -1,16 +1,11 @@
 // The script runner on its own: the language it accepts, errors and their places, the host
 // objects, script files, and the command-line program.
-#include "script/statedump.h"
 #include "script/zelscript.h"
-#include "shell/clsScriptGen.h"
 #include "zel/engine.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-using zel::CallKind;
-using zel::Value;
 
 namespace {
 
@@ -118,28 +113,6 @@ private Q_SLOTS:
             QCOMPARE(e.column(), column);
             QCOMPARE(e.message(), QStringLiteral("t.vbs:%1:%2: error 0x8004A400: Syntax error: %3").arg(line).arg(column).arg(what));
         }
-    }
-
-    // ---- what the recorder writes --------------------------------------------------------------
-    void recordedBlocksRun()
-    {
-        // Block forms the recorder writes, built by the recorder itself: a note for a controller
-        // without a name, quotes and commas in a value, a text result on a value property.
-        const QString C = QStringLiteral("zel.Controllers(\"RC1\")");
-        QString body = clsScriptGen::ScriptBlock(QStringLiteral("zel.AddController"), 9, 2, QStringLiteral("\"\", \"Zel.Virtual\", \"\", \"\""));
-        body += clsScriptGen::ScriptBlock(QStringLiteral("zel.AddController"), 9, 2, QStringLiteral("\"RC1\", \"Zel.Virtual\", \"\", \"\""));
-        body += clsScriptGen::ScriptBlock(C + QStringLiteral(".Tag"), -1, 0, clsScriptGen::Variant2Script(Value::fromString(QStringLiteral("say \"hi\", all"))));
-        body += clsScriptGen::ScriptBlock(C + QStringLiteral(".Tag"), 12, 1, QString());
-        body += clsScriptGen::ScriptBlock(C + QStringLiteral(".Tag"), 8, 1, QString());
-        const QString script = QStringLiteral("Sub Main\r\n\r\n") + body + QStringLiteral("End Sub\r\n");
-        Outcome o = runSource(script);
-        QVERIFY2(o.result.ok, qPrintable(o.result.error.message()));
-        QCOMPARE(o.out, (QStringList{"[EXE]-zel.AddController('', 'Zel.Virtual', '', '')", "Succeeded.", "The controller name is not specified.",
-                                     "[EXE]-zel.AddController('RC1', 'Zel.Virtual', '', '')", "Succeeded.",
-                                     "[PUT]-zel.Controllers('RC1').Tag = DAT.VariantFromBstr('8,say ''hi'', all')", "Succeeded.",
-                                     "[GET]-zel.Controllers('RC1').Tag", "Succeeded. (<8,say \"hi\", all>)",
-                                     "[GET]-zel.Controllers('RC1').Tag", "Succeeded. (\"say \"hi\", all\")"}));
-        QCOMPARE(o.result.statements, zelscript::statementCount(*zelscript::parse(script)));
     }
 
     // ---- errors at run time: the place is the statement's line --------------------------------
