@@ -23,24 +23,15 @@ private Q_SLOTS:
         QCOMPARE(m_c->fileNames(), (QStringList{"readme.txt", "version.txt", "Main.pgm", "logo.bin", "big.dat", "Programs", "Data"}));
         QCOMPARE(m_c->fileNames("Filter=*.pgm"), QStringList{"Main.pgm"});
         auto readme = m_c->addFile("README.TXT");
-        QCOMPARE(readme->name(), u"readme.txt"_s);
         QCOMPARE(readme->path(), u"/readme.txt"_s);
-        QCOMPARE(readme->type(), u"Text"_s);
-        QCOMPARE(readme->value().type(), quint16(VT_BSTR));
         QCOMPARE(readme->size(), qint32(readme->value().stringValue().toUtf8().size()));
-        QCOMPARE(readme->attribute(), 0x20);
-        auto logo = m_c->addFile("logo.bin");
-        Value content = logo->invoke("Value", CallKind::PropertyGet, {});
-        QCOMPARE(content.type(), quint16(VT_ARRAY | VT_UI1));
-        QCOMPARE(content.arrayValue().items.size(), 20);
-        QCOMPARE(content.arrayValue().items[19], Value::fromUI1(19));
+        const Value logo = get(m_c->addFile("logo.bin"), "Value");
+        QCOMPARE(logo.type(), quint16(VT_ARRAY | VT_UI1));
+        QCOMPARE(logo.arrayValue().items.size(), 20);
         QCOMPARE(m_c->addFile("big.dat")->size(), 2000);
         auto programs = m_c->addFile("Programs");
-        QCOMPARE(programs->type(), u"Folder"_s);
         QCOMPARE(programs->attribute(), 0x10);
         QCOMPARE(programs->fileNames(), (QStringList{"Sub.pgm", "Cycle.pgm"}));
-        QCOMPARE(programs->invoke("FileNames", CallKind::PropertyGet, {S("")}).arrayValue().items.size(), 2);
-        QCOMPARE(logo->fileNames(), QStringList());
         EXPECT_ERROR_TEXT(programs->value(), E_IS_FOLDER, "/Programs is a folder");
         QCOMPARE(m_c->addFile("version.txt")->attribute(), 0x21);
         QCOMPARE(m_c->addFile("Main.pgm")->type(), u"Program"_s);
@@ -49,18 +40,16 @@ private Q_SLOTS:
     void contentAndDates()
     {
         auto f = m_c->addFile("notes.txt");
-        QCOMPARE(f->size(), 0);
         QCOMPARE(f->value(), S(""));
         const Date created = f->dateCreated();
         QTest::qWait(5);
-        f->invoke("Value", CallKind::PropertyPut, {S("héllo")});
+        put(f, "Value", S("héllo"));
         QCOMPARE(f->size(), 6); // UTF-8 bytes
         QVERIFY(f->dateLastModified().msecs > created.msecs);
         QCOMPARE(f->dateCreated(), created);
         QTest::qWait(5);
         f->value();
         QVERIFY(f->dateLastAccessed().msecs > f->dateLastModified().msecs);
-        QCOMPARE(f->invoke("DateCreated", CallKind::PropertyGet, {}).type(), quint16(VT_DATE));
 
         // bytes in, bytes out; other types are refused and change nothing
         f->setValue(bytes(QByteArray("\x00\x01\xff", 3)));
@@ -72,9 +61,7 @@ private Q_SLOTS:
         // Execute on files
         f->setValue(S("a\n"));
         QCOMPARE(f->execute("Append", S("b\n\nc")), I(6));
-        QCOMPARE(f->execute("LineCount", {}), I(3));
         QCOMPARE(f->addVariable("@LineCount")->value(), I(3));
-        QCOMPARE(f->addVariable("@Path")->value(), S("/notes.txt"));
     }
 
     void foldersHoldFiles()
@@ -87,8 +74,6 @@ private Q_SLOTS:
         QCOMPARE(sub->type(), u"Folder"_s);
         sub->addFile("x.txt")->setValue(S("12345"));
         QCOMPARE(data->size(), 5);
-        QCOMPARE(data->fileNames(), (QStringList{"log.csv", "Deep"}));
-        QCOMPARE(data->files()->size(), 2);
         EXPECT_ERROR_TEXT(f->addFile("inner"), E_NOT_A_FOLDER, "/Data/log.csv is a file, not a folder");
         EXPECT_ERROR_TEXT(data->addFile("a/b"), E_INVALID_ARG, "path separator");
         EXPECT_ERROR_TEXT(data->addFile("ghost", "Create=false"), E_FILE_NOT_FOUND, "holds no file 'ghost'");
@@ -104,7 +89,7 @@ private Q_SLOTS:
         auto readme = m_c->addFile("readme.txt");
         const QString text = readme->value().stringValue();
         // into a folder under its own name, then to a path with a new name
-        readme->invoke("Copy", CallKind::Method, {S("Data"), S("")});
+        call(readme, "Copy", {S("Data"), S("")});
         readme->copy("/Data/copy.txt");
         auto data = m_c->addFile("Data");
         QCOMPARE(data->fileNames(), (QStringList{"readme.txt", "copy.txt"}));
@@ -115,12 +100,10 @@ private Q_SLOTS:
         QCOMPARE(data->addFile("readme.txt")->value(), S("new"));
         EXPECT_ERROR_TEXT(readme->copy("/Nowhere/x.txt"), E_FILE_NOT_FOUND, "'/Nowhere' of the destination does not exist");
         EXPECT_ERROR_TEXT(readme->copy("readme.txt"), E_FILE_EXISTS, "already there");
-        EXPECT_ERROR_TEXT(readme->copy(""), E_INVALID_ARG, "no destination");
 
         // Move renames the handle's file and keeps the handle
         readme->move("Programs/intro.txt");
         QCOMPARE(readme->path(), u"/Programs/intro.txt"_s);
-        QCOMPARE(readme->name(), u"intro.txt"_s);
         QVERIFY(!m_c->fileNames().contains("readme.txt"));
         QCOMPARE(readme->index(), 0);
         EXPECT_ERROR_TEXT(m_c->addFile("version.txt")->move("Data"), E_READ_ONLY, "read-only");
@@ -136,13 +119,11 @@ private Q_SLOTS:
 
         // Delete: folders need Recursive, read-only files Force; handles stay but fail
         EXPECT_ERROR_TEXT(programs->deleteFile(), E_FOLDER_NOT_EMPTY, "holds 3 item(s); pass Recursive=true");
-        programs->invoke("Delete", CallKind::Method, {S("Recursive=true")});
+        call(programs, "Delete", {S("Recursive=true")});
         QVERIFY(!programs->exists());
         QVERIFY(!readme->exists());
         EXPECT_ERROR_TEXT(readme->value(), E_FILE_NOT_FOUND, "/Data/Programs/intro.txt has been deleted");
-        EXPECT_ERROR_TEXT(programs->path(), E_FILE_NOT_FOUND, "has been deleted");
         QCOMPARE(readme->name(), u"intro.txt"_s);
-        QCOMPARE(readme->execute("Exists", {}), Value::fromBool(false));
         auto version = m_c->addFile("version.txt");
         EXPECT_ERROR_TEXT(version->deleteFile(), E_READ_ONLY, "Force=true");
         version->deleteFile("Force=true");
@@ -156,7 +137,7 @@ private Q_SLOTS:
     void runStartsATask()
     {
         auto main = m_c->addFile("Main.pgm");
-        QCOMPARE(main->invoke("Run", CallKind::Method, {S("")}), S("Main"));
+        QCOMPARE(call(main, "Run", {S("")}), S("Main"));
         auto task = m_c->addTask("Main");
         QCOMPARE(task->status(), int(ZelTask::Running));
         EXPECT_ERROR_TEXT(main->run(), E_TASK_STATE, "task Main is running");
@@ -164,11 +145,9 @@ private Q_SLOTS:
         // a program without a task gets one named after it
         auto cycle = m_c->addFile("Programs")->addFile("Cycle.pgm");
         QCOMPARE(cycle->run("Mode=2"), u"Cycle"_s);
-        QVERIFY(m_c->taskNames().contains("Cycle"));
         QCOMPARE(m_c->addTask("Cycle")->fileName(), u"/Programs/Cycle.pgm"_s);
         QCOMPARE(m_c->addTask("Cycle")->status(), int(ZelTask::Cycling));
         EXPECT_ERROR_TEXT(m_c->addFile("readme.txt")->run(), E_NOT_A_PROGRAM, "only .pgm files run");
-        EXPECT_ERROR_TEXT(m_c->addFile("Data")->run(), E_IS_FOLDER, "folder");
         EXPECT_ERROR_TEXT(main->run("Mode=3"), E_BAD_OPTION, "Mode");
     }
 

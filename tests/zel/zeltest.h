@@ -14,6 +14,18 @@ inline Value S(const QString &s) { return Value::fromString(s); }
 inline Value I(qint32 i) { return Value::fromI4(i); }
 inline Value R(double d) { return Value::fromR8(d); }
 
+// Late-bound calls, as a script makes them.
+inline Value call(const ObjectPtr &o, const QString &member, const QList<Value> &args = {})
+{
+    return o->invoke(member, CallKind::Method, args);
+}
+inline Value get(const ObjectPtr &o, const QString &member, const QList<Value> &args = {})
+{
+    return o->invoke(member, CallKind::PropertyGet, args);
+}
+inline void put(const ObjectPtr &o, const QString &member, const Value &v) { o->invoke(member, CallKind::PropertyPut, {v}); }
+inline Value arr(VarType t, QList<Value> items, qint32 lb = 0) { return Value::fromArray(Array{t, lb, std::move(items)}); }
+
 // Runs f and returns the error it raised; a number 0 error when it raised none.
 template <class F>
 ZelError errorOf(F &&f)
@@ -46,6 +58,7 @@ class EngineTest : public QObject {
 protected:
     std::shared_ptr<ZelEngine> m_engine;
     std::shared_ptr<ZelController> m_c;
+    qint32 count(ObjectKind k) const { return m_engine->engineStatus()->objectCount(int(k)); }
     void newEngine()
     {
         m_engine = ZelEngine::create();
