@@ -71,13 +71,10 @@ private Q_SLOTS:
     void kindWordsAndCodes()
     {
         for (int kind = Controller; kind <= Message; ++kind) {
-            QVERIFY(!kindWord(kind).isEmpty());
             QCOMPARE(kindFromText(kindWord(kind)), kind);
             QCOMPARE(kindFromText(QString::number(kind)), kind);
         }
-        QCOMPARE(kindWord(Variable), u"variable"_s);
         QCOMPARE(kindWord(8), QString());
-        QCOMPARE(kindWord(-1), QString());
         for (const QString &bad : {u"Variable"_s, u"8"_s, u"05"_s, QString()})
             QCOMPARE(kindFromText(bad), -1);
     }
@@ -85,24 +82,14 @@ private Q_SLOTS:
     void controllersKeepOrderAndIgnoreCase()
     {
         auto doc = Document::createEmpty();
-        QVERIFY(doc->controllerNames().isEmpty());
         EntryPtr b = doc->addController(u"Beta"_s);
         EntryPtr a = doc->addController(u"alpha"_s);
         EntryPtr c = doc->addController(u"Gamma"_s);
-        QCOMPARE(doc->controllerNames(), (QStringList{u"Beta"_s, u"alpha"_s, u"Gamma"_s}));
-        QCOMPARE(b->kind(), int(Controller));
-        QCOMPARE(b->name(), u"Beta"_s);
-        QCOMPARE(b->key(), QString());
-
         // The same name in other letter case is the same entry, with its first spelling.
         QCOMPARE(doc->addController(u"BETA"_s), b);
-        QCOMPARE(doc->controllerNames().size(), 3);
         QCOMPARE(doc->findController(u"ALPHA"_s), a);
-        QCOMPARE(doc->findController(u"Delta"_s), nullptr);
-
         doc->removeController(u"alPHA"_s);
         QCOMPARE(doc->controllerNames(), (QStringList{u"Beta"_s, u"Gamma"_s}));
-        QCOMPARE(doc->findController(u"alpha"_s), nullptr);
 
         // Re-adding after removal appends a fresh entry at the end.
         EntryPtr a2 = doc->addController(u"Alpha"_s);
@@ -121,13 +108,10 @@ private Q_SLOTS:
         rc->removeRobot(u"R1"_s);
 
         // A panel that still holds the entries can go on using them.
-        QCOMPARE(robot->name(), u"R1"_s);
         QCOMPARE(robot->findMember(Variable, u"v"_s), var);
         robot->removeVariable(u"v"_s);
         QVERIFY(robot->members().isEmpty());
         rc->setOption(u"still fine"_s);
-        QCOMPARE(rc->option(), u"still fine"_s);
-        QVERIFY(doc->controllers().isEmpty());
         QVERIFY(!doc->toXml().contains("RC1"));
     }
 
@@ -180,7 +164,6 @@ private Q_SLOTS:
             const QString f = failure([&] { rc->addMember(kind, u"x"_s); });
             QVERIFY2(f.startsWith(code(zel::E_KSF_UNKNOWN_KIND)) && f.contains(QString::number(kind)), qPrintable(f));
             QVERIFY(rc->members(kind).isEmpty());
-            QCOMPARE(rc->findMember(kind, u"x"_s), nullptr);
             QVERIFY(errorOf([&] { doc->addCapabilitySet(kind, QString(), QString()); }));
             QCOMPARE(doc->capabilitySet(kind, QString(), QString()), nullptr);
         }
@@ -188,44 +171,37 @@ private Q_SLOTS:
         QVERIFY(doc->capabilityKeys().isEmpty()); // a refused set creates no section either
     }
 
-    void membersByKindAndRemoval()
+    // One name in every kind is a separate entry; each removal takes exactly the entry of its
+    // own kind, and fails for a name its kind does not hold.
+    void removalByKind()
     {
         auto doc = Document::createEmpty();
         EntryPtr rc = doc->addController(u"RC"_s);
-        // One name in every kind: each is a separate entry.
-        QList<EntryPtr> entries;
         for (int kind = Extension; kind <= Message; ++kind)
-            entries << rc->addMember(kind, u"same"_s);
+            rc->addMember(kind, u"same"_s);
+        QCOMPARE(rc->addVariable(u"Same"_s), rc->findMember(Variable, u"SAME"_s));
         rc->addVariable(u"second"_s);
         QCOMPARE(rc->members().size(), 8);
-        QCOMPARE(rc->members(Variable).size(), 2);
-        QCOMPARE(rc->members(Variable).first()->name(), u"same"_s);
-        QCOMPARE(rc->members(Variable).last()->name(), u"second"_s);
-        QCOMPARE(rc->addMember(Variable, u"SAME"_s), entries.at(Variable - 1));
-        QCOMPARE(rc->addVariable(u"Same"_s), entries.at(Variable - 1));
-        QCOMPARE(rc->members().size(), 8);
-
-        // Each removal takes exactly the entry of its own kind.
-        const QList<std::pair<int, std::function<void()>>> removals = {
-            {Robot, [&] { rc->removeRobot(u"SAME"_s); }},
-            {Variable, [&] { rc->removeVariable(u"same"_s); }},
-            {File, [&] { rc->removeFile(u"same"_s); }},
-            {Task, [&] { rc->removeTask(u"same"_s); }},
-            {Extension, [&] { rc->removeExtension(u"same"_s); }},
-            {Command, [&] { rc->removeCommand(u"same"_s); }},
-            {Message, [&] { rc->removeMessage(u"same"_s); }},
+        const QList<std::pair<int, std::function<void(const QString &)>>> removals = {
+            {Robot, [&](const QString &n) { rc->removeRobot(n); }},
+            {Variable, [&](const QString &n) { rc->removeVariable(n); }},
+            {File, [&](const QString &n) { rc->removeFile(n); }},
+            {Task, [&](const QString &n) { rc->removeTask(n); }},
+            {Extension, [&](const QString &n) { rc->removeExtension(n); }},
+            {Command, [&](const QString &n) { rc->removeCommand(n); }},
+            {Message, [&](const QString &n) { rc->removeMessage(n); }},
         };
-        int left = 8;
         for (const auto &[kind, remove] : removals) {
-            remove();
-            --left;
-            QCOMPARE(rc->members().size(), left);
+            const qsizetype before = rc->members().size();
+            remove(u"SAME"_s);
+            QCOMPARE(rc->members().size(), before - 1);
             QCOMPARE(rc->findMember(kind, u"same"_s), nullptr);
-            for (const EntryPtr &m : rc->members())
-                QVERIFY(m->kind() != kind || m->name() == u"second"_s);
+            const auto err = errorOf([&] { remove(u"same"_s); });
+            QVERIFY2(err && err->unsignedNumber() == zel::E_KSF_NO_ENTRY, qPrintable(kindWord(kind)));
         }
         QCOMPARE(rc->members().size(), 1);
-        QCOMPARE(rc->members().first()->name(), u"second"_s);
+        EXPECT_FAILURE(([&] { doc->removeController(u"RC2"_s); }), zel::E_KSF_NO_ENTRY, QString());
+        EXPECT_FAILURE(([&] { doc->addCapabilitySet(QString())->removeOperation(u"Get_ID"_s); }), zel::E_KSF_NO_ENTRY, QString());
 
         // Files hold files and variables; removal works below a file as well.
         EntryPtr folder = rc->addFile(u"folder"_s);
@@ -234,31 +210,6 @@ private Q_SLOTS:
         folder->removeFile(u"A"_s);
         QCOMPARE(folder->members().size(), 1);
         QCOMPARE(folder->members().first()->kind(), int(Variable));
-    }
-
-    void removalOfMissingNamesFails()
-    {
-        auto doc = Document::createEmpty();
-        EntryPtr rc = doc->addController(u"RC"_s);
-        rc->addVariable(u"v"_s);
-        const QList<std::function<void()>> calls = {
-            [&] { rc->removeVariable(u"w"_s); },
-            [&] { rc->removeRobot(u"v"_s); }, // a variable is not a robot
-            [&] { rc->removeFile(u"v"_s); },
-            [&] { rc->removeTask(u"v"_s); },
-            [&] { rc->removeExtension(u"v"_s); },
-            [&] { rc->removeCommand(u"v"_s); },
-            [&] { doc->removeController(u"RC2"_s); },
-            [&] { doc->addCapabilitySet(QString())->removeOperation(u"Get_ID"_s); },
-        };
-        for (const auto &call : calls) {
-            const auto err = errorOf(call);
-            QVERIFY(err);
-            QCOMPARE(err->unsignedNumber(), quint32(zel::E_KSF_NO_ENTRY));
-            QVERIFY(!err->description().isEmpty());
-        }
-        QCOMPARE(rc->members().size(), 1);
-        QCOMPARE(doc->controllerNames(), QStringList{u"RC"_s});
     }
 
     // Provider, machine and key belong to controllers; members have only an option.
@@ -270,8 +221,7 @@ private Q_SLOTS:
         for (const auto &call : QList<std::function<void()>>{[&] { var->setProviderName(u"p"_s); },
                                                              [&] { var->setMachineName(u"m"_s); }, [&] { var->setKey(u"k"_s); }}) {
             const auto err = errorOf(call);
-            QVERIFY(err);
-            QCOMPARE(err->unsignedNumber(), quint32(zel::E_INVALID_ARG));
+            QVERIFY(err && err->unsignedNumber() == zel::E_INVALID_ARG);
         }
         QCOMPARE(var->providerName() + var->machineName() + var->key(), QString());
         QCOMPARE(var->option(), u"member option"_s);
@@ -281,14 +231,8 @@ private Q_SLOTS:
     {
         auto doc = Document::createEmpty();
         EntryPtr rc = doc->addController(u"RC"_s);
-        const QString bad[] = {
-            u"a"_s + QChar(0x01),
-            QString(QChar(0x00)),
-            u"x"_s + QChar(0x1B) + u"[0m"_s,
-            QString(QChar(0xFFFE)),
-            QString(QChar(0xD800)),                       // lone high surrogate
-            QString(QChar(0xDC00)) + u"b"_s, // lone low surrogate
-        };
+        const QString bad[] = {u"a"_s + QChar(0x01), QString(QChar(0x00)), QString(QChar(0xFFFE)),
+                               QString(QChar(0xD800)) /* lone high surrogate */, QString(QChar(0xDC00)) + u"b"_s};
         for (const QString &text : bad) {
             const QList<std::function<void()>> calls = {
                 [&] { doc->addController(text); },
@@ -304,18 +248,14 @@ private Q_SLOTS:
             };
             for (const auto &call : calls) {
                 const auto err = errorOf(call);
-                QVERIFY(err);
-                QCOMPARE(err->unsignedNumber(), quint32(zel::E_INVALID_ARG));
+                QVERIFY(err && err->unsignedNumber() == zel::E_INVALID_ARG);
                 QVERIFY2(err->description().contains(u"U+"_s), qPrintable(err->description()));
             }
         }
         // Nothing of that reached the document, and it still saves and opens.
         QCOMPARE(doc->controllerNames(), QStringList{u"RC"_s});
         QVERIFY(rc->members().isEmpty());
-        QCOMPARE(rc->option(), QString());
-        QCOMPARE(doc->capabilitySets(u"k"_s).size(), 0);
         QCOMPARE(doc->capabilitySet(u"k"_s)->operationNames(), QStringList{u"op"_s});
-        QCOMPARE(doc->capabilitySet(u"k"_s)->operation(u"op"_s)->argumentDescription(1), QString());
         QCOMPARE(dump(*Document::parse(doc->toXml(), u"mem"_s)), dump(*doc));
 
         // Tabs, line ends and characters beyond the basic plane are fine.
@@ -342,27 +282,15 @@ private Q_SLOTS:
         const DocumentPtr doc = richDocument();
         // Controller-level sets by key, the key compared without regard to letter case.
         CapabilitySetPtr virt = doc->capabilitySet(u"zel.virtual"_s);
-        QVERIFY(virt);
-        QCOMPARE(virt->kind(), int(Controller));
         QCOMPARE(virt->key(), u"Zel.Virtual"_s);
-        QCOMPARE(virt->operationNames(), (QStringList{u"Get_Attribute"_s, u"Execute"_s}));
         QVERIFY(virt->operation(u"get_attribute"_s));
         QCOMPARE(virt->operation(u"Put_ID"_s), nullptr);
-        QCOMPARE(virt->operation(QString()), nullptr);
         QCOMPARE(doc->capabilitySet(u"Other"_s), nullptr);
-
         // The empty key's set describes adding a controller.
-        CapabilitySetPtr defaults = doc->capabilitySet(QString());
-        QVERIFY(defaults);
-        QCOMPARE(defaults->operation(QString())->argumentDescription(1), u"Controller name"_s);
-        QCOMPARE(defaults->operation(QString())->argumentDescription(2), u"Options"_s);
+        QCOMPARE(doc->capabilitySet(QString())->operation(QString())->argumentDescription(2), u"Options"_s);
 
         // Member sets by kind, key and entry name.
         CapabilitySetPtr robots = doc->capabilitySet(Robot, u"ZEL.VIRTUAL"_s, QString());
-        QVERIFY(robots);
-        QCOMPARE(robots->kind(), int(Robot));
-        QCOMPARE(robots->entryName(), QString());
-        QVERIFY(robots->operation(u"GoHome"_s));
         QVERIFY(robots->operation(u"move"_s));
         QCOMPARE(robots->operation(u"Drive"_s), nullptr);
         QCOMPARE(doc->capabilitySet(Robot, QString(), QString()), nullptr);   // no key fall-back
@@ -443,22 +371,14 @@ private Q_SLOTS:
 
     void operationArguments()
     {
-        auto doc = Document::createEmpty();
-        OperationPtr op = doc->addCapabilitySet(QString())->addOperation(u"Rotate"_s);
-        QCOMPARE(op->name(), u"Rotate"_s);
-        for (int i = -1; i <= 6; ++i)
-            QCOMPARE(op->argumentDescription(i), QString());
-        op->setArgumentDescription(1, u"plane"_s);
+        OperationPtr op = Document::createEmpty()->addCapabilitySet(QString())->addOperation(u"Rotate"_s);
         op->setArgumentDescription(4, u"option"_s);
-        QCOMPARE(op->argumentDescription(1), u"plane"_s);
-        QCOMPARE(op->argumentDescription(2), QString());
         QCOMPARE(op->argumentDescription(4), u"option"_s);
-        QCOMPARE(op->argumentDescription(5), QString());
+        for (int i : {-1, 0, 5})
+            QCOMPARE(op->argumentDescription(i), QString());
         for (int i : {0, 5, -1}) {
             EXPECT_FAILURE(([&] { op->setArgumentDescription(i, u"x"_s); }), zel::E_INVALID_ARG, QString());
         }
-        op->setArgumentDescription(1, QString());
-        QCOMPARE(op->argumentDescription(1), QString());
     }
 
     void roundTripThroughAFile()
@@ -479,23 +399,11 @@ private Q_SLOTS:
         QCOMPARE(dump(*again), dump(*doc));
         QCOMPARE(again->toXml(), written);
 
-        // Spot checks through the interface the panels use.
-        QCOMPARE(again->controllerNames().size(), 3);
+        // Escaped texts and the order across kinds, through the interface the panels use.
         EntryPtr rc1 = again->findController(u"rc1"_s);
         QCOMPARE(rc1->option(), u"a=1,b=\"two\" & <three>,\ttab\nline\r\nend"_s);
-        QCOMPARE(rc1->machineName(), u"cell-7.local"_s);
-        QCOMPARE(rc1->members(Variable).size(), 3);
-        QCOMPARE(rc1->members(Variable).last()->name(), u"late"_s);
-        QCOMPARE(rc1->members().last()->name(), u"late"_s); // order across kinds kept
-        QCOMPARE(rc1->findMember(File, u"programs"_s)->findMember(File, u"main.prg"_s)->findMember(Variable, u"lines"_s)->name(),
-                 u"lines"_s);
+        QCOMPARE(rc1->members().last()->name(), u"late"_s);
         QCOMPARE(again->controllers().at(1)->name(), QString::fromUtf8("Zelle \xC3\xBC \xF0\x9F\xA4\x96 '\"<>&"));
-        QCOMPARE(again->controllers().at(1)->key(), u"Zel.Virtual"_s);
-        QCOMPARE(again->controllers().at(2)->name(), QString());
-        QCOMPARE(again->capabilitySet(u"Zel.Virtual"_s)->operation(u"Execute"_s)->argumentDescription(2),
-                 u"Parameter\nsecond line"_s);
-        QCOMPARE(again->capabilitySet(Robot, u"Zel.Virtual"_s, QString())->operation(u"Rotate"_s)->argumentDescription(4),
-                 u"argument 4 of Rotate"_s);
 
         // Saving over the file replaces it whole and leaves nothing else in the folder.
         again->removeController(u"RC1"_s);
@@ -510,9 +418,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(u"empty.ksf"_s);
         Document::createEmpty()->saveAs(path);
         const DocumentPtr doc = Document::open(path);
-        QVERIFY(doc->controllerNames().isEmpty());
-        QVERIFY(doc->capabilityKeys().isEmpty());
-        QCOMPARE(doc->capabilitySet(QString()), nullptr);
+        QVERIFY(doc->controllerNames().isEmpty() && doc->capabilityKeys().isEmpty());
     }
 };
 

@@ -243,21 +243,12 @@ private Q_SLOTS:
         QTemporaryDir dir;
         // A 50 MB file is refused unread (the file is sparse, so this costs nothing).
         const QString huge = dir.filePath(u"huge.xml"_s);
-        {
-            QFile f(huge);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            QVERIFY(f.resize(50 * 1024 * 1024));
-        }
+        QVERIFY(writeFile(huge, {}) && QFile::resize(huge, 50 * 1024 * 1024));
         EXPECT_FAILURE(([&] { Document::open(huge); }), zel::E_KSF_TOO_LARGE, huge + u": the file holds 52428800 bytes"_s);
 
-        // One byte over the limit is too much as well.
-        {
-            QFile f(huge);
-            QVERIFY(f.resize(MaxFileSize + 1));
-        }
+        // One byte over the limit is too much as well, in a file or as text.
+        QVERIFY(QFile::resize(huge, MaxFileSize + 1));
         EXPECT_FAILURE(([&] { Document::open(huge); }), zel::E_KSF_TOO_LARGE, QString());
-
-        // Text handed over directly has the same limit.
         EXPECT_FAILURE(([&] { Document::parse(QByteArray(MaxFileSize + 1, ' '), u"big text"_s); }), zel::E_KSF_TOO_LARGE, u"big text: "_s);
 
         // A real document just under the limit opens.
@@ -271,9 +262,7 @@ private Q_SLOTS:
         const QString big = dir.filePath(u"big.xml"_s);
         doc->saveAs(big);
         QVERIFY(QFileInfo(big).size() <= MaxFileSize && QFileInfo(big).size() > MaxFileSize * 9 / 10);
-        const DocumentPtr again = Document::open(big);
-        QCOMPARE(again->controllerNames(), doc->controllerNames());
-        QCOMPARE(again->controllers().last()->members(Variable).size(), 5000);
+        QCOMPARE(Document::open(big)->controllers().last()->members(Variable).size(), 5000);
     }
 
     void failedSavesKeepTheOldFile()
@@ -357,16 +346,8 @@ private Q_SLOTS:
     {
         const DocumentPtr doc = Document::open(examplePath(u"zel-virtual.xml"_s));
 
-        // The workspace panel's tooltips for adding a controller.
-        const CapabilitySetPtr adding = doc->capabilitySet(QString());
-        QVERIFY(adding);
-        QVERIFY(!adding->operation(QString())->argumentDescription(1).isEmpty());
-        QVERIFY(!adding->operation(QString())->argumentDescription(2).isEmpty());
-
         // Any controller falls back to the entry of empty name, and its key offers everything.
         const EntryPtr ctrl = doc->findControllerOrDefault(u"RC1"_s);
-        QVERIFY(ctrl);
-        QCOMPARE(ctrl->name(), QString());
         const QString key = ctrl->key();
         QCOMPARE(key, u"Zel.Virtual"_s);
 
@@ -382,9 +363,7 @@ private Q_SLOTS:
             }
             QVERIFY2(set, qPrintable(kindWord(kind)));
             const OperationTable expected = panelOperations(kind);
-            QStringList expectedNames;
             for (const auto &[name, arguments] : expected) {
-                expectedNames << name;
                 const OperationPtr op = set->operation(name);
                 QVERIFY2(op, qPrintable(kindWord(kind) + u" lacks "_s + name));
                 QCOMPARE(op->name(), name); // spelt exactly as the panels spell it
@@ -394,24 +373,13 @@ private Q_SLOTS:
                              qPrintable(u"%1 %2 argument %3: [%4]"_s.arg(kindWord(kind), name).arg(i).arg(text)));
                 }
             }
-            QCOMPARE(set->operationNames().size(), expectedNames.size());
+            QCOMPARE(set->operationNames().size(), expected.size());
         }
 
         // Members' own members: variables of robots, tasks, extensions and files, files of files.
-        for (int kind : {Robot, Task, Extension, File}) {
-            const EntryPtr owner = ctrl->findMemberOrDefault(kind, u"x"_s);
-            QVERIFY(owner->findMemberOrDefault(Variable, u"v"_s));
-        }
+        for (int kind : {Robot, Task, Extension, File})
+            QVERIFY(ctrl->findMemberOrDefault(kind, u"x"_s)->findMemberOrDefault(Variable, u"v"_s));
         QVERIFY(ctrl->findMemberOrDefault(File, u"x"_s)->findMemberOrDefault(File, u"y"_s));
-
-        // Pose and mode formats reach the tooltips.
-        const CapabilitySetPtr robots = doc->capabilitySet(Robot, key, QString());
-        QVERIFY(robots->operation(u"Move"_s)->argumentDescription(2).contains(u"P(x, y, z, rx, ry, rz)"_s));
-        QVERIFY(robots->operation(u"Move"_s)->argumentDescription(2).contains(u"J(j1"_s));
-        QVERIFY(robots->operation(u"Move"_s)->argumentDescription(1).contains(u"1 PTP"_s));
-        const CapabilitySetPtr tasks = doc->capabilitySet(Task, key, QString());
-        QVERIFY(tasks->operation(u"Start"_s)->argumentDescription(1).contains(u"4 - Step back"_s));
-        QVERIFY(tasks->operation(u"Stop"_s)->argumentDescription(1).contains(u"4 - Stop and initialize"_s));
 
         // The definition survives a save and a reopen unchanged.
         QCOMPARE(dump(*Document::parse(doc->toXml(), u"again"_s)), dump(*doc));
@@ -420,11 +388,8 @@ private Q_SLOTS:
     void restrictedDefinition()
     {
         const DocumentPtr doc = Document::open(examplePath(u"zel-virtual-restricted.xml"_s));
-        const EntryPtr ctrl = doc->findControllerOrDefault(u"Cell"_s);
-        QVERIFY(ctrl);
-        const QString key = ctrl->key();
+        const QString key = doc->findControllerOrDefault(u"Cell"_s)->key();
         QCOMPARE(key, u"Restricted"_s);
-        QVERIFY(!doc->capabilitySet(QString())->operation(QString())->argumentDescription(1).isEmpty());
 
         // Every operation named in it is one that a panel binds (a misspelt name would silently
         // disable a button).
@@ -439,8 +404,7 @@ private Q_SLOTS:
         for (const CapabilitySetPtr &set : doc->capabilitySets(key))
             checkNames(set);
 
-        // Controllers read but neither write nor execute; what the definition allows each member
-        // kind is checked through the panels it governs.
+        // Controllers read but neither write nor execute.
         const CapabilitySetPtr controllers = doc->capabilitySet(key);
         QVERIFY(controllers->operation(u"Get_VariableNames"_s) && !controllers->operation(u"Put_ID"_s) && !controllers->operation(u"Execute"_s));
     }
@@ -471,16 +435,9 @@ private Q_SLOTS:
         };
         QVERIFY(!set(other, Variable, u"Temp"_s)->operation(u"Put_Value"_s));
         QVERIFY(set(other, Variable, u"SETPOINT"_s)->operation(u"Put_Value"_s));
-        QVERIFY(set(other, Robot, u"R1"_s)->operation(u"GoHome"_s));
-        QVERIFY(!set(other, Robot, u"R1"_s)->operation(u"Move"_s));
-        QVERIFY(set(other, Message, u"100"_s)->operation(u"Reply"_s));
         QVERIFY(!set(other, Message, u"7"_s)->operation(u"Reply"_s));
-        QCOMPARE(set(other, Extension, u"X"_s), nullptr);
         QCOMPARE(set(press, Command, u"C"_s), nullptr);
         QVERIFY(set(press, Variable, u"Force"_s)->operation(u"Put_Value"_s));
-        QVERIFY(def->capabilitySet(press->key())->operation(u"Execute"_s));
-        QVERIFY(!def->capabilitySet(other->key())->operation(u"Execute"_s));
-        QCOMPARE(def->capabilitySet(QString())->operation(QString())->argumentDescription(1), u"Controller name"_s);
 
         const DocumentPtr mirror = Document::parse(blocks[1], u"mirror"_s);
         QCOMPARE(mirror->toXml(), blocks[1]);
