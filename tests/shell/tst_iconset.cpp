@@ -1,55 +1,30 @@
+// The image list: keys, the resource behind them, and pictures that read at every size, on
+// light and dark palettes, and apart from each other.
 #include "shell/iconset.h"
 
 #include <QDir>
 #include <QImage>
 #include <QPainter>
-#include <QPixmap>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QImage render(const QIcon &icon, int size)
+QImage render(const QString &key, int size)
 {
+    const QIcon icon = key.isEmpty() ? zelAppIcon() : zelIcon(key);
     return icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-int opaquePixels(const QImage &img)
+// Pixels for which the test holds.
+template <typename F>
+int pixels(const QImage &img, F &&test)
 {
     int n = 0;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
-            if (qAlpha(img.pixel(x, y)) >= 128)
-                ++n;
-    return n;
-}
-
-// Pixels that stand out clearly from the background once the image is drawn on it.
-int contrastingPixels(const QImage &img, const QColor &background)
-{
-    QImage onBg(img.size(), QImage::Format_ARGB32);
-    onBg.fill(background);
-    QPainter(&onBg).drawImage(0, 0, img);
-    int n = 0;
-    for (int y = 0; y < onBg.height(); ++y)
-        for (int x = 0; x < onBg.width(); ++x) {
-            const QRgb p = onBg.pixel(x, y);
-            const int d = qMax(qAbs(qRed(p) - background.red()),
-                               qMax(qAbs(qGreen(p) - background.green()), qAbs(qBlue(p) - background.blue())));
-            if (d >= 64)
-                ++n;
-        }
-    return n;
-}
-
-int differingPixels(const QImage &a, const QImage &b)
-{
-    int n = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y))
-                ++n;
+            n += test(img.pixel(x, y), x, y) ? 1 : 0;
     return n;
 }
 
@@ -58,35 +33,23 @@ int differingPixels(const QImage &a, const QImage &b)
 class TestIconSet : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void keys()
+    // Every image in the resource belongs to a key or is the program icon; keys are the
+    // upper-case list keys only.
+    void keysAndResource()
     {
-        const QStringList expected = {"ENGINE", "WSPACE", "CONTROLLER", "VARIABLE", "FILE", "ROBOT",
-                                      "TASK", "EXTENSION", "ENGINESTATUS", "COMMAND", "SHOW", "DELETE",
-                                      "COPY", "CUT", "PASTE", "RECSTART", "RECPAUSE", "RECSTOP"};
-        QCOMPARE(zelIconKeys(), expected);
-        for (const QString &key : expected) {
-            QVERIFY2(!zelIcon(key).isNull(), qPrintable(key));
-            QCOMPARE(zelIcon(key).cacheKey(), zelIcon(key).cacheKey());   // loaded once
-        }
-        // Keys are the upper-case list keys only; the program icon is not in the list.
-        for (const char *bad : {"", "engine", "Engine", " ENGINE", "ENGINE ", "ZELTESTER", "MESSAGE", "RECORD"})
-            QVERIFY2(zelIcon(QString::fromLatin1(bad)).isNull(), bad);
-        QVERIFY(!zelAppIcon().isNull());
-    }
-
-    // Every image in the resource belongs to a key or is the program icon, and each key has one.
-    void resourceFiles()
-    {
-        zelIcon(u"ENGINE"_s);
-        QStringList expected;
-        for (const QString &key : zelIconKeys())
+        QStringList expected{u"zeltester.svg"_s};
+        for (const QString &key : zelIconKeys()) {
+            QCOMPARE(zelIcon(key).cacheKey(), zelIcon(key).cacheKey()); // loaded once
             expected << key.toLower() + u".svg"_s;
-        expected << u"zeltester.svg"_s;
+        }
         expected.sort();
         QCOMPARE(QDir(u":/icons"_s).entryList(QDir::Files, QDir::Name), expected);
+        QCOMPARE(zelIconKeys().size(), 18);
+        for (const char *bad : {"", "engine", " ENGINE", "ZELTESTER", "MESSAGE"})
+            QVERIFY2(zelIcon(QString::fromLatin1(bad)).isNull(), bad);
     }
 
-    void rendersAtAllSizes_data()
+    void readable_data()
     {
         QTest::addColumn<QString>("key");
         for (const QString &key : zelIconKeys())
@@ -94,34 +57,29 @@ private Q_SLOTS:
         QTest::newRow("program icon") << QString();
     }
 
-    void rendersAtAllSizes()
+    // Drawn to size with a similar coverage at 16, 32 and 48 px, and at 16 px a clear shape on
+    // the light and dark palettes the tree and toolbar may sit on.
+    void readable()
     {
         QFETCH(QString, key);
-        const QIcon icon = key.isEmpty() ? zelAppIcon() : zelIcon(key);
         double coverage16 = 0;
         for (int size : {16, 32, 48}) {
-            const QImage img = render(icon, size);
-            QCOMPARE(img.size(), QSize(size, size));   // drawn to size, not a smaller bitmap
-            const int opaque = opaquePixels(img);
-            const double coverage = double(opaque) / (size * size);
-            QVERIFY2(coverage > 0.12, qPrintable(u"%1 px: %2 opaque"_s.arg(size).arg(opaque)));
+            const QImage img = render(key, size);
+            QCOMPARE(img.size(), QSize(size, size));
+            const double coverage = double(pixels(img, [](QRgb p, int, int) { return qAlpha(p) >= 128; })) / (size * size);
+            QVERIFY2(coverage > 0.12, qPrintable(u"%1 px: %2"_s.arg(size).arg(coverage)));
             if (size == 16)
                 coverage16 = coverage;
-            else
-                QVERIFY2(qAbs(coverage - coverage16) < 0.12, qPrintable(QString::number(size)));
+            QVERIFY2(qAbs(coverage - coverage16) < 0.12, qPrintable(QString::number(size)));
         }
-    }
-
-    // The tree and toolbar may sit on a light or a dark palette; at 16 px each image must show
-    // a clear shape on both.
-    void visibleOnLightAndDark_data() { rendersAtAllSizes_data(); }
-    void visibleOnLightAndDark()
-    {
-        QFETCH(QString, key);
-        const QImage img = render(key.isEmpty() ? zelAppIcon() : zelIcon(key), 16);
-        for (const QColor &bg : {QColor(Qt::white), QColor(0xf0, 0xf0, 0xf0), QColor(0x1e, 0x1e, 0x1e),
-                                 QColor(0x2d, 0x30, 0x36)}) {
-            const int n = contrastingPixels(img, bg);
+        const QImage img = render(key, 16);
+        for (const QColor &bg : {QColor(Qt::white), QColor(0xf0, 0xf0, 0xf0), QColor(0x1e, 0x1e, 0x1e), QColor(0x2d, 0x30, 0x36)}) {
+            QImage onBg(img.size(), QImage::Format_ARGB32);
+            onBg.fill(bg);
+            QPainter(&onBg).drawImage(0, 0, img);
+            const int n = pixels(onBg, [&bg](QRgb p, int, int) {
+                return qMax(qAbs(qRed(p) - bg.red()), qMax(qAbs(qGreen(p) - bg.green()), qAbs(qBlue(p) - bg.blue()))) >= 64;
+            });
             QVERIFY2(n >= 40, qPrintable(u"on %1: %2 pixels"_s.arg(bg.name()).arg(n)));
         }
     }
@@ -129,15 +87,15 @@ private Q_SLOTS:
     // No two keys share a picture (a mapping slip would show the wrong image in the tree).
     void distinct()
     {
+        QStringList keys = zelIconKeys();
+        keys << QString();
         QList<QImage> images;
-        QStringList names = zelIconKeys();
-        for (const QString &key : names)
-            images << render(zelIcon(key), 16);
-        images << render(zelAppIcon(), 16);
-        names << u"program icon"_s;
+        for (const QString &key : keys)
+            images << render(key, 16);
         for (int i = 0; i < images.size(); ++i)
             for (int j = i + 1; j < images.size(); ++j)
-                QVERIFY2(differingPixels(images[i], images[j]) >= 40, qPrintable(names[i] + u" / "_s + names[j]));
+                QVERIFY2(pixels(images[i], [&](QRgb p, int x, int y) { return p != images[j].pixel(x, y); }) >= 40,
+                         qPrintable(keys[i] + u" / "_s + keys[j]));
     }
 };
 

@@ -65,9 +65,6 @@ private Q_SLOTS:
         QCOMPARE(run.mdi()->windowTitle(), u"ZelTester"_s);
         QCOMPARE(run.logMessages(), (QStringList{"Creating ZelEngine...", "Succeeded."}));
         QVERIFY(run.logLines().first().contains(QRegularExpression(u"^\\[1\\] \\d\\d:\\d\\d:\\d\\d Creating"_s)));
-        QCOMPARE(run.panel(2)->kind(), PanelKind::Engine);
-        QCOMPARE(run.mdi()->findForm(3)->objectName(), u"frmStatus"_s);
-        QCOMPARE(run.panel(4)->windowTitle(), u"Workspace - Default"_s);
         QCOMPARE(run.panel(4)->m_LogObjPath, u"Wss(\"Default\")"_s);
 
         QTreeWidget *tree = run.mdi()->tree();
@@ -77,17 +74,11 @@ private Q_SLOTS:
         for (QTreeWidgetItem *n : {root, root->child(0), root->child(1)})
             nodes << n->text(0) + u'=' + n->data(0, Qt::UserRole).toString();
         QCOMPARE(nodes, (QStringList{"ZelEngine=2", "Engine Status=3", "Default=4"}));
-        QVERIFY(root->isExpanded());
         QCOMPARE(tree->currentItem(), root);
         QCOMPARE(run.status(), u"Ready"_s);
-        QCOMPARE(child<QLabel>(run.mdi(), "stbrMain_2")->text(), u"ZelEngine"_s);
         QCOMPARE(child<QLabel>(run.mdi(), "stbrMain_3")->text(), u"2"_s);
-
         // Recording is on from the start.
-        QCOMPARE(run.state().script.RecMode(), int(clsScriptGen::Recording));
-        QVERIFY(tool(run.mdi(), "btnRecStart")->isChecked() && !tool(run.mdi(), "btnRecPause")->isChecked());
-        QVERIFY(!action(run.mdi(), "mnuEditItem_8")->isEnabled());
-        QVERIFY(action(run.mdi(), "mnuEditItem_9")->isEnabled() && action(run.mdi(), "mnuEditItem_10")->isEnabled());
+        QVERIFY(tool(run.mdi(), "btnRecStart")->isChecked() && !action(run.mdi(), "mnuEditItem_8")->isEnabled());
         QVERIFY(!run.state().scriptModified);
     }
 
@@ -158,33 +149,30 @@ private Q_SLOTS:
         QCOMPARE(run.lastPanel(PanelKind::Workspace)->m_FormID, 7);
     }
 
-    void closeQuestionCancelKeepsEverything()
+    // Cancel keeps everything; No closes and removes the deepest objects first; Yes saves
+    // the script through the dialog first.
+    void closeQuestion()
     {
-        TestRun run;
-        addController(run);
-        QVERIFY(run.state().scriptModified);
-        QString question;
-        answerNext(&question, "Cancel");
-        QVERIFY(!run.mdi()->close());
-        QCOMPARE(question, u"Do you want to save recording scripts?"_s);
-        QVERIFY(run.state().engine && run.lastPanel(PanelKind::Controller) && run.panel(2));
-    }
-
-    void closeQuestionNoClosesAndRemovesDeepestFirst()
-    {
-        TestRun run;
-        addController(run);
-        const qsizetype mark = run.logMark();
-        answerNext(nullptr, "No");
-        QVERIFY(run.mdi()->close());
-        QVERIFY(!run.panel(2));
-        const QStringList after = run.logSince(mark);
-        const qsizetype controller = after.indexOf(u"Wss(\"Default\").Ctrls.Remove(<3,0>)"_s);
-        QVERIFY(controller >= 0 && controller < after.indexOf(u"Wss.Remove(<3,0>)"_s));
-    }
-
-    void closeQuestionYesSavesScript()
-    {
+        {
+            TestRun run;
+            addController(run);
+            QString question;
+            answerNext(&question, "Cancel");
+            QVERIFY(!run.mdi()->close());
+            QCOMPARE(question, u"Do you want to save recording scripts?"_s);
+            QVERIFY(run.state().engine && run.lastPanel(PanelKind::Controller));
+        }
+        {
+            TestRun run;
+            addController(run);
+            const qsizetype mark = run.logMark();
+            answerNext(nullptr, "No");
+            QVERIFY(run.mdi()->close());
+            QVERIFY(!run.panel(2));
+            const QStringList after = run.logSince(mark);
+            const qsizetype controller = after.indexOf(u"Wss(\"Default\").Ctrls.Remove(<3,0>)"_s);
+            QVERIFY(controller >= 0 && controller < after.indexOf(u"Wss.Remove(<3,0>)"_s));
+        }
         TestRun run;
         addController(run);
         const QString path = run.appDir() + "closing.vbs";
@@ -274,12 +262,10 @@ private Q_SLOTS:
         QCOMPARE(run.mdi()->mdiArea()->activeSubWindow(), ws->subWindow());
         run.mdi()->HideForm(ws->m_TreeNode);
         QVERIFY(!ws->subWindow()->isVisible());
-        QVERIFY(run.panel(4)); // still loaded
-        // The close box hides too.
+        // The close box hides too: the panel stays loaded.
         run.mdi()->ShowForm(ws->m_TreeNode);
         ws->subWindow()->close();
-        QVERIFY(!ws->subWindow()->isVisible());
-        QVERIFY(run.panel(4));
+        QVERIFY(!ws->subWindow()->isVisible() && run.panel(4));
         // Close All hides every panel.
         run.mdi()->ShowForm(ws->m_TreeNode);
         action(run.mdi(), "mnuWindowItem_1")->trigger();
@@ -487,7 +473,6 @@ private Q_SLOTS:
         frmMDI *mdi = run.mdi();
         QAction *objectWindow = action(mdi, "mnuViewItem_2");
         QAction *logWindow = action(mdi, "mnuViewItem_3");
-        QVERIFY(objectWindow->isChecked() && logWindow->isChecked());
         objectWindow->trigger();
         QVERIFY(!objectWindow->isChecked() && !mdi->tree()->isVisible() && mdi->logPane()->isVisible());
         logWindow->trigger();
@@ -510,8 +495,6 @@ private Q_SLOTS:
         QVERIFY(popup->mnuTxtPopup->isVisible());
         QVERIFY(popup->txtItems[4]->isVisible() && popup->txtItems[6]->isVisible()); // Export Log... only on the log pane
         QVERIFY(!popup->txtItems[0]->isEnabled() && !popup->txtItems[2]->isEnabled()); // read-only pane: no Cut, no Paste
-        QCOMPARE(popup->txtItems[0]->text(), u"Cu&t"_s);
-        QCOMPARE(popup->txtItems[6]->text(), u"Clear &Log"_s);
         popup->txtItems[6]->trigger();
         QCOMPARE(log->toPlainText(), QString());
         popup->mnuTxtPopup->hide();
@@ -530,23 +513,6 @@ private Q_SLOTS:
         QCOMPARE(text, u"Failed to display the User's Guide."_s);
     }
 
-    void menuCaptionsAndToolTips()
-    {
-        TestRun run;
-        QStringList actual;
-        for (QAction *top : run.mdi()->menuBar()->actions())
-            for (QAction *a : top->menu()->actions())
-                actual << a->text();
-        QCOMPARE(actual, (QStringList{"Export &Log...", "Export &Script...", "Export &KSF...", "", "E&xit", "&Delete Object", "",
-                                      "Clear &Log", "", "Cu&t", "&Copy", "&Paste", "", "&Start Recording", "P&ause Recording",
-                                      "St&op Recording", "&Show Object", "", "&Object Window", "&Log Window", "&Cascade",
-                                      "C&lose All", "&User's Guide...", "&Version..."}));
-        QStringList tips;
-        for (const char *key : {"btnShow", "btnDelete", "btnCut", "btnCopy", "btnPaste", "btnRecStart", "btnRecPause", "btnRecStop"})
-            tips << tool(run.mdi(), key)->toolTip();
-        QCOMPARE(tips, (QStringList{"Show", "Delete", "Cut", "Copy", "Paste", "Start Recording", "Pause Recording", "Stop Recording"}));
-    }
-
     void settingsWrittenAtTheEnd()
     {
         TestRun run;
@@ -555,8 +521,7 @@ private Q_SLOTS:
         run.state().scriptModified = false;
         QVERIFY(run.mdi()->close());
         run.run().finish();
-        QVERIFY(readFile(ini).contains(u"[rc1]"));
-        QVERIFY(readFile(ini).contains(u"Option="));
+        QVERIFY(readFile(ini).contains(u"[rc1]\r\nProviderName=Zel.Virtual"));
     }
 };
 
