@@ -1,5 +1,5 @@
-// Helpers of the product tests: looking into PDF files, and opening the user's guide through
-// the real Help menu with a stand-in for xdg-open.
+// Helpers of the product tests: running programs, looking into PDF files, and opening the
+// user's guide through the real Help menu with a stand-in for xdg-open.
 #pragma once
 
 #include "testsupport.h"
@@ -7,10 +7,54 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
 
 namespace guidetest {
+
+struct Result {
+    int code = -1; // -1 also when the program crashed or did not end in time
+    QString out, err;
+    QString all() const { return out + err; }
+};
+
+inline Result runProcess(const QString &program, const QStringList &args,
+                         const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), int timeoutMs = 240000)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    Result r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = QStringLiteral("timed out or did not start: ") + program;
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+// The system environment with these variables set, or removed where the value is null.
+inline QProcessEnvironment environment(const QList<std::pair<QString, QString>> &changes)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto &[name, value] : changes) {
+        if (value.isNull())
+            env.remove(name);
+        else
+            env.insert(name, value);
+    }
+    return env;
+}
+
+inline QString version()
+{
+    return QStringLiteral("%1.%2.%3").arg(ZEL_VERSION_MAJOR).arg(ZEL_VERSION_MINOR).arg(ZEL_VERSION_PATCH);
+}
 
 // Page objects in a PDF ("/Type /Page", not "/Pages").
 inline int pdfPageCount(const QByteArray &pdf)
