@@ -23,7 +23,6 @@ namespace {
 class MessageCatcher : public QObject {
 public:
     QStringList texts;
-    QStringList titles;
 
     MessageCatcher()
     {
@@ -31,7 +30,6 @@ public:
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (box && box->isVisible()) {
                 texts << box->text();
-                titles << box->windowTitle();
                 QCOMPARE(box->buttons().size(), 1);
                 box->button(QMessageBox::Ok)->click();
             }

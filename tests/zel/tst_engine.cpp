@@ -221,7 +221,6 @@ private Q_SLOTS:
     void engineStatusTimes()
     {
         auto s = m_engine->engineStatus();
-        QCOMPARE(get(s, "Version"), S(u"%1.%2.%3"_s.arg(ZEL_VERSION_MAJOR).arg(ZEL_VERSION_MINOR).arg(ZEL_VERSION_PATCH)));
         const Value start = get(s, "StartDateTime"), now = get(s, "CurrentDateTime");
         QVERIFY(now.dateValue().msecs >= start.dateValue().msecs && now.dateValue().msecs - start.dateValue().msecs < 60000);
         // local time, as the automation date epoch counts it
