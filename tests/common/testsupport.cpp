@@ -345,11 +345,6 @@ QStringList duplicateAccessKeys(QWidget *panel)
     return twice;
 }
 
-bool ownEnabled(QWidget *w)
-{
-    return w && !w->testAttribute(Qt::WA_ForceDisabled);
-}
-
 QStringList ownDisabled(QWidget *root, const QStringList &names)
 {
     QStringList off;
@@ -357,7 +352,7 @@ QStringList ownDisabled(QWidget *root, const QStringList &names)
         QWidget *w = root->findChild<QWidget *>(name);
         if (!w)
             off << name + u" (missing)"_s;
-        else if (!ownEnabled(w))
+        else if (w->testAttribute(Qt::WA_ForceDisabled))
             off << name;
     }
     return off;

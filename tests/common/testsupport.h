@@ -137,7 +137,6 @@ QString scriptBlock(const PanelBase *p, const QString &member, int retType, int 
 
 // The access keys that two controls taking input now carry, with their owners.
 QStringList duplicateAccessKeys(QWidget *panel);
-// Enabled in itself, whatever its page says: a definition has not taken it away.
-bool ownEnabled(QWidget *w);
-// Of the named controls, those a definition has disabled.
+// Of the named controls, those a definition has disabled: not enabled in themselves, whatever
+// their page says.
 QStringList ownDisabled(QWidget *root, const QStringList &names);
