@@ -41,9 +41,9 @@ private Q_SLOTS:
         }
     }
 
-    // The registry switch counts only as the first word, in any letter case, with - or /; the
-    // program's directory as the platform reports it becomes AppPath. Other words are ignored,
-    // but words that look like options are named; Qt's own options are Qt's.
+    // The registry switch of the real program (its spellings are the main window test's table):
+    // the program's directory as the platform reports it becomes AppPath; only as the first word.
+    // Other words are ignored, but words that look like options are named; Qt's own are Qt's.
     void registrySwitchAndIgnoredWords()
     {
         QTemporaryDir dir;
