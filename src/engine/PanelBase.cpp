@@ -118,13 +118,20 @@ ZelError notANumber(const QString &text, const char *what)
 } // namespace
 
 namespace panel {
-const OpRow kSharedOps[8] = {
+const OpRow kSharedOps[4] = {
     {.button = "cmdGetName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 8,
      .box = "txtCtrlName", .fill = Fill::Plain, .line = Line::Quoted},
     {.button = "cmdGetAttr", .request = "get_Attribute", .member = "Attribute", .script = ".Attribute", .style = 1,
      .retType = 3, .box = "txtAttr", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Attribute"},
     {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
      .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
+    {.button = "cmdExecute", .request = "Execute",
+     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
+     .kind = CallKind::Method, .script = ".Execute", .style = 2, .retType = 12, .box = "txtResult",
+     .fill = Fill::Display, .line = Line::Value, .capability = "Execute"},
+};
+
+const OpRow kTagIdOps[4] = {
     {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 12,
      .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Value},
     {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
@@ -133,10 +140,6 @@ const OpRow kSharedOps[8] = {
      .box = "txtGetID", .fill = Fill::Plain, .line = Line::Value, .capability = "Get_ID"},
     {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
      .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
-    {.button = "cmdExecute", .request = "Execute",
-     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
-     .kind = CallKind::Method, .script = ".Execute", .style = 2, .retType = 12, .box = "txtResult",
-     .fill = Fill::Display, .line = Line::Value, .capability = "Execute"},
 };
 } // namespace panel
 
@@ -771,6 +774,42 @@ void PanelBase::bindListToBox(const char *listName, const char *boxName)
                 box->setText(item->text());
         });
     }
+}
+
+QGroupBox *PanelBase::variablesFrame()
+{
+    QGroupBox *vars = frame("fraVar", QStringLiteral("Variable"));
+    auto *varsLayout = new QVBoxLayout(vars);
+    QGroupBox *add = frame("fraAddVariable", QStringLiteral("AddVariable"));
+    auto *addGrid = new QGridLayout(add);
+    addRow(addGrid, 0, label(QStringLiteral("&Name :")), {textBox("txtVarName")});
+    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox("txtVarOption"), button("cmdGetVar", QStringLiteral("&Add..."))});
+    addGrid->setColumnStretch(1, 1);
+    varsLayout->addWidget(add);
+    QGroupBox *names = frame("fraVariableNames", QStringLiteral("VariableNames"));
+    auto *namesGrid = new QGridLayout(names);
+    addRow(namesGrid, 0, label(QStringLiteral("Option :")),
+           {textBox("txtVarNamesOption"), button("cmdGetNames", QStringLiteral("Get"))});
+    QLabel *namesLabel = label(QStringLiteral("Names :"));
+    namesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    namesGrid->addWidget(namesLabel, 1, 0);
+    namesGrid->addWidget(listBox("lstVarNames"), 1, 1, 1, 2);
+    namesGrid->setColumnStretch(1, 1);
+    varsLayout->addWidget(names, 1);
+    auto *clearRow = new QHBoxLayout;
+    clearRow->addWidget(button("cmdVarClear", QStringLiteral("Variables.&Clear")));
+    clearRow->addStretch(1);
+    varsLayout->addLayout(clearRow);
+    return vars;
+}
+
+void PanelBase::bindVariableButtons()
+{
+    bindListToBox("lstVarNames", "txtVarName");
+    connect(control<QPushButton>("cmdGetVar"), &QPushButton::clicked, this, [this] {
+        addMember(PanelKind::Variable, control<QLineEdit>("txtVarName")->text(), control<QLineEdit>("txtVarOption")->text());
+    });
+    connect(control<QPushButton>("cmdVarClear"), &QPushButton::clicked, this, [this] { clearMembers(PanelKind::Variable); });
 }
 
 void PanelBase::bindDeleteHide(const char *deleteButton, const char *hideButton)

@@ -198,6 +198,12 @@ protected:
     void bindListToBox(const char *list, const char *box);
     // Delete and Hide buttons.
     void bindDeleteHide(const char *deleteButton, const char *hideButton);
+    // The object's own variables: the frame fraVar with AddVariable (txtVarName, txtVarOption,
+    // cmdGetVar), VariableNames (txtVarNamesOption, cmdGetNames, lstVarNames) and
+    // "Variables.&Clear" (cmdVarClear), wired by bindVariableButtons.
+    QGroupBox *variablesFrame();
+    // Add and clear of the variables, and the names list filling the name box.
+    void bindVariableButtons();
 
     // --- widgets -------------------------------------------------------------------------
     template <typename T = QWidget>
@@ -229,10 +235,12 @@ private:
 };
 
 namespace panel {
-// The shared operations of a controller-like panel (Name, Attribute, Help, Tag, ID, Execute) on
-// the controls txtCtrlName, txtAttr, txtHelp, txtGetTag, txtPutTag, txtGetID, txtPutID,
-// txtCommand, cmbValueType, txtParameter and txtResult.
-extern const OpRow kSharedOps[8];
+// The shared operations of a controller-like panel (Name, Attribute, Help, Execute) on the
+// controls txtCtrlName, txtAttr, txtHelp, txtCommand, cmbValueType, txtParameter and txtResult.
+extern const OpRow kSharedOps[4];
+// Tag and ID, read as any value and written as text, on txtGetTag, txtPutTag, txtGetID and
+// txtPutID: the rows of every panel but the extension's, which reads them as plain text.
+extern const OpRow kTagIdOps[4];
 } // namespace panel
 
 // Creates an empty panel of a kind (the factory knows every panel class).

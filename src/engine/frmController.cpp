@@ -229,6 +229,7 @@ frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller,
     setTabOrder(control("cmdCtrlDelete"), control("cmdCtrlHide"));
 
     addOperations(kSharedOps);
+    addOperations(kTagIdOps);
     addOperations(kOps);
     bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
     bindDeleteHide("cmdCtrlDelete", "cmdCtrlHide");

@@ -25,14 +25,6 @@ const OpRow kOps[] = {
      .retType = 3, .box = "txtAttribute", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Attribute"},
     {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
      .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
-    {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 12,
-     .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Value},
-    {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
-     .kind = CallKind::PropertyPut, .script = ".Tag", .style = 0, .retType = -1},
-    {.button = "cmdGetID", .request = "get_ID", .member = "ID", .script = ".ID", .style = 1, .retType = 12,
-     .box = "txtGetID", .fill = Fill::Plain, .line = Line::Value, .capability = "Get_ID"},
-    {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
-     .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
 
     // Timeout and mode are whole numbers; any other text fails before the request.
     {.button = "cmdGetTimeout", .request = "get_Timeout", .member = "Timeout", .script = ".Timeout", .style = 1,
@@ -121,6 +113,7 @@ frmCommand::frmCommand(QWidget *parent) : PanelBase(PanelKind::Command, parent)
     outer->addLayout(buttons);
 
     addOperations(kOps);
+    addOperations(kTagIdOps);
     bindTypeSelector("cmbValueType", "txtPutParameter", "cmdPutParameter");
     bindDeleteHide("cmdCmdDelete", "cmdCmdHide");
 }

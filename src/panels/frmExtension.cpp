@@ -83,27 +83,7 @@ frmExtension::frmExtension(QWidget *parent) : PanelBase(PanelKind::Extension, pa
     left->addStretch(1);
 
     // The extension's variables.
-    QGroupBox *vars = frame("fraVar", QStringLiteral("Variable"));
-    auto *varsLayout = new QVBoxLayout(vars);
-    QGroupBox *add = frame("fraAddVariable", QStringLiteral("AddVariable"));
-    auto *addGrid = new QGridLayout(add);
-    addRow(addGrid, 0, label(QStringLiteral("&Name :")), {textBox("txtVarName")});
-    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox("txtVarOption"), button("cmdGetVar", QStringLiteral("&Add..."))});
-    addGrid->setColumnStretch(1, 1);
-    varsLayout->addWidget(add);
-    QGroupBox *names = frame("fraVariableNames", QStringLiteral("VariableNames"));
-    auto *namesGrid = new QGridLayout(names);
-    addRow(namesGrid, 0, label(QStringLiteral("Option :")), {textBox("txtVarNamesOption"), button("cmdGetNames", get)});
-    QLabel *namesLabel = label(QStringLiteral("Names :"));
-    namesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    namesGrid->addWidget(namesLabel, 1, 0);
-    namesGrid->addWidget(listBox("lstVarNames"), 1, 1, 1, 2);
-    namesGrid->setColumnStretch(1, 1);
-    varsLayout->addWidget(names, 1);
-    auto *clearRow = new QHBoxLayout;
-    clearRow->addWidget(button("cmdVarClear", QStringLiteral("Variables.&Clear")));
-    clearRow->addStretch(1);
-    varsLayout->addLayout(clearRow);
+    QGroupBox *vars = variablesFrame();
     columns->addWidget(vars, 2);
 
     auto *buttons = new QHBoxLayout;
@@ -115,11 +95,7 @@ frmExtension::frmExtension(QWidget *parent) : PanelBase(PanelKind::Extension, pa
     addOperations(kOps);
     bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
     bindDeleteHide("cmdExtDelete", "cmdExtHide");
-    bindListToBox("lstVarNames", "txtVarName");
-    connect(control<QPushButton>("cmdGetVar"), &QPushButton::clicked, this, [this] {
-        addMember(PanelKind::Variable, control<QLineEdit>("txtVarName")->text(), control<QLineEdit>("txtVarOption")->text());
-    });
-    connect(control<QPushButton>("cmdVarClear"), &QPushButton::clicked, this, [this] { clearMembers(PanelKind::Variable); });
+    bindVariableButtons();
 }
 
 void frmExtension::applyCapabilities()

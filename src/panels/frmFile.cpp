@@ -47,14 +47,6 @@ const OpRow kOps[] = {
      .line = Line::Quoted, .capability = "Get_DateLastModified"},
     {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
      .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
-    {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 12,
-     .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Value},
-    {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
-     .kind = CallKind::PropertyPut, .script = ".Tag", .style = 0, .retType = -1},
-    {.button = "cmdGetID", .request = "get_ID", .member = "ID", .script = ".ID", .style = 1, .retType = 12,
-     .box = "txtGetID", .fill = Fill::Plain, .line = Line::Value, .capability = "Get_ID"},
-    {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
-     .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
 
     // Content: the read writes its own type and result lines; the write sends the box's text or
     // the bytes last read, as the Type option says.
@@ -259,6 +251,7 @@ frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
     }
 
     addOperations(kOps);
+    addOperations(kTagIdOps);
     bindDeleteHide("cmdFileDelete", "cmdFileHide");
     bindListToBox("lstNames_0", "txtName_0");
     bindListToBox("lstNames_1", "txtName_1");

@@ -26,14 +26,6 @@ const OpRow kOps[] = {
      .retType = 3, .box = "txtAttribute", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Attribute"},
     {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
      .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
-    {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 12,
-     .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Value},
-    {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
-     .kind = CallKind::PropertyPut, .script = ".Tag", .style = 0, .retType = -1},
-    {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
-     .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
-    {.button = "cmdGetID", .request = "get_ID", .member = "ID", .script = ".ID", .style = 1, .retType = 12,
-     .box = "txtGetID", .fill = Fill::Plain, .line = Line::Value, .capability = "Get_ID"},
     {.button = "cmdExecute", .request = "Execute",
      .args = {{Arg::Text, "txtExeCommand"}, {Arg::Typed, "txtExeParameter", "cmbValueType"}}, .member = "Execute",
      .kind = CallKind::Method, .script = ".Execute", .style = 2, .retType = 12, .box = "txtResult",
@@ -189,14 +181,11 @@ frmRobot::frmRobot(QWidget *parent) : PanelBase(PanelKind::Robot, parent)
     outer->addLayout(bottom);
 
     addOperations(kOps);
+    addOperations(kTagIdOps);
     bindTypeSelector("cmbValueType", "txtExeParameter", "cmdExecute");
     bindExclusiveTabs(m_tabs);
-    bindListToBox("lstVarNames", "txtVarName");
     bindDeleteHide("cmdRoboDelete", "cmdRobotHide");
-    connect(control<QPushButton>("cmdGetVar"), &QPushButton::clicked, this, [this] {
-        addMember(PanelKind::Variable, control<QLineEdit>("txtVarName")->text(), control<QLineEdit>("txtVarOption")->text());
-    });
-    connect(control<QPushButton>("cmdVarClear"), &QPushButton::clicked, this, [this] { clearMembers(PanelKind::Variable); });
+    bindVariableButtons();
 
     // Tab order: properties, variables, then the pages.
     setTabOrder(control("cmdGetID"), control("txtVarNamesOption"));

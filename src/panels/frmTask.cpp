@@ -24,14 +24,6 @@ const OpRow kOps[] = {
      .retType = 3, .box = "txtAttribute", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Attribute"},
     {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
      .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
-    {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 12,
-     .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Value},
-    {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
-     .kind = CallKind::PropertyPut, .script = ".Tag", .style = 0, .retType = -1},
-    {.button = "cmdGetID", .request = "get_ID", .member = "ID", .script = ".ID", .style = 1, .retType = 12,
-     .box = "txtGetID", .fill = Fill::Plain, .line = Line::Value, .capability = "Get_ID"},
-    {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
-     .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
 
     // Start and Stop pass the number that begins the mode list's text (0 when none).
     {.button = "cmdTaskStart", .request = "Start", .args = {{Arg::LeadInt, "cmbTaskStart"}, {Arg::Text, "txtStartOption"}},
@@ -129,27 +121,7 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
     left->addStretch(1);
 
     // The task's variables.
-    QGroupBox *vars = frame("fraVar", QStringLiteral("Variable"));
-    auto *varsLayout = new QVBoxLayout(vars);
-    QGroupBox *add = frame("fraAddVariable", QStringLiteral("AddVariable"));
-    auto *addGrid = new QGridLayout(add);
-    addRow(addGrid, 0, label(QStringLiteral("&Name :")), {textBox("txtVarName")});
-    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox("txtVarOption"), button("cmdGetVar", QStringLiteral("&Add..."))});
-    addGrid->setColumnStretch(1, 1);
-    varsLayout->addWidget(add);
-    QGroupBox *names = frame("fraVariableNames", QStringLiteral("VariableNames"));
-    auto *namesGrid = new QGridLayout(names);
-    addRow(namesGrid, 0, label(QStringLiteral("Option :")), {textBox("txtVarNamesOption"), button("cmdGetNames", get)});
-    QLabel *namesLabel = label(QStringLiteral("Names :"));
-    namesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    namesGrid->addWidget(namesLabel, 1, 0);
-    namesGrid->addWidget(listBox("lstVarNames"), 1, 1, 1, 2);
-    namesGrid->setColumnStretch(1, 1);
-    varsLayout->addWidget(names, 1);
-    auto *clearRow = new QHBoxLayout;
-    clearRow->addWidget(button("cmdVarClear", QStringLiteral("Variables.&Clear")));
-    clearRow->addStretch(1);
-    varsLayout->addLayout(clearRow);
+    QGroupBox *vars = variablesFrame();
     columns->addWidget(vars, 2);
 
     auto *buttons = new QHBoxLayout;
@@ -159,13 +131,10 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
     outer->addLayout(buttons);
 
     addOperations(kOps);
+    addOperations(kTagIdOps);
     bindTypeSelector("cmbValueType", "txtExeParameter", "cmdExecute");
     bindDeleteHide("cmdTaskDelete", "cmdTaskHide");
-    bindListToBox("lstVarNames", "txtVarName");
-    connect(control<QPushButton>("cmdGetVar"), &QPushButton::clicked, this, [this] {
-        addMember(PanelKind::Variable, control<QLineEdit>("txtVarName")->text(), control<QLineEdit>("txtVarOption")->text());
-    });
-    connect(control<QPushButton>("cmdVarClear"), &QPushButton::clicked, this, [this] { clearMembers(PanelKind::Variable); });
+    bindVariableButtons();
 
     // The panel opens on Execute; only the shown page takes input.
     tabs->setCurrentIndex(3);

@@ -30,10 +30,6 @@ const OpRow kOps[] = {
      .retType = 3, .box = "txtAttribute", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Attribute"},
     {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
      .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
-    {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
-     .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
-    {.button = "cmdGetID", .request = "get_ID", .member = "ID", .script = ".ID", .style = 1, .retType = 12,
-     .box = "txtGetID", .fill = Fill::Plain, .line = Line::Value, .capability = "Get_ID"},
     {.button = "cmdGetDateTime", .request = "get_DateTime", .member = "DateTime", .script = ".DateTime", .style = 1,
      .retType = 12, .box = "txtDateTime", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_DateTime"},
     {.button = "cmdGetMicrosecond", .request = "get_Microsecond", .member = "Microsecond", .script = ".Microsecond",
@@ -45,10 +41,6 @@ const OpRow kOps[] = {
     {.button = "cmdGetValue", .request = "get_Value", .member = "Value", .script = ".Value", .style = 1, .retType = 12,
      .box = "txtGetValue", .fill = Fill::AfterComma, .line = Line::Value, .typeCombo = "cmbValueType",
      .capability = "Get_Value"},
-    {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 12,
-     .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Value},
-    {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
-     .kind = CallKind::PropertyPut, .script = ".Tag", .style = 0, .retType = -1},
 };
 
 } // namespace
@@ -122,6 +114,7 @@ frmVariable::frmVariable(QWidget *parent) : PanelBase(PanelKind::Variable, paren
         control(box)->setFocusPolicy(Qt::ClickFocus);
 
     addOperations(kOps);
+    addOperations(kTagIdOps);
     bindTypeSelector("cmbValueType", "txtPutValue", "cmdPutValue");
     bindDeleteHide("cmdVarDelete", "cmdVarHide");
     // Enter in an input box runs its Put, as its button would.
