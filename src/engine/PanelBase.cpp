@@ -493,19 +493,19 @@ void PanelBase::runOperation(const QString &buttonName)
 
 void PanelBase::opHook(const OpRow &, int, Value &) {}
 
-Value PanelBase::argValue(const ArgSpec &spec)
+Value PanelBase::argValue(const ArgDef &arg)
 {
-    return Value::fromString(textOf(control(spec.box)));
+    return Value::fromString(textOf(control(arg.box)));
 }
 
 void PanelBase::buildArgs(const OpRow &row, QStringList &logArgs, QStringList &scriptArgs, QList<Value> &values,
                              QList<int> &deferred)
 {
-    for (const ArgSpec &spec : row.args) {
-        if (spec.kind == Arg::None)
+    for (const ArgDef &arg : row.args) {
+        if (arg.kind == Arg::None)
             break;
-        QString text = textOf(control(spec.box));
-        switch (spec.kind) {
+        QString text = textOf(control(arg.box));
+        switch (arg.kind) {
         case Arg::None:
             break;
         case Arg::Text:
@@ -521,9 +521,9 @@ void PanelBase::buildArgs(const OpRow &row, QStringList &logArgs, QStringList &s
         case Arg::TextValue:
         case Arg::Typed:
         case Arg::Panel: {
-            Value v = spec.kind == Arg::Panel ? argValue(spec) : Value::fromString(text);
-            if (spec.kind == Arg::Typed) {
-                auto *combo = control<QComboBox>(spec.combo);
+            Value v = arg.kind == Arg::Panel ? argValue(arg) : Value::fromString(text);
+            if (arg.kind == Arg::Typed) {
+                auto *combo = control<QComboBox>(arg.combo);
                 v = valuetext::textToValue(text, combo ? combo->currentIndex() : valuetext::kPosBstr,
                                            [](const QString &line) { app().logLine(line); });
             }
@@ -564,15 +564,15 @@ void PanelBase::buildArgs(const OpRow &row, QStringList &logArgs, QStringList &s
 void PanelBase::convertDeferred(const OpRow &row, const QList<int> &deferred, QList<Value> &values)
 {
     int valueIndex = 0;
-    for (const ArgSpec &spec : row.args) {
-        if (spec.kind == Arg::None)
+    for (const ArgDef &arg : row.args) {
+        if (arg.kind == Arg::None)
             break;
         if (deferred.contains(valueIndex)) {
             QString text = values[valueIndex].stringValue();
             double d = 0;
             if (!valuetext::isNumericText(text, &d))
                 throw notANumber(text, "a number");
-            if (spec.kind == Arg::RawInt) {
+            if (arg.kind == Arg::RawInt) {
                 double r = std::nearbyint(d);
                 if (r < INT32_MIN || r > INT32_MAX)
                     throw ZelError(zel::E_OVERFLOW, QStringLiteral("'%1' does not fit a 32-bit integer").arg(text));
@@ -776,6 +776,18 @@ void PanelBase::bindListToBox(const char *listName, const char *boxName)
     }
 }
 
+QGroupBox *PanelBase::executeFrame(const QString &commandCaption, const QString &parameterCaption)
+{
+    QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
+    auto *execGrid = new QGridLayout(exec);
+    addRow(execGrid, 0, label(commandCaption), {textBox("txtCommand")});
+    addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
+    addRow(execGrid, 2, label(parameterCaption), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
+    addRow(execGrid, 3, label(QStringLiteral("Result :")), {textBox("txtResult", true)});
+    execGrid->setColumnStretch(1, 1);
+    return exec;
+}
+
 QGroupBox *PanelBase::variablesFrame()
 {
     QGroupBox *vars = frame("fraVar", QStringLiteral("Variable"));
@@ -865,6 +877,30 @@ QGroupBox *PanelBase::frame(const char *name, const QString &caption)
 QLabel *PanelBase::label(const QString &caption)
 {
     return new QLabel(caption, this);
+}
+
+QLineEdit *PanelBase::getRow(QGridLayout *grid, int row, const QString &caption, const char *box, const char *getButton)
+{
+    grid->addWidget(label(caption), row, 0);
+    QLineEdit *shown = textBox(box, true);
+    grid->addWidget(shown, row, 1, 1, 2);
+    grid->addWidget(button(getButton, QStringLiteral("Get")), row, 3);
+    return shown;
+}
+
+QLineEdit *PanelBase::getPutRow(QGridLayout *grid, int row, const QString &caption, const char *getBox, const char *putBox,
+                                const char *getButton, const char *putButton)
+{
+    QLabel *l = label(caption);
+    QLineEdit *shown = textBox(getBox, true);
+    QLineEdit *input = textBox(putBox);
+    l->setBuddy(input);
+    grid->addWidget(l, row, 0);
+    grid->addWidget(shown, row, 1);
+    grid->addWidget(input, row, 2);
+    grid->addWidget(button(getButton, QStringLiteral("Get")), row, 3);
+    grid->addWidget(button(putButton, QStringLiteral("Put")), row, 4);
+    return shown;
 }
 
 void PanelBase::addRow(QGridLayout *grid, int row, QLabel *label, std::initializer_list<QWidget *> widgets)

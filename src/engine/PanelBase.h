@@ -66,7 +66,7 @@ enum class Arg : quint8 {
     Panel,      // a value the panel supplies (PanelBase::argValue); logged and scripted like TextValue
 };
 
-struct ArgSpec {
+struct ArgDef {
     Arg kind = Arg::None;
     const char *box = nullptr;
     const char *combo = nullptr; // Typed: the value-type list
@@ -91,7 +91,7 @@ enum class Line : quint8 {
 struct OpRow {
     const char *button;
     const char *request;               // request member: P + "." + request + "(" + args + ")"
-    ArgSpec args[4] = {};
+    ArgDef args[4] = {};
     const char *target = nullptr;      // collection read from the object first (e.g. "Variables")
     const char *member = nullptr;      // engine member called
     zel::CallKind kind = zel::CallKind::PropertyGet;
@@ -162,7 +162,7 @@ protected:
     // line (may throw), stage 1 after the call with the result (may throw).
     virtual void opHook(const panel::OpRow &row, int stage, zel::Value &result);
     // The value of an Arg::Panel argument; the default is the box's text as a text value.
-    virtual zel::Value argValue(const panel::ArgSpec &spec);
+    virtual zel::Value argValue(const panel::ArgDef &arg);
     void unloadForm() override;
     // While the focus is in the panel, its own access keys (buttons, labels, tabs) win over
     // the main window's menu bar.
@@ -198,6 +198,9 @@ protected:
     void bindListToBox(const char *list, const char *box);
     // Delete and Hide buttons.
     void bindDeleteHide(const char *deleteButton, const char *hideButton);
+    // The frame fraExecute: txtCommand, cmbValueType, txtParameter with cmdExecute, and the
+    // display box txtResult (the shared Execute operation's controls).
+    QGroupBox *executeFrame(const QString &commandCaption, const QString &parameterCaption);
     // The object's own variables: the frame fraVar with AddVariable (txtVarName, txtVarOption,
     // cmdGetVar), VariableNames (txtVarNamesOption, cmdGetNames, lstVarNames) and
     // "Variables.&Clear" (cmdVarClear), wired by bindVariableButtons.
@@ -216,6 +219,13 @@ protected:
     QLabel *label(const QString &caption);
     // Sets a button's enabled state, respecting a capability that disabled it.
     void setButtonEnabled(QWidget *button, bool enabled);
+    // A read-only property row of a grid: caption, a display box over both box columns (1 and
+    // 2) and a Get button. Returns the display box.
+    QLineEdit *getRow(QGridLayout *grid, int row, const QString &caption, const char *box, const char *getButton);
+    // A read-write property row: caption (its access key leads to the input box), display box,
+    // input box, Get and Put buttons. Returns the display box.
+    QLineEdit *getPutRow(QGridLayout *grid, int row, const QString &caption, const char *getBox, const char *putBox,
+                         const char *getButton, const char *putButton);
     // One row of a grid: a label and widgets in the following columns.
     static void addRow(QGridLayout *grid, int row, QLabel *label, std::initializer_list<QWidget *> widgets);
 

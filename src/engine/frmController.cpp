@@ -29,7 +29,7 @@ using zel::ZelError;
 namespace {
 
 // One tab page per member kind, in page order.
-struct PageSpec {
+struct PageDef {
     PanelKind kind;
     const char *tab;
     const char *addFrame;
@@ -44,7 +44,7 @@ struct PageSpec {
     const char *clearCaption;
 };
 
-const PageSpec kPages[frmController::PageCount] = {
+const PageDef kPages[frmController::PageCount] = {
     {PanelKind::Variable, " Var&iable", "AddVariable", "cmdVariable", "txtName_0", "txtVarOption", "Variable Names",
      "txtVarNamesOption", "lstNames_0", "cmdGetNames_0", "cmdVarClear", "Variables.&Clear"},
     {PanelKind::Robot, " &Robot", "AddRobot", "cmdGetRobot", "txtName_1", "txtRobotOption", "RobotNames",
@@ -143,8 +143,6 @@ QList<frmMessage *> MessagePanels::items() const
 
 frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller, parent)
 {
-    const QString get = QStringLiteral("Get");
-    const QString put = QStringLiteral("Put");
     setWindowTitle(QStringLiteral("ZelController"));
     auto *outer = new QVBoxLayout(this);
     auto *top = new QHBoxLayout;
@@ -156,43 +154,16 @@ frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller,
     auto *grid = new QGridLayout(main);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
-    auto single = [&](int row, const QString &caption, const char *box, const char *getButton) {
-        QLineEdit *b = textBox(box, true);
-        b->setFocusPolicy(Qt::ClickFocus);
-        grid->addWidget(label(caption), row, 0);
-        grid->addWidget(b, row, 1, 1, 2);
-        grid->addWidget(button(getButton, get), row, 3);
-    };
-    auto pair = [&](int row, const QString &caption, const char *getBox, const char *putBox, const char *getButton,
-                    const char *putButton) {
-        QLabel *l = label(caption);
-        QLineEdit *shown = textBox(getBox, true);
-        shown->setFocusPolicy(Qt::ClickFocus);
-        QLineEdit *in = textBox(putBox);
-        l->setBuddy(in);
-        grid->addWidget(l, row, 0);
-        grid->addWidget(shown, row, 1);
-        grid->addWidget(in, row, 2);
-        grid->addWidget(button(getButton, get), row, 3);
-        grid->addWidget(button(putButton, put), row, 4);
-    };
-    single(0, QStringLiteral("Name :"), "txtCtrlName", "cmdGetName");
-    single(1, QStringLiteral("Attribute :"), "txtAttr", "cmdGetAttr");
-    single(2, QStringLiteral("Help :"), "txtHelp", "cmdGetHelp");
-    pair(3, QStringLiteral("Ta&g :"), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
-    pair(4, QStringLiteral("ID :"), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
+    // The display boxes take the focus by mouse only; Tab goes from input to button.
+    getRow(grid, 0, QStringLiteral("Name :"), "txtCtrlName", "cmdGetName")->setFocusPolicy(Qt::ClickFocus);
+    getRow(grid, 1, QStringLiteral("Attribute :"), "txtAttr", "cmdGetAttr")->setFocusPolicy(Qt::ClickFocus);
+    getRow(grid, 2, QStringLiteral("Help :"), "txtHelp", "cmdGetHelp")->setFocusPolicy(Qt::ClickFocus);
+    getPutRow(grid, 3, QStringLiteral("Ta&g :"), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag")->setFocusPolicy(Qt::ClickFocus);
+    getPutRow(grid, 4, QStringLiteral("ID :"), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID")->setFocusPolicy(Qt::ClickFocus);
     left->addWidget(main);
 
-    QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
-    auto *execGrid = new QGridLayout(exec);
-    execGrid->setColumnStretch(1, 1);
-    addRow(execGrid, 0, label(QStringLiteral("Command :")), {textBox("txtCommand")});
-    addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
-    addRow(execGrid, 2, label(QStringLiteral("&Parameter :")), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
-    QLineEdit *result = textBox("txtResult", true);
-    result->setFocusPolicy(Qt::ClickFocus);
-    addRow(execGrid, 3, label(QStringLiteral("Result :")), {result});
-    left->addWidget(exec);
+    left->addWidget(executeFrame(QStringLiteral("Command :"), QStringLiteral("&Parameter :")));
+    control("txtResult")->setFocusPolicy(Qt::ClickFocus);
 
     QGroupBox *messages = frame("fraMessage", QStringLiteral("Recieved Message"));
     auto *msgLayout = new QVBoxLayout(messages);
@@ -235,18 +206,18 @@ frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller,
     bindDeleteHide("cmdCtrlDelete", "cmdCtrlHide");
     bindExclusiveTabs(m_tabs);
     for (int page = 0; page < PageCount; ++page) {
-        const PageSpec &spec = kPages[page];
-        bindListToBox(spec.namesList, spec.nameBox);
-        connect(control<QPushButton>(spec.addButton), &QPushButton::clicked, this, [this, &spec] {
-            addMember(spec.kind, control<QLineEdit>(spec.nameBox)->text(), control<QLineEdit>(spec.optionBox)->text());
+        const PageDef &pg = kPages[page];
+        bindListToBox(pg.namesList, pg.nameBox);
+        connect(control<QPushButton>(pg.addButton), &QPushButton::clicked, this, [this, &pg] {
+            addMember(pg.kind, control<QLineEdit>(pg.nameBox)->text(), control<QLineEdit>(pg.optionBox)->text());
         });
-        connect(control<QPushButton>(spec.clearButton), &QPushButton::clicked, this,
-                [this, &spec] { clearMembers(spec.kind); });
+        connect(control<QPushButton>(pg.clearButton), &QPushButton::clicked, this,
+                [this, &pg] { clearMembers(pg.kind); });
         // Enter in the name or option box adds, in the names option box lists.
-        for (const char *box : {spec.nameBox, spec.optionBox})
-            connect(control<QLineEdit>(box), &QLineEdit::returnPressed, control<QPushButton>(spec.addButton), &QPushButton::click);
-        connect(control<QLineEdit>(spec.namesOption), &QLineEdit::returnPressed, this, [this, &spec] {
-            if (auto *b = control<QPushButton>(spec.namesButton); b && b->isEnabled())
+        for (const char *box : {pg.nameBox, pg.optionBox})
+            connect(control<QLineEdit>(box), &QLineEdit::returnPressed, control<QPushButton>(pg.addButton), &QPushButton::click);
+        connect(control<QLineEdit>(pg.namesOption), &QLineEdit::returnPressed, this, [this, &pg] {
+            if (auto *b = control<QPushButton>(pg.namesButton); b && b->isEnabled())
                 b->click();
         });
     }
@@ -269,32 +240,32 @@ PanelKind frmController::pageKind(int page)
 
 QWidget *frmController::memberPage(int page)
 {
-    const PageSpec &spec = kPages[page];
+    const PageDef &pg = kPages[page];
     auto *pic = new QWidget(this);
     pic->setObjectName(QStringLiteral("PicFrame_%1").arg(page));
     auto *layout = new QVBoxLayout(pic);
     auto *frames = new QHBoxLayout;
     layout->addLayout(frames);
 
-    QGroupBox *add = frame(nullptr, QLatin1String(spec.addFrame));
+    QGroupBox *add = frame(nullptr, QLatin1String(pg.addFrame));
     add->setObjectName(QStringLiteral("fraAdd_%1").arg(page));
     auto *addGrid = new QGridLayout(add);
     addGrid->setColumnStretch(1, 1);
-    addRow(addGrid, 0, label(QStringLiteral("Name :")), {textBox(spec.nameBox)});
-    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox(spec.optionBox)});
+    addRow(addGrid, 0, label(QStringLiteral("Name :")), {textBox(pg.nameBox)});
+    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox(pg.optionBox)});
     auto *addRowButtons = new QHBoxLayout;
     addRowButtons->addStretch(1);
-    addRowButtons->addWidget(button(spec.addButton, QStringLiteral("&Add...")));
+    addRowButtons->addWidget(button(pg.addButton, QStringLiteral("&Add...")));
     addGrid->addLayout(addRowButtons, 2, 0, 1, 2);
     addGrid->setRowStretch(3, 1);
     frames->addWidget(add, 1);
 
-    QGroupBox *names = frame(nullptr, QLatin1String(spec.namesFrame));
+    QGroupBox *names = frame(nullptr, QLatin1String(pg.namesFrame));
     names->setObjectName(QStringLiteral("fraNames_%1").arg(page));
     auto *namesGrid = new QGridLayout(names);
     namesGrid->setColumnStretch(1, 1);
-    addRow(namesGrid, 0, label(QStringLiteral("Option :")), {textBox(spec.namesOption), button(spec.namesButton, QStringLiteral("Get"))});
-    QListWidget *list = listBox(spec.namesList);
+    addRow(namesGrid, 0, label(QStringLiteral("Option :")), {textBox(pg.namesOption), button(pg.namesButton, QStringLiteral("Get"))});
+    QListWidget *list = listBox(pg.namesList);
     list->setMinimumHeight(list->fontMetrics().height() * 4);
     list->setMaximumHeight(list->fontMetrics().height() * 7);
     QLabel *listLabel = label(QStringLiteral("Name&s :"));
@@ -305,17 +276,17 @@ QWidget *frmController::memberPage(int page)
     frames->addWidget(names, 1);
 
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(button(spec.clearButton, QLatin1String(spec.clearCaption)));
+    bottom->addWidget(button(pg.clearButton, QLatin1String(pg.clearCaption)));
     bottom->addStretch(1);
     layout->addLayout(bottom);
 
     // Only the page's own controls, in reading order.
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(spec.nameBox)), pic->findChild<QWidget *>(QLatin1String(spec.optionBox)));
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(spec.optionBox)), pic->findChild<QWidget *>(QLatin1String(spec.addButton)));
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(spec.addButton)), pic->findChild<QWidget *>(QLatin1String(spec.namesOption)));
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(spec.namesOption)), pic->findChild<QWidget *>(QLatin1String(spec.namesButton)));
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(spec.namesButton)), list);
-    QWidget::setTabOrder(list, pic->findChild<QWidget *>(QLatin1String(spec.clearButton)));
+    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.nameBox)), pic->findChild<QWidget *>(QLatin1String(pg.optionBox)));
+    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.optionBox)), pic->findChild<QWidget *>(QLatin1String(pg.addButton)));
+    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.addButton)), pic->findChild<QWidget *>(QLatin1String(pg.namesOption)));
+    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.namesOption)), pic->findChild<QWidget *>(QLatin1String(pg.namesButton)));
+    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.namesButton)), list);
+    QWidget::setTabOrder(list, pic->findChild<QWidget *>(QLatin1String(pg.clearButton)));
     return pic;
 }
 
@@ -331,8 +302,8 @@ void frmController::onLoad()
 void frmController::applyCapabilities()
 {
     PanelBase::applyCapabilities();
-    for (const PageSpec &spec : kPages)
-        bindAddTooltips(int(spec.kind), spec.nameBox, spec.optionBox);
+    for (const PageDef &pg : kPages)
+        bindAddTooltips(int(pg.kind), pg.nameBox, pg.optionBox);
 }
 
 void frmController::onUnload()

@@ -39,13 +39,7 @@ frmEngine::frmEngine(QWidget *parent) : PanelBase(PanelKind::Engine, parent)
     addRow(addGrid, 1, label(QStringLiteral("&Option :")), {textBox("txtWsOption"), button("cmdAddWS", QStringLiteral("&Add..."))});
     mainLayout->addWidget(add);
 
-    QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
-    auto *execGrid = new QGridLayout(exec);
-    addRow(execGrid, 0, label(QStringLiteral("Co&mmand :")), {textBox("txtCommand")});
-    addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
-    addRow(execGrid, 2, label(QStringLiteral("&Parameter :")), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
-    addRow(execGrid, 3, label(QStringLiteral("Result :")), {textBox("txtResult", true)});
-    mainLayout->addWidget(exec);
+    mainLayout->addWidget(executeFrame(QStringLiteral("Co&mmand :"), QStringLiteral("&Parameter :")));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(button("cmdWssClear", QStringLiteral("Workspaces.&Clear")));

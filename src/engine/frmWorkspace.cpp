@@ -74,13 +74,7 @@ frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(PanelKind::Workspace, pa
     addGrid->addWidget(button("cmdOpen", QStringLiteral("&Add...")), 4, 2);
     outer->addWidget(add);
 
-    QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
-    auto *execGrid = new QGridLayout(exec);
-    addRow(execGrid, 0, label(QStringLiteral("Command :")), {textBox("txtCommand")});
-    addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
-    addRow(execGrid, 2, label(QStringLiteral("Parameter :")), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
-    addRow(execGrid, 3, label(QStringLiteral("Result :")), {textBox("txtResult", true)});
-    outer->addWidget(exec);
+    outer->addWidget(executeFrame(QStringLiteral("Command :"), QStringLiteral("Parameter :")));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(button("cmdCtrlClear", QStringLiteral("Controllers.&Clear")));

@@ -62,38 +62,24 @@ bool modeOf(const QString &text, qint32 *mode)
 
 frmCommand::frmCommand(QWidget *parent) : PanelBase(PanelKind::Command, parent)
 {
-    const QString get = QStringLiteral("Get");
-    const QString put = QStringLiteral("Put");
     auto *outer = new QVBoxLayout(this);
 
     QGroupBox *main = frame("fraCommand", QStringLiteral("ZelCommand"));
     auto *grid = new QGridLayout(main);
-    auto property = [&](int row, const char *caption, const char *box, const char *getButton) {
-        grid->addWidget(label(QLatin1String(caption)), row, 0);
-        grid->addWidget(textBox(box, true), row, 1, 1, 2);
-        grid->addWidget(button(getButton, get), row, 3);
-    };
-    auto writable = [&](int row, const char *caption, const char *box, const char *input, const char *getButton,
-                        const char *putButton) {
-        QLabel *l = label(QLatin1String(caption));
-        QLineEdit *in = textBox(input);
-        addRow(grid, row, l, {textBox(box, true), in, button(getButton, get), button(putButton, put)});
-        l->setBuddy(in); // the access key goes to the box that takes input
-    };
-    property(0, "Name :", "txtCmdName", "cmdGetCmdName");
-    property(1, "Attribute :", "txtAttribute", "cmdGetAttribute");
-    property(2, "Help :", "txtHelp", "cmdGetHelp");
-    writable(3, "Ta&g :", "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
-    writable(4, "&ID :", "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
-    writable(5, "Ti&meout :", "txtGetTimeout", "txtPutTimeout", "cmdGetTimeout", "cmdPutTimeout");
-    property(6, "State :", "txtState", "cmdGetState");
-    writable(7, "&Parameters :", "txtGetParameter", "txtPutParameter", "cmdGetParameter", "cmdPutParameter");
+    getRow(grid, 0, QStringLiteral("Name :"), "txtCmdName", "cmdGetCmdName");
+    getRow(grid, 1, QStringLiteral("Attribute :"), "txtAttribute", "cmdGetAttribute");
+    getRow(grid, 2, QStringLiteral("Help :"), "txtHelp", "cmdGetHelp");
+    getPutRow(grid, 3, QStringLiteral("Ta&g :"), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
+    getPutRow(grid, 4, QStringLiteral("&ID :"), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
+    getPutRow(grid, 5, QStringLiteral("Ti&meout :"), "txtGetTimeout", "txtPutTimeout", "cmdGetTimeout", "cmdPutTimeout");
+    getRow(grid, 6, QStringLiteral("State :"), "txtState", "cmdGetState");
+    getPutRow(grid, 7, QStringLiteral("&Parameters :"), "txtGetParameter", "txtPutParameter", "cmdGetParameter", "cmdPutParameter");
     QLabel *typeLabel = label(QStringLiteral("T&ype :"));
     QComboBox *types = typeList("cmbValueType");
     typeLabel->setBuddy(types);
     grid->addWidget(typeLabel, 8, 0);
     grid->addWidget(types, 8, 2);
-    property(9, "Result :", "txtExecuteResult", "cmdGetResult");
+    getRow(grid, 9, QStringLiteral("Result :"), "txtExecuteResult", "cmdGetResult");
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     outer->addWidget(main);

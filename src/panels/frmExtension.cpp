@@ -42,8 +42,6 @@ const OpRow kOps[] = {
 
 frmExtension::frmExtension(QWidget *parent) : PanelBase(PanelKind::Extension, parent)
 {
-    const QString get = QStringLiteral("Get");
-    const QString put = QStringLiteral("Put");
     auto *outer = new QVBoxLayout(this);
     auto *columns = new QHBoxLayout;
     outer->addLayout(columns);
@@ -52,34 +50,16 @@ frmExtension::frmExtension(QWidget *parent) : PanelBase(PanelKind::Extension, pa
 
     QGroupBox *main = frame("fraExtension", QStringLiteral("ZelExtension"));
     auto *grid = new QGridLayout(main);
-    auto property = [&](int row, const char *caption, const char *box, const char *getButton) {
-        grid->addWidget(label(QLatin1String(caption)), row, 0);
-        grid->addWidget(textBox(box, true), row, 1, 1, 2);
-        grid->addWidget(button(getButton, get), row, 3);
-    };
-    property(0, "Name :", "txtExtName", "cmdGetExtName");
-    property(1, "Attribute :", "txtAttribute", "cmdGetAttribute");
-    property(2, "Help :", "txtHelp", "cmdGetHelp");
-    QLabel *lblTag = label(QStringLiteral("Ta&g :"));
-    addRow(grid, 3, lblTag,
-           {textBox("txtGetTag", true), textBox("txtPutTag"), button("cmdGetTag", get), button("cmdPutTag", put)});
-    lblTag->setBuddy(control("txtPutTag"));
-    QLabel *lblID = label(QStringLiteral("&ID :"));
-    addRow(grid, 4, lblID,
-           {textBox("txtGetID", true), textBox("txtPutID"), button("cmdGetID", get), button("cmdPutID", put)});
-    lblID->setBuddy(control("txtPutID"));
+    getRow(grid, 0, QStringLiteral("Name :"), "txtExtName", "cmdGetExtName");
+    getRow(grid, 1, QStringLiteral("Attribute :"), "txtAttribute", "cmdGetAttribute");
+    getRow(grid, 2, QStringLiteral("Help :"), "txtHelp", "cmdGetHelp");
+    getPutRow(grid, 3, QStringLiteral("Ta&g :"), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
+    getPutRow(grid, 4, QStringLiteral("&ID :"), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     left->addWidget(main);
 
-    QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
-    auto *execGrid = new QGridLayout(exec);
-    addRow(execGrid, 0, label(QStringLiteral("Co&mmand :")), {textBox("txtCommand")});
-    addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
-    addRow(execGrid, 2, label(QStringLiteral("&Parameter :")), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
-    addRow(execGrid, 3, label(QStringLiteral("Result :")), {textBox("txtResult", true)});
-    execGrid->setColumnStretch(1, 1);
-    left->addWidget(exec);
+    left->addWidget(executeFrame(QStringLiteral("Co&mmand :"), QStringLiteral("&Parameter :")));
     left->addStretch(1);
 
     // The extension's variables.

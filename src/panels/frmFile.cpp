@@ -80,14 +80,6 @@ const OpRow kOps[] = {
      .fill = Fill::List, .line = Line::Value, .capability = "Get_FileNames"},
 };
 
-// A display box spanning the display and input columns, with its Get button.
-void propertyRow(QGridLayout *grid, int row, QLabel *label, QWidget *box, QWidget *get)
-{
-    grid->addWidget(label, row, 0);
-    grid->addWidget(box, row, 1, 1, 2);
-    grid->addWidget(get, row, 3);
-}
-
 } // namespace
 
 frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
@@ -121,15 +113,9 @@ frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
     };
     int row = 0;
     for (const Prop &p : props)
-        propertyRow(grid, row++, label(QLatin1String(p.caption)), textBox(p.box, true), button(p.button, get));
-    QLabel *lblTag = label(QStringLiteral("Ta&g : "));
-    addRow(grid, row++, lblTag,
-           {textBox("txtGetTag", true), textBox("txtPutTag"), button("cmdGetTag", get), button("cmdPutTag", put)});
-    lblTag->setBuddy(control("txtPutTag"));
-    QLabel *lblID = label(QStringLiteral("&ID : "));
-    addRow(grid, row++, lblID,
-           {textBox("txtGetID", true), textBox("txtPutID"), button("cmdGetID", get), button("cmdPutID", put)});
-    lblID->setBuddy(control("txtPutID"));
+        getRow(grid, row++, QLatin1String(p.caption), p.box, p.button);
+    getPutRow(grid, row++, QStringLiteral("Ta&g : "), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
+    getPutRow(grid, row++, QStringLiteral("&ID : "), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     left->addWidget(main);
@@ -300,11 +286,11 @@ void frmFile::applyCapabilities()
     bindAddTooltips(ksf::File, "txtName_1", "txtFileOption");
 }
 
-Value frmFile::argValue(const ArgSpec &spec)
+Value frmFile::argValue(const ArgDef &arg)
 {
-    if (qstrcmp(spec.box, "txtValue") == 0 && !m_optText->isChecked())
+    if (qstrcmp(arg.box, "txtValue") == 0 && !m_optText->isChecked())
         return m_lastValue;
-    return PanelBase::argValue(spec);
+    return PanelBase::argValue(arg);
 }
 
 void frmFile::opHook(const OpRow &row, int stage, Value &result)

@@ -27,7 +27,7 @@ public:
 protected:
     void applyCapabilities() override;
     void opHook(const panel::OpRow &row, int stage, zel::Value &result) override;
-    zel::Value argValue(const panel::ArgSpec &spec) override;
+    zel::Value argValue(const panel::ArgDef &arg) override;
 
 private:
     void showContent(const zel::Value &value);

@@ -85,24 +85,11 @@ frmRobot::frmRobot(QWidget *parent) : PanelBase(PanelKind::Robot, parent)
     // The robot's properties.
     QGroupBox *main = frame("fraRobot", QStringLiteral("ZelRobot"));
     auto *grid = new QGridLayout(main);
-    auto get = [this](const char *name) { return button(name, QStringLiteral("Get")); };
-    auto put = [this](const char *name) { return button(name, QStringLiteral("Put")); };
-    // Name, Attribute and Help have one box that spans both text columns.
-    auto single = [this, grid](int row, const char *caption, const char *boxName, const char *buttonName) {
-        QLineEdit *box = textBox(boxName, true);
-        QLabel *l = label(QLatin1String(caption));
-        l->setBuddy(box);
-        grid->addWidget(l, row, 0);
-        grid->addWidget(box, row, 1, 1, 2);
-        grid->addWidget(button(buttonName, QStringLiteral("Get")), row, 3);
-    };
-    single(0, "Name : ", "txtName", "cmdGetName");
-    single(1, "Attribute : ", "txtAttribute", "cmdGetAttribute");
-    single(2, "Help : ", "txtHelp", "cmdGetHelp");
-    addRow(grid, 3, label(QStringLiteral("Tag : ")),
-           {textBox("txtGetTag", true), textBox("txtPutTag"), get("cmdGetTag"), put("cmdPutTag")});
-    addRow(grid, 4, label(QStringLiteral("ID : ")),
-           {textBox("txtGetID", true), textBox("txtPutID"), get("cmdGetID"), put("cmdPutID")});
+    getRow(grid, 0, QStringLiteral("Name : "), "txtName", "cmdGetName");
+    getRow(grid, 1, QStringLiteral("Attribute : "), "txtAttribute", "cmdGetAttribute");
+    getRow(grid, 2, QStringLiteral("Help : "), "txtHelp", "cmdGetHelp");
+    getPutRow(grid, 3, QStringLiteral("Tag : "), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
+    getPutRow(grid, 4, QStringLiteral("ID : "), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(5, 1);

@@ -50,8 +50,6 @@ const char *const kStopModes[] = {"0 - Default stop", "1 - Instant stop", "2 - S
 
 frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
 {
-    const QString get = QStringLiteral("Get");
-    const QString put = QStringLiteral("Put");
     auto *outer = new QVBoxLayout(this);
     auto *columns = new QHBoxLayout;
     outer->addLayout(columns);
@@ -60,23 +58,12 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
 
     QGroupBox *main = frame("fraVariable", QStringLiteral("ZelTask"));
     auto *grid = new QGridLayout(main);
-    auto property = [&](int row, const char *caption, const char *box, const char *getButton) {
-        grid->addWidget(label(QLatin1String(caption)), row, 0);
-        grid->addWidget(textBox(box, true), row, 1, 1, 2);
-        grid->addWidget(button(getButton, get), row, 3);
-    };
-    property(0, "Name :", "txtTaskName", "cmdGetTaskName");
-    property(1, "FileName :", "txtFileName", "cmdGetFileName");
-    property(2, "Attribute :", "txtAttribute", "cmdGetAttribute");
-    property(3, "Help :", "txtHelp", "cmdGetHelp");
-    QLabel *lblTag = label(QStringLiteral("Ta&g :"));
-    addRow(grid, 4, lblTag,
-           {textBox("txtGetTag", true), textBox("txtPutTag"), button("cmdGetTag", get), button("cmdPutTag", put)});
-    lblTag->setBuddy(control("txtPutTag"));
-    QLabel *lblID = label(QStringLiteral("&ID :"));
-    addRow(grid, 5, lblID,
-           {textBox("txtGetID", true), textBox("txtPutID"), button("cmdGetID", get), button("cmdPutID", put)});
-    lblID->setBuddy(control("txtPutID"));
+    getRow(grid, 0, QStringLiteral("Name :"), "txtTaskName", "cmdGetTaskName");
+    getRow(grid, 1, QStringLiteral("FileName :"), "txtFileName", "cmdGetFileName");
+    getRow(grid, 2, QStringLiteral("Attribute :"), "txtAttribute", "cmdGetAttribute");
+    getRow(grid, 3, QStringLiteral("Help :"), "txtHelp", "cmdGetHelp");
+    getPutRow(grid, 4, QStringLiteral("Ta&g :"), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
+    getPutRow(grid, 5, QStringLiteral("&ID :"), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     left->addWidget(main);

@@ -47,8 +47,6 @@ const OpRow kOps[] = {
 
 frmVariable::frmVariable(QWidget *parent) : PanelBase(PanelKind::Variable, parent)
 {
-    const QString get = QStringLiteral("Get");
-    const QString put = QStringLiteral("Put");
     setWindowTitle(QStringLiteral("Variable"));
     auto *outer = new QVBoxLayout(this);
 
@@ -56,41 +54,19 @@ frmVariable::frmVariable(QWidget *parent) : PanelBase(PanelKind::Variable, paren
     auto *grid = new QGridLayout(main);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
-    // A row with one box over both box columns and a Get button.
-    auto single = [&](int row, const QString &caption, const char *box, const char *getButton) {
-        QLabel *l = label(caption);
-        QLineEdit *b = textBox(box, true);
-        l->setBuddy(b);
-        grid->addWidget(l, row, 0);
-        grid->addWidget(b, row, 1, 1, 2);
-        grid->addWidget(button(getButton, get), row, 3);
-    };
-    // A row with a read box, an input box and Get and Put buttons; the label leads to the input.
-    auto pair = [&](int row, const QString &caption, const char *getBox, const char *putBox, const char *getButton,
-                    const char *putButton) {
-        QLabel *l = label(caption);
-        QLineEdit *in = textBox(putBox);
-        l->setBuddy(in);
-        grid->addWidget(l, row, 0);
-        grid->addWidget(textBox(getBox, true), row, 1);
-        grid->addWidget(in, row, 2);
-        grid->addWidget(button(getButton, get), row, 3);
-        grid->addWidget(button(putButton, put), row, 4);
-    };
-
-    single(0, QStringLiteral("Name : "), "txtVarName", "cmdGetVarName");
+    getRow(grid, 0, QStringLiteral("Name : "), "txtVarName", "cmdGetVarName");
     QLabel *typeLabel = label(QStringLiteral("T&ype : "));
     QComboBox *types = typeList("cmbValueType");
     typeLabel->setBuddy(types);
     grid->addWidget(typeLabel, 1, 0);
     grid->addWidget(types, 1, 2);
-    pair(2, QStringLiteral("&Value : "), "txtGetValue", "txtPutValue", "cmdGetValue", "cmdPutValue");
-    single(3, QStringLiteral("Attribute : "), "txtAttribute", "cmdGetAttr");
-    single(4, QStringLiteral("Help : "), "txtHelp", "cmdGetHelp");
-    pair(5, QStringLiteral("T&ag : "), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
-    pair(6, QStringLiteral("&ID : "), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
-    single(7, QStringLiteral("Date Time : "), "txtDateTime", "cmdGetDateTime");
-    single(8, QStringLiteral("Microsecond : "), "txtGetMicrosecond", "cmdGetMicrosecond");
+    getPutRow(grid, 2, QStringLiteral("&Value : "), "txtGetValue", "txtPutValue", "cmdGetValue", "cmdPutValue");
+    getRow(grid, 3, QStringLiteral("Attribute : "), "txtAttribute", "cmdGetAttr");
+    getRow(grid, 4, QStringLiteral("Help : "), "txtHelp", "cmdGetHelp");
+    getPutRow(grid, 5, QStringLiteral("T&ag : "), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
+    getPutRow(grid, 6, QStringLiteral("&ID : "), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
+    getRow(grid, 7, QStringLiteral("Date Time : "), "txtDateTime", "cmdGetDateTime");
+    getRow(grid, 8, QStringLiteral("Microsecond : "), "txtGetMicrosecond", "cmdGetMicrosecond");
     outer->addWidget(main);
 
     auto *buttons = new QHBoxLayout;

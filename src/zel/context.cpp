@@ -41,7 +41,7 @@ Date dateFromUnixMs(qint64 unixMs)
 
 EngineContext::EngineContext() : startUnixMs(nowMicros() / 1000) {}
 
-void EngineContext::addFault(const FaultSpec &fault)
+void EngineContext::addFault(const FaultRule &fault)
 {
     faults.append(fault);
     armedFaults = int(faults.size());
@@ -49,7 +49,7 @@ void EngineContext::addFault(const FaultSpec &fault)
 
 int EngineContext::clearFaults(quint64 scope)
 {
-    int removed = int(faults.removeIf([scope](const FaultSpec &f) { return scope == 0 || f.scope == scope; }));
+    int removed = int(faults.removeIf([scope](const FaultRule &f) { return scope == 0 || f.scope == scope; }));
     armedFaults = int(faults.size());
     return removed;
 }
@@ -57,7 +57,7 @@ int EngineContext::clearFaults(quint64 scope)
 QStringList EngineContext::faultTexts(quint64 scope) const
 {
     QStringList out;
-    for (const FaultSpec &f : faults) {
+    for (const FaultRule &f : faults) {
         if (scope != 0 && f.scope != scope)
             continue;
         out << QStringLiteral("Object=%1,Operation=%2,Count=%3,Number=0x%4")
@@ -68,13 +68,13 @@ QStringList EngineContext::faultTexts(quint64 scope) const
     return out;
 }
 
-FaultSpec parseFault(const Value &parameter, quint64 scope, const QString &where)
+FaultRule parseFault(const Value &parameter, quint64 scope, const QString &where)
 {
     if (!parameter.isString())
         detail::raise(E_TYPE_MISMATCH, QStringLiteral("%1 takes a text such as \"Object=V1,Operation=put_Value,Count=1\"; got %2")
                                            .arg(where, typeName(parameter.type())));
     detail::Options o(parameter.stringValue(), where);
-    FaultSpec f;
+    FaultRule f;
     f.scope = scope;
     f.object = o.text("Object", QStringLiteral("*"));
     if (f.object.isEmpty())
@@ -95,7 +95,7 @@ void EngineContext::checkFault(const EngineObject &object, const char *operation
 {
     const QLatin1StringView op(operation);
     for (qsizetype i = 0; i < faults.size(); ++i) {
-        FaultSpec &f = faults[i];
+        FaultRule &f = faults[i];
         if (f.scope != 0 && f.scope != object.scope())
             continue;
         if (!operationMatches(f.operation, op))

@@ -12,7 +12,7 @@
 namespace zel {
 
 // An armed fault: the next `remaining` calls of `operation` on a matching object fail.
-struct FaultSpec {
+struct FaultRule {
     quint64 scope = 0;     // 0: any object of the engine; else the objects of one controller
     QString object;        // Name or class name of the object, "*" for any
     QString operation;     // "get_Value", "Move", a bare property name for get and put, "*" for any
@@ -27,11 +27,11 @@ public:
 
     std::array<qint32, kObjectKindCount> counts{};
     int armedFaults = 0; // == faults.size(); the one number the guard tests
-    QList<FaultSpec> faults;
+    QList<FaultRule> faults;
     qint64 startUnixMs = 0;
     quint64 nextScope = 1;
 
-    void addFault(const FaultSpec &fault);
+    void addFault(const FaultRule &fault);
     // Removes the faults of a scope (0: every fault of the engine); returns how many.
     int clearFaults(quint64 scope);
     QStringList faultTexts(quint64 scope) const;
@@ -40,7 +40,7 @@ public:
 
 // Reads the parameter of the InjectFault command: "Object=V1,Operation=put_Value,Count=2,
 // Number=0x80040001,Description=...". Operation is required.
-FaultSpec parseFault(const Value &parameter, quint64 scope, const QString &where);
+FaultRule parseFault(const Value &parameter, quint64 scope, const QString &where);
 
 // Clock helpers. Engine dates are automation dates in local time (zel::Date).
 qint64 nowMicros(); // microseconds since 1970-01-01 UTC

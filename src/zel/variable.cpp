@@ -169,19 +169,19 @@ std::shared_ptr<ZelVariable> addVariable(EngineObject &hostObject, VariableHost 
     if (auto existing = variables.find(name))
         return existing;
 
-    const VariableHost::SystemVariable *spec = nullptr;
+    const VariableHost::SystemVariable *sysVar = nullptr;
     std::vector<VariableHost::SystemVariable> own;
     if (name.startsWith(QLatin1Char('@'))) {
         own = host.hostVariables();
         for (const auto &s : kCommonVariables) {
             if (name.compare(QLatin1StringView(s.name), Qt::CaseInsensitive) == 0)
-                spec = &s;
+                sysVar = &s;
         }
         for (const auto &s : own) {
             if (name.compare(QLatin1StringView(s.name), Qt::CaseInsensitive) == 0)
-                spec = &s;
+                sysVar = &s;
         }
-        if (!spec) {
+        if (!sysVar) {
             QStringList names;
             for (const auto &s : kCommonVariables)
                 names << QLatin1StringView(s.name);
@@ -190,11 +190,11 @@ std::shared_ptr<ZelVariable> addVariable(EngineObject &hostObject, VariableHost 
             raise(E_NOT_FOUND, QStringLiteral("AddVariable: %1 %2 has no system variable '%3'; its system variables are %4")
                                    .arg(hostObject.className(), hostObject.displayName(), name, names.join(QLatin1String(", "))));
         }
-        name = QLatin1StringView(spec->name);
+        name = QLatin1StringView(sysVar->name);
         if (auto existing = variables.find(name))
             return existing;
     }
-    auto v = std::make_shared<ZelVariable>(hostObject.context(), hostObject.scope(), name, hostObject.weak_from_this(), &host, spec);
+    auto v = std::make_shared<ZelVariable>(hostObject.context(), hostObject.scope(), name, hostObject.weak_from_this(), &host, sysVar);
     variables.append(v);
     return v;
 }
