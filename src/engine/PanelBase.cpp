@@ -722,17 +722,23 @@ void PanelBase::addMember(PanelKind memberKind, const QString &name, const QStri
 
 void PanelBase::clearMembers(PanelKind memberKind)
 {
-    AppState &a = app();
     const KindInfo &info = kindInfo(memberKind);
-    a.status(QLatin1String(info.statusClear));
+    clearCollection(QLatin1String(info.statusClear), QLatin1String(info.logColl), QLatin1String(info.scriptColl), true);
+}
+
+void PanelBase::clearCollection(const QString &statusText, const QString &logColl, const QString &collectionName,
+                                bool recorded)
+{
+    AppState &a = app();
+    a.status(statusText);
     if (m_ZelObj) {
         try {
-            logRequest(QLatin1String(info.logColl) + QStringLiteral(".Clear()"));
-            record(QLatin1Char('.') + QLatin1String(info.scriptColl) + QStringLiteral(".Clear"), -1, 2, QString());
-            zel::ObjectPtr collection =
-                m_ZelObj->invoke(QLatin1String(info.scriptColl), CallKind::PropertyGet, {}).objectValue();
+            logRequest(logColl + QStringLiteral(".Clear()"));
+            if (recorded)
+                record(QLatin1Char('.') + collectionName + QStringLiteral(".Clear"), -1, 2, QString());
+            zel::ObjectPtr collection = m_ZelObj->invoke(collectionName, CallKind::PropertyGet, {}).objectValue();
             if (!collection)
-                throw ZelError(zel::E_UNEXPECTED, QStringLiteral("The object has no %1 collection").arg(QLatin1String(info.scriptColl)));
+                throw ZelError(zel::E_UNEXPECTED, QStringLiteral("The object has no %1 collection").arg(collectionName));
             collection->invoke(QStringLiteral("Clear"), CallKind::Method, {});
             a.logLine(QStringLiteral("Succeeded."));
         } catch (const ZelError &e) {

@@ -22,18 +22,18 @@
 class QTabWidget;
 class QTreeWidgetItem;
 
-// The kinds of panels. Member kinds share their numbers with the KSF kind codes.
+// The kinds of panels. Controller and member kinds are the KSF kind codes.
 enum class PanelKind {
     Engine = -2,
     Workspace = -1,
-    Controller = 0,
-    Extension = 1,
-    File = 2,
-    Robot = 3,
-    Task = 4,
-    Variable = 5,
-    Command = 6,
-    Message = 7, // message panels: made by their controller panel, no tree node
+    Controller = ksf::Controller,
+    Extension = ksf::Extension,
+    File = ksf::File,
+    Robot = ksf::Robot,
+    Task = ksf::Task,
+    Variable = ksf::Variable,
+    Command = ksf::Command,
+    Message = ksf::Message, // message panels: made by their controller panel, no tree node
 };
 
 // What differs between the kinds of object: words, images, collection names, operations.
@@ -187,8 +187,11 @@ protected:
     // Adds a member of that kind: status texts, request and script lines, the engine's Add,
     // the KSF entry, the capability entry, the member's panel.
     void addMember(PanelKind memberKind, const QString &name, const QString &option);
-    // Clears the member collection of that kind.
+    // Clears the member collection of that kind (recorded).
     void clearMembers(PanelKind memberKind);
+    // Clears a collection of this object: status text, request line "<logColl>.Clear()", the
+    // script line when recorded, the engine's Clear, the result line, then "Ready".
+    void clearCollection(const QString &statusText, const QString &logColl, const QString &collectionName, bool recorded);
     // Value-type selector: the combo enables the box (not for EMPTY, NULL, (Unkown)) and the
     // button (not for (Unkown)).
     void bindTypeSelector(const char *combo, const char *box, const char *button);

@@ -104,20 +104,8 @@ void frmEngine::addWorkspace()
 
 void frmEngine::clearWorkspaces()
 {
-    AppState &a = app();
-    a.status(QStringLiteral("Clear Workspace..."));
-    if (m_ZelObj) {
-        try {
-            a.logLine(QStringLiteral("Wss.Clear()"));
-            m_ZelObj->invoke(QStringLiteral("Workspaces"), CallKind::PropertyGet, {})
-                .objectValue()
-                ->invoke(QStringLiteral("Clear"), CallKind::Method, {});
-            a.logLine(QStringLiteral("Succeeded."));
-        } catch (const zel::ZelError &e) {
-            a.logError(e);
-        }
-    }
-    a.status(QStringLiteral("Ready"));
+    // The engine panel's calls are logged, never recorded.
+    clearCollection(QStringLiteral("Clear Workspace..."), QStringLiteral("Wss"), QStringLiteral("Workspaces"), false);
 }
 
 void frmEngine::onUnload()

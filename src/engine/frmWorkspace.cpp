@@ -245,18 +245,6 @@ void frmWorkspace::addController()
 
 void frmWorkspace::clearControllers()
 {
-    AppState &a = app();
-    a.status(QStringLiteral("Clear Controller..."));
-    if (m_ZelObj) {
-        try {
-            logRequest(QStringLiteral("Ctrls.Clear()"));
-            m_ZelObj->invoke(QStringLiteral("Controllers"), CallKind::PropertyGet, {})
-                .objectValue()
-                ->invoke(QStringLiteral("Clear"), CallKind::Method, {});
-            a.logLine(QStringLiteral("Succeeded."));
-        } catch (const zel::ZelError &e) {
-            a.logError(e);
-        }
-    }
-    a.status(QStringLiteral("Ready"));
+    // Of the workspace panel's calls only adding a controller is recorded.
+    clearCollection(QStringLiteral("Clear Controller..."), QStringLiteral("Ctrls"), QStringLiteral("Controllers"), false);
 }
