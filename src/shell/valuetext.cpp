@@ -11,35 +11,18 @@ namespace valuetext {
 
 namespace {
 
-struct TypeEntry {
-    const char *text;
-    int type;
+// The selector's entries in order: the engine's type names, and "(Unkown)" last.
+constexpr int kTypes[kTypeCount] = {
+    VT_EMPTY, VT_NULL, VT_BOOL, VT_UI1, VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR,
+    VT_ARRAY | VT_BOOL, VT_ARRAY | VT_UI1, VT_ARRAY | VT_I2, VT_ARRAY | VT_I4, VT_ARRAY | VT_R4,
+    VT_ARRAY | VT_R8, VT_ARRAY | VT_CY, VT_ARRAY | VT_DATE, VT_ARRAY | VT_BSTR, VT_ARRAY | VT_VARIANT,
+    -1,
 };
 
-constexpr TypeEntry kTypes[kTypeCount] = {
-    {"EMPTY", VT_EMPTY},
-    {"NULL", VT_NULL},
-    {"BOOL", VT_BOOL},
-    {"UI1", VT_UI1},
-    {"I2", VT_I2},
-    {"I4", VT_I4},
-    {"R4", VT_R4},
-    {"R8", VT_R8},
-    {"CY", VT_CY},
-    {"DATE", VT_DATE},
-    {"BSTR", VT_BSTR},
-    {"ARRAY | BOOL", VT_ARRAY | VT_BOOL},
-    {"ARRAY | UI1", VT_ARRAY | VT_UI1},
-    {"ARRAY | I2", VT_ARRAY | VT_I2},
-    {"ARRAY | I4", VT_ARRAY | VT_I4},
-    {"ARRAY | R4", VT_ARRAY | VT_R4},
-    {"ARRAY | R8", VT_ARRAY | VT_R8},
-    {"ARRAY | CY", VT_ARRAY | VT_CY},
-    {"ARRAY | DATE", VT_ARRAY | VT_DATE},
-    {"ARRAY | BSTR", VT_ARRAY | VT_BSTR},
-    {"ARRAY | VARIANT", VT_ARRAY | VT_VARIANT},
-    {"(Unkown)", -1},
-};
+QString entryText(int type)
+{
+    return type < 0 ? QStringLiteral("(Unkown)") : typeName(quint16(type));
+}
 
 const char *displayTypeName(int type)
 {
@@ -68,25 +51,25 @@ const char *displayTypeName(int type)
 void fillValueTypeList(QComboBox *combo)
 {
     combo->clear();
-    for (const TypeEntry &e : kTypes)
-        combo->addItem(QString::fromLatin1(e.text));
+    for (int type : kTypes)
+        combo->addItem(entryText(type));
     combo->setCurrentIndex(kPosBstr);
 }
 
 QString positionText(int position)
 {
-    return position >= 0 && position < kTypeCount ? QString::fromLatin1(kTypes[position].text) : QString();
+    return position >= 0 && position < kTypeCount ? entryText(kTypes[position]) : QString();
 }
 
 int positionToType(int position)
 {
-    return position >= 0 && position < kTypeCount ? kTypes[position].type : -1;
+    return position >= 0 && position < kTypeCount ? kTypes[position] : -1;
 }
 
 int typeToPosition(int type)
 {
     for (int i = 0; i < kPosUnknown; ++i) {
-        if (kTypes[i].type == type)
+        if (kTypes[i] == type)
             return i;
     }
     return kPosUnknown;
