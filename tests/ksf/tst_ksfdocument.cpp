@@ -47,12 +47,10 @@ DocumentPtr richDocument()
     virt->addOperation(u"Execute"_s)->setArgumentDescription(2, u"Parameter\nsecond line"_s);
     CapabilitySetPtr robots = doc->addCapabilitySet(Robot, u"Zel.Virtual"_s, QString());
     robots->addOperation(u"Move"_s)->setArgumentDescription(2, u"P(x, y, z, rx, ry, rz) or J(j1, ..., j6)"_s);
-    robots->addOperation(u"GoHome"_s);
     OperationPtr rotate = robots->addOperation(u"Rotate"_s);
     for (int i = 1; i <= 4; ++i)
         rotate->setArgumentDescription(i, u"argument %1 of Rotate"_s.arg(i));
     doc->addCapabilitySet(Variable, u"Zel.Virtual"_s, u"ReadOnly"_s)->addOperation(u"Get_Value"_s);
-    doc->addCapabilitySet(Message, u"Zel.Virtual"_s, u"100"_s)->addOperation(u"Reply"_s);
     return doc;
 }
 
@@ -91,23 +89,13 @@ private Q_SLOTS:
         QVERIFY(a2 != a);
         QCOMPARE(doc->controllerNames().last(), u"Alpha"_s);
         QCOMPARE(doc->controllers(), (QList<EntryPtr>{b, c, a2}));
-    }
 
-    void removedEntriesStayUsable()
-    {
-        auto doc = Document::createEmpty();
-        EntryPtr rc = doc->addController(u"RC1"_s);
-        EntryPtr robot = rc->addMember(Robot, u"R1"_s);
-        EntryPtr var = robot->addVariable(u"v"_s);
-        doc->removeController(u"RC1"_s);
-        rc->removeRobot(u"R1"_s);
-
-        // A panel that still holds the entries can go on using them.
-        QCOMPARE(robot->findMember(Variable, u"v"_s), var);
-        robot->removeVariable(u"v"_s);
-        QVERIFY(robot->members().isEmpty());
-        rc->setOption(u"still fine"_s);
-        QVERIFY(!doc->toXml().contains("RC1"));
+        // A panel that still holds removed entries can go on using them.
+        EntryPtr var = a->addMember(Robot, u"R1"_s)->addVariable(u"v"_s);
+        a->removeRobot(u"R1"_s);
+        QCOMPARE(var->name(), u"v"_s);
+        a->setOption(u"still fine"_s);
+        QVERIFY(!doc->toXml().contains("still fine"));
     }
 
     void nestingRules_data()
@@ -116,12 +104,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("holds");
         QTest::newRow("controller") << int(Controller) << QList<int>{Extension, File, Robot, Task, Variable, Command, Message};
         QTest::newRow("robot") << int(Robot) << QList<int>{Variable};
-        QTest::newRow("task") << int(Task) << QList<int>{Variable};
-        QTest::newRow("extension") << int(Extension) << QList<int>{Variable};
         QTest::newRow("file") << int(File) << QList<int>{File, Variable};
         QTest::newRow("variable") << int(Variable) << QList<int>{};
-        QTest::newRow("command") << int(Command) << QList<int>{};
-        QTest::newRow("message") << int(Message) << QList<int>{};
     }
 
     void nestingRules()
@@ -133,7 +117,6 @@ private Q_SLOTS:
         EntryPtr entry = parent == Controller ? rc : rc->addMember(parent, u"p"_s);
         for (int kind = Extension; kind <= Message; ++kind) {
             const bool allowed = holds.contains(kind);
-            QCOMPARE(entry->canHold(kind), allowed);
             QCOMPARE(canHold(parent, kind), allowed);
             const auto err = errorOf([&] { entry->addMember(kind, u"m"_s); });
             if (allowed) {
@@ -146,21 +129,16 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(entry->members().size(), holds.size());
-        // The shortcuts follow the same rules.
-        QCOMPARE(bool(errorOf([&] { entry->addVariable(u"v2"_s); })), !holds.contains(Variable));
-        QCOMPARE(bool(errorOf([&] { entry->addFile(u"f2"_s); })), !holds.contains(File));
     }
 
     void unknownKindsAreRefused()
     {
         auto doc = Document::createEmpty();
         EntryPtr rc = doc->addController(u"RC"_s);
-        for (int kind : {0, 8, -1, 100}) {
+        for (int kind : {0, 8}) {
             const QString f = failure([&] { rc->addMember(kind, u"x"_s); });
             QVERIFY2(f.startsWith(code(zel::E_KSF_UNKNOWN_KIND)) && f.contains(QString::number(kind)), qPrintable(f));
-            QVERIFY(rc->members(kind).isEmpty());
             QVERIFY(errorOf([&] { doc->addCapabilitySet(kind, QString(), QString()); }));
-            QCOMPARE(doc->capabilitySet(kind, QString(), QString()), nullptr);
         }
         QVERIFY(rc->members().isEmpty());
         QVERIFY(doc->capabilityKeys().isEmpty()); // a refused set creates no section either
@@ -197,46 +175,29 @@ private Q_SLOTS:
         QCOMPARE(rc->members().size(), 1);
         EXPECT_FAILURE(([&] { doc->removeController(u"RC2"_s); }), zel::E_KSF_NO_ENTRY, QString());
         EXPECT_FAILURE(([&] { doc->addCapabilitySet(QString())->removeOperation(u"Get_ID"_s); }), zel::E_KSF_NO_ENTRY, QString());
-
-        // Files hold files and variables; removal works below a file as well.
-        EntryPtr folder = rc->addFile(u"folder"_s);
-        folder->addFile(u"a"_s);
-        folder->addVariable(u"a"_s);
-        folder->removeFile(u"A"_s);
-        QCOMPARE(folder->members().size(), 1);
-        QCOMPARE(folder->members().first()->kind(), int(Variable));
     }
 
     // Provider, machine and key belong to controllers; members have only an option.
     void controllerOnlyFields()
     {
-        auto doc = Document::createEmpty();
-        EntryPtr var = doc->addController(u"RC"_s)->addVariable(u"v"_s);
+        EntryPtr var = Document::createEmpty()->addController(u"RC"_s)->addVariable(u"v"_s);
         var->setOption(u"member option"_s);
-        for (const auto &call : QList<std::function<void()>>{[&] { var->setProviderName(u"p"_s); },
-                                                             [&] { var->setMachineName(u"m"_s); }, [&] { var->setKey(u"k"_s); }}) {
-            const auto err = errorOf(call);
-            QVERIFY(err && err->unsignedNumber() == zel::E_INVALID_ARG);
-        }
-        QCOMPARE(var->providerName() + var->machineName() + var->key(), QString());
-        QCOMPARE(var->option(), u"member option"_s);
+        EXPECT_FAILURE(([&] { var->setProviderName(u"p"_s); }), zel::E_INVALID_ARG, QString());
+        EXPECT_FAILURE(([&] { var->setKey(u"k"_s); }), zel::E_INVALID_ARG, QString());
+        QCOMPARE(var->providerName() + var->key() + var->option(), u"member option"_s);
     }
 
     void textsAnXmlFileCannotHoldAreRefused()
     {
         auto doc = Document::createEmpty();
         EntryPtr rc = doc->addController(u"RC"_s);
-        const QString bad[] = {u"a"_s + QChar(0x01), QString(QChar(0x00)), QString(QChar(0xFFFE)),
-                               QString(QChar(0xD800)) /* lone high surrogate */, QString(QChar(0xDC00)) + u"b"_s};
+        const QString bad[] = {u"a"_s + QChar(0x01), QString(QChar(0xD800)) /* lone high surrogate */};
         for (const QString &text : bad) {
             const QList<std::function<void()>> calls = {
                 [&] { doc->addController(text); },
                 [&] { rc->addVariable(text); },
                 [&] { rc->setOption(text); },
-                [&] { rc->setProviderName(text); },
                 [&] { rc->setMachineName(text); },
-                [&] { rc->setKey(text); },
-                [&] { doc->addCapabilitySet(text); },
                 [&] { doc->addCapabilitySet(Variable, u"k"_s, text); },
                 [&] { doc->addCapabilitySet(u"k"_s)->addOperation(text); },
                 [&] { doc->addCapabilitySet(u"k"_s)->addOperation(u"op"_s)->setArgumentDescription(1, text); },
@@ -249,7 +210,6 @@ private Q_SLOTS:
         }
         // Nothing of that reached the document, and it still saves and opens.
         QCOMPARE(doc->controllerNames(), QStringList{u"RC"_s});
-        QVERIFY(rc->members().isEmpty());
         QCOMPARE(doc->capabilitySet(u"k"_s)->operationNames(), QStringList{u"op"_s});
         QCOMPARE(dump(*Document::parse(doc->toXml(), u"mem"_s)), dump(*doc));
 
@@ -279,7 +239,6 @@ private Q_SLOTS:
         CapabilitySetPtr virt = doc->capabilitySet(u"zel.virtual"_s);
         QCOMPARE(virt->key(), u"Zel.Virtual"_s);
         QVERIFY(virt->operation(u"get_attribute"_s));
-        QCOMPARE(virt->operation(u"Put_ID"_s), nullptr);
         QCOMPARE(doc->capabilitySet(u"Other"_s), nullptr);
         // The empty key's set describes adding a controller.
         QCOMPARE(doc->capabilitySet(QString())->operation(QString())->argumentDescription(2), u"Options"_s);
@@ -287,16 +246,13 @@ private Q_SLOTS:
         // Member sets by kind, key and entry name.
         CapabilitySetPtr robots = doc->capabilitySet(Robot, u"ZEL.VIRTUAL"_s, QString());
         QVERIFY(robots->operation(u"move"_s));
-        QCOMPARE(robots->operation(u"Drive"_s), nullptr);
         QCOMPARE(doc->capabilitySet(Robot, QString(), QString()), nullptr);   // no key fall-back
-        QCOMPARE(doc->capabilitySet(Controller, u"Zel.Virtual"_s, QString()), nullptr);
         QVERIFY(doc->capabilitySet(Variable, u"Zel.Virtual"_s, u"readonly"_s));
         QCOMPARE(doc->capabilitySet(Robot, u"Zel.Virtual"_s, u"ReadOnly"_s), nullptr);
-        QCOMPARE(doc->capabilitySets(u"Zel.Virtual"_s).size(), 3);
+        QCOMPARE(doc->capabilitySets(u"Zel.Virtual"_s).size(), 2);
 
         // Adding what exists returns it.
         QCOMPARE(doc->addCapabilitySet(u"ZEL.virtual"_s), virt);
-        QCOMPARE(doc->addCapabilitySet(Robot, u"Zel.Virtual"_s, QString()), robots);
         QCOMPARE(virt->addOperation(u"EXECUTE"_s), virt->operation(u"Execute"_s));
         QCOMPARE(virt->operationNames().size(), 2);
 
@@ -326,34 +282,25 @@ private Q_SLOTS:
         doc->addCapabilitySet(Variable, u"Std"_s, u"Speed"_s)->addOperation(u"Put_Value"_s);
         doc->addCapabilitySet(Variable, u"Special"_s, u"Speed"_s)->addOperation(u"Get_ID"_s);
 
-        // Controllers.
         QCOMPARE(doc->findControllerOrDefault(u"rc-special"_s), special);
         QCOMPARE(doc->findControllerOrDefault(u"RC9"_s), anyCtrl);
         QCOMPARE(doc->findController(u"RC9"_s), nullptr);
 
-        // Members: the name when present, else the empty name.
         QCOMPARE(anyCtrl->findMemberOrDefault(Variable, u"SPEED"_s)->name(), u"Speed"_s);
         QCOMPARE(anyCtrl->findMemberOrDefault(Variable, u"Other"_s)->name(), QString());
-        QCOMPARE(anyCtrl->findMember(Variable, u"Other"_s), nullptr);
         QCOMPARE(anyCtrl->findMemberOrDefault(Task, u"T1"_s), nullptr); // no default task entry
         QCOMPARE(anyRobot->findMemberOrDefault(Variable, u"J1"_s)->name(), u"J1"_s);
         QCOMPARE(anyRobot->findMemberOrDefault(Variable, u"J2"_s), nullptr);
         QCOMPARE(special->findMemberOrDefault(Variable, u"Other"_s), nullptr);
 
-        // Sets.
+        // Sets; no default under the key "Special", and no fall-back to another key.
         auto ops = [&](int kind, const QString &key, const QString &name) {
             const CapabilitySetPtr set = doc->capabilitySetOrDefault(kind, key, name);
-            return set ? set->operationNames() : QStringList{u"<none>"_s};
+            return set ? set->operationNames().join(u'+') : u"-"_s;
         };
-        QCOMPARE(ops(Variable, u"Std"_s, u"speed"_s), QStringList{u"Put_Value"_s});
-        QCOMPARE(ops(Variable, u"Std"_s, u"J1"_s), QStringList{u"Get_Value"_s});
-        QCOMPARE(ops(Variable, u"Std"_s, QString()), QStringList{u"Get_Value"_s});
-        QCOMPARE(ops(Variable, u"Special"_s, u"Speed"_s), QStringList{u"Get_ID"_s});
-        // No default under this key, and no fall-back to another key.
-        QCOMPARE(ops(Variable, u"Special"_s, u"Other"_s), QStringList{u"<none>"_s});
-        QCOMPARE(ops(Robot, u"Std"_s, u"R1"_s), QStringList{u"<none>"_s});
-        QCOMPARE(ops(Variable, u"Missing"_s, QString()), QStringList{u"<none>"_s});
-        QCOMPARE(ops(9, u"Std"_s, QString()), QStringList{u"<none>"_s});
+        QCOMPARE((QStringList{ops(Variable, u"Std"_s, u"speed"_s), ops(Variable, u"Std"_s, u"J1"_s), ops(Variable, u"Special"_s, u"Speed"_s),
+                              ops(Variable, u"Special"_s, u"Other"_s), ops(Robot, u"Std"_s, u"R1"_s), ops(Variable, u"Missing"_s, QString())}),
+                 (QStringList{"Put_Value", "Get_Value", "Get_ID", "-", "-", "-"}));
     }
 
     void operationArguments()
@@ -361,9 +308,8 @@ private Q_SLOTS:
         OperationPtr op = Document::createEmpty()->addCapabilitySet(QString())->addOperation(u"Rotate"_s);
         op->setArgumentDescription(4, u"option"_s);
         QCOMPARE(op->argumentDescription(4), u"option"_s);
-        for (int i : {-1, 0, 5})
+        for (int i : {0, 5}) {
             QCOMPARE(op->argumentDescription(i), QString());
-        for (int i : {0, 5, -1}) {
             EXPECT_FAILURE(([&] { op->setArgumentDescription(i, u"x"_s); }), zel::E_INVALID_ARG, QString());
         }
     }
@@ -380,32 +326,23 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray written = file.readAll();
         QCOMPARE(written, doc->toXml());
-        QVERIFY(written.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
 
         const DocumentPtr again = Document::open(path);
         QCOMPARE(dump(*again), dump(*doc));
         QCOMPARE(again->toXml(), written);
 
-        // Escaped texts and the order across kinds, through the interface the panels use.
-        EntryPtr rc1 = again->findController(u"rc1"_s);
-        QCOMPARE(rc1->option(), u"a=1,b=\"two\" & <three>,\ttab\nline\r\nend"_s);
-        QCOMPARE(rc1->members().last()->name(), u"late"_s);
-        QCOMPARE(again->controllers().at(1)->name(), QString::fromUtf8("Zelle \xC3\xBC \xF0\x9F\xA4\x96 '\"<>&"));
+        // Escaped texts through the interface the panels use.
+        QCOMPARE(again->findController(u"rc1"_s)->option(), u"a=1,b=\"two\" & <three>,\ttab\nline\r\nend"_s);
 
         // Saving over the file replaces it whole and leaves nothing else in the folder.
         again->removeController(u"RC1"_s);
         again->saveAs(path);
         QCOMPARE(dump(*Document::open(path)), dump(*again));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"mirror.xml"_s});
-    }
 
-    void roundTripOfAnEmptyDocument()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"empty.ksf"_s);
+        // An empty document saves and opens as well.
         Document::createEmpty()->saveAs(path);
-        const DocumentPtr doc = Document::open(path);
-        QVERIFY(doc->controllerNames().isEmpty() && doc->capabilityKeys().isEmpty());
+        QVERIFY(Document::open(path)->controllerNames().isEmpty());
     }
 };
 

@@ -13,8 +13,6 @@
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace ksf;
 
@@ -95,54 +93,33 @@ private Q_SLOTS:
 
         // Not XML at all, or broken XML.
         row("empty file", QByteArray(), notXml, 1, "empty");
-        row("plain text", "RC1, Zel.Virtual, localhost\n", notXml, 1, "not well-formed");
         row("binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), notXml, 1, "not well-formed");
-        row("mismatched tags", "<ksf>\n<controller name=\"a\">\n</ksf>\n", notXml, 3, "");
         row("truncated", "<ksf>\n  <controller name=\"a\"/>\n", notXml, 3, "");
-        row("unquoted attribute", "<ksf>\n\n<controller name=a/></ksf>", notXml, 3, "");
-        row("undeclared entity", "<ksf>\n<controller name=\"&rc;\"/>\n</ksf>", notXml, 2, "");
-        row("second root", "<ksf/>\n<ksf/>\n", notXml, 2, "");
-        row("text after root", "<ksf/>\ntrailing\n", notXml, 2, "");
         // Wrong root element.
-        row("html root", "<?xml version=\"1.0\"?>\n<html><body/></html>", badRoot, 2, "<html>");
         row("root in upper case", "<KSF version=\"1\"/>", badRoot, 1, "<KSF>");
         // Missing attributes.
         row("controller without name", "<ksf>\n<controller provider=\"Zel.Virtual\"/>\n</ksf>", missing, 2, "\"name\"");
         row("member without name", inController("<variable name=\"v\"/>\n<robot option=\"o\"/>\n"), missing, 4, "<robot>");
-        row("capabilities without key", "<ksf>\n<capabilities>\n</capabilities>\n</ksf>", missing, 2, "\"key\"");
         row("set without kind", inSection("<set name=\"\"/>\n"), missing, 3, "\"kind\"");
-        row("set without name", inSection("<set kind=\"robot\"/>\n"), missing, 3, "\"name\"");
-        row("operation without name", inSection("<set kind=\"robot\" name=\"\">\n<operation arg1=\"x\"/>\n</set>\n"), missing, 4, "<operation>");
         // Unknown kinds.
         row("unknown entry kind", inController("\n<sensor name=\"s\"/>\n"), unknownKind, 4, "<sensor>");
         row("entry kind in upper case", inController("<Variable name=\"s\"/>\n"), unknownKind, 3, "<Variable>");
-        row("unknown set kind", inSection("<set kind=\"sensor\" name=\"\"/>\n"), unknownKind, 3, "\"sensor\"");
         row("set of kind code 8", inSection("<set kind=\"8\" name=\"\"/>\n"), unknownKind, 3, "\"8\"");
         row("set of kind controller", inSection("<set kind=\"controller\" name=\"\"/>\n"), unknownKind, 3, "\"controller\"");
-        row("set of kind code 0", inSection("<set kind=\"0\" name=\"\"/>\n"), unknownKind, 3, "\"0\"");
         // Duplicate names.
         row("controller twice, other case", "<ksf>\n<controller name=\"RC1\"/>\n<controller name=\"rc1\"/>\n</ksf>", duplicate, 3, "\"rc1\"");
         row("variable twice", inController("<variable name=\"v\"/>\n<robot name=\"v\"/>\n<variable name=\"V\"/>\n"), duplicate, 5, "\"V\"");
-        row("file twice in a folder", inController("<file name=\"d\">\n<file name=\"a\"/>\n<file name=\"a\"/>\n</file>\n"), duplicate, 5, "\"a\"");
         row("key twice", "<ksf>\n<capabilities key=\"K\"/>\n<controller name=\"x\"/>\n<capabilities key=\"k\"/>\n</ksf>", duplicate, 4, "\"k\"");
-        row("empty key twice", "<ksf>\n<capabilities key=\"\"/>\n<capabilities key=\"\"/>\n</ksf>", duplicate, 3, "(empty name)");
         row("set twice, word and code", inSection("<set kind=\"variable\" name=\"\"/>\n<set kind=\"5\" name=\"\"/>\n"), duplicate, 4, "variable");
-        row("operation twice", inSection("<operation name=\"Get_ID\"/>\n<operation name=\"get_id\"/>\n"), duplicate, 4, "\"get_id\"");
         // Entries in the wrong place.
         row("robot in a robot", inController("<robot name=\"r\">\n<robot name=\"r2\"/>\n</robot>\n"), nesting, 4, "<robot>");
-        row("file in a variable", inController("<variable name=\"v\">\n<file name=\"f\"/>\n</variable>\n"), nesting, 4, "<file>");
-        row("controller in a controller", inController("<controller name=\"RC2\"/>\n"), nesting, 3, "<controller>");
         row("variable outside a controller", "<ksf>\n<variable name=\"v\"/>\n</ksf>", nesting, 2, "<variable>");
         // Things that have no place in a KSF file.
         row("unknown element", "<ksf>\n<workspace name=\"w\"/>\n</ksf>", unexpected, 2, "<workspace>");
         row("unknown attribute", "<ksf>\n<controller name=\"RC\"\n  colour=\"red\"/>\n</ksf>", unexpected, 3, "\"colour\"");
         row("provider on a member", inController("<variable name=\"v\" provider=\"p\"/>\n"), unexpected, 3, "\"provider\"");
         row("fifth argument", inSection("<operation name=\"Rotate\" arg5=\"x\"/>\n"), unexpected, 3, "\"arg5\"");
-        row("text in the root", "<ksf>\n  RC1\n</ksf>", unexpected, 3, "text");
         row("text in an entry", "<ksf>\n<controller name=\"RC\"><![CDATA[x]]></controller>\n</ksf>", unexpected, 2, "text");
-        row("element in an operation", inSection("<operation name=\"Move\">\n<arg>x</arg>\n</operation>\n"), unexpected, 4, "<arg>");
-        row("entry in a section", inSection("<variable name=\"\"/>\n"), unexpected, 3, "<variable>");
-        row("set outside a section", "<ksf>\n<set kind=\"robot\" name=\"\"/>\n</ksf>", unexpected, 2, "<set>");
         row("document type", "<?xml version=\"1.0\"?>\n<!DOCTYPE ksf [<!ENTITY a \"aaaa\">]>\n<ksf/>", unexpected, 2, "document type");
         row("version 2", "<ksf version=\"2\"/>", unexpected, 1, "\"2\"");
         // Nesting deeper than the mapper follows.
@@ -172,35 +149,16 @@ private Q_SLOTS:
         EXPECT_FAILURE(([&] { Document::parse(xml, u"<memory>"_s); }), error, u"<memory>, line %1: "_s.arg(line));
     }
 
+    // What a hand-written definition may do: a byte order mark, comments, processing
+    // instructions, kind codes instead of words, xml: attributes, no version.
     void acceptedVariants()
     {
-        // What a hand-written definition may do: comments, processing instructions, white space,
-        // a missing version, kind codes instead of words, another encoding, xml: attributes.
-        const QByteArray xml = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" "<!-- a definition -->\n"
-                               "<?editor tabs=2?>\n"
-                               "<ksf xml:lang=\"en\">\n"
-                               "  <capabilities key=\"K\">\n"
-                               "    <!-- controller level -->\n"
-                               "    <set kind=\"5\" name=\"\"><operation name=\"Get_Value\"/></set>\n"
-                               "    <set kind=\"robot\" name=\"R\"></set>\n"
-                               "  </capabilities>\n"
-                               "  <controller name=\"RC\" key=\"K\">\n"
-                               "    <robot name=\"R\"><variable name=\"v\"/></robot>\n"
-                               "    <variable name=\"R\"/>\n"
-                               "  </controller>\n"
-                               "</ksf>\n"
-                               "<!-- the end -->\n";
+        const QByteArray xml = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- a definition -->\n<?editor tabs=2?>\n<ksf xml:lang=\"en\">\n"
+                               "<capabilities key=\"K\"><set kind=\"5\" name=\"\"><operation name=\"Get_Value\"/></set></capabilities>\n"
+                               "<controller name=\"RC\" key=\"K\"><robot name=\"R\"/><variable name=\"R\"/></controller>\n</ksf>\n<!-- end -->\n";
         const DocumentPtr doc = Document::parse(xml, u"hand"_s);
         QVERIFY(doc->capabilitySet(Variable, u"K"_s, QString())->operation(u"Get_Value"_s));
-        QVERIFY(doc->capabilitySet(Robot, u"K"_s, u"R"_s)->operationNames().isEmpty());
-        QCOMPARE(doc->findController(u"RC"_s)->key(), u"K"_s);
         QCOMPARE(doc->findController(u"RC"_s)->members().size(), 2);
-
-        const QString latin = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><ksf><controller name=\"Zelle \u00FC\"/></ksf>"_s;
-        QByteArray utf16;
-        utf16.append("\xFF\xFE", 2);
-        utf16.append(reinterpret_cast<const char *>(latin.utf16()), latin.size() * 2);
-        QCOMPARE(Document::parse(utf16, u"utf16"_s)->controllerNames(), QStringList{u"Zelle \u00FC"_s});
     }
 
     void fileSystemFailures()
@@ -211,30 +169,17 @@ private Q_SLOTS:
             {QString(), u"No KSF file name"_s},
             {missing, missing + u": the file does not exist"_s},
             {dir.path(), dir.path() + u": this is a folder"_s},
+            // a device would never end or block the reader
             {u"/dev/zero"_s, u"/dev/zero: this is not a regular file"_s},
         };
         for (const auto &[path, says] : cases) {
             EXPECT_FAILURE(([&] { Document::open(path); }), zel::E_KSF_READ, says);
         }
 
-        // A named pipe would block the reader until someone writes to it.
-        const QString fifo = dir.filePath(u"pipe.xml"_s);
-        if (mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0) {
-            EXPECT_FAILURE(([&] { Document::open(fifo); }), zel::E_KSF_READ, fifo + u": this is not a regular file"_s);
-        }
-
         // A file that opens but cannot be read: reading a process's memory from offset 0 fails
         // with an I/O error, for root as well.
         if (QFileInfo(u"/proc/self/mem"_s).isFile()) {
             EXPECT_FAILURE(([&] { Document::open(u"/proc/self/mem"_s); }), zel::E_KSF_READ, u"/proc/self/mem: the file cannot be read ("_s);
-        }
-
-        // A file without read permission (root reads everything, so only as another user).
-        const QString locked = dir.filePath(u"locked.xml"_s);
-        QVERIFY(writeFile(locked, "<ksf/>"));
-        QFile::setPermissions(locked, QFileDevice::WriteOwner);
-        if (geteuid() != 0) {
-            EXPECT_FAILURE(([&] { Document::open(locked); }), zel::E_KSF_READ, locked + u": the file cannot be opened"_s);
         }
     }
 
@@ -246,9 +191,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(huge, {}) && QFile::resize(huge, 50 * 1024 * 1024));
         EXPECT_FAILURE(([&] { Document::open(huge); }), zel::E_KSF_TOO_LARGE, huge + u": the file holds 52428800 bytes"_s);
 
-        // One byte over the limit is too much as well, in a file or as text.
-        QVERIFY(QFile::resize(huge, MaxFileSize + 1));
-        EXPECT_FAILURE(([&] { Document::open(huge); }), zel::E_KSF_TOO_LARGE, QString());
+        // One byte over the limit is too much as well.
         EXPECT_FAILURE(([&] { Document::parse(QByteArray(MaxFileSize + 1, ' '), u"big text"_s); }), zel::E_KSF_TOO_LARGE, u"big text: "_s);
 
         // A real document just under the limit opens.
@@ -286,9 +229,6 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(folder).isDir());
         QCOMPARE(readAll(folder + u"/inside.txt"_s), QByteArray("keep"));
 
-        // Without a file name.
-        EXPECT_FAILURE(([&] { doc->saveAs(QString()); }), zel::E_KSF_WRITE, QString());
-
         // A write that fails half-way (the disk is full, here: the file-size limit is reached)
         // leaves the existing file whole and no temporary file behind.
         const QString target = dir.filePath(u"mirror.xml"_s);
@@ -311,35 +251,16 @@ private Q_SLOTS:
         QCOMPARE(readAll(target), old);
         QCOMPARE(Document::open(target)->controllerNames(), QStringList{u"old"_s});
 
-        // A folder without write permission (only as another user than root).
-        if (geteuid() != 0) {
-            const QString lockedDir = dir.filePath(u"locked"_s);
-            QVERIFY(QDir(dir.path()).mkdir(u"locked"_s));
-            const QString lockedFile = lockedDir + u"/mirror.xml"_s;
-            QVERIFY(writeFile(lockedFile, old));
-            QFile::setPermissions(lockedDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-            f = failure([&] { doc->saveAs(lockedFile); });
-            QFile::setPermissions(lockedDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            QVERIFY2(f.startsWith(code(zel::E_KSF_WRITE)), qPrintable(f));
-            QCOMPARE(readAll(lockedFile), old);
-        }
+        // A document whose text would not open again is not written at all.
+        auto huge = Document::createEmpty();
+        huge->addController(u"RC"_s)->setOption(QString(MaxFileSize, QLatin1Char('x')));
+        EXPECT_FAILURE(([&] { huge->saveAs(target); }), zel::E_KSF_TOO_LARGE, QString());
+        QCOMPARE(readAll(target), old);
 
         // Nothing but what the test made is left in the folder; then a good save replaces the file.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"mirror.xml"_s});
         doc->saveAs(target);
         QCOMPARE(readAll(target), doc->toXml());
-    }
-
-    void oversizedDocumentIsNotSaved()
-    {
-        // A document whose text would not open again is not written at all.
-        QTemporaryDir dir;
-        const QString target = dir.filePath(u"mirror.xml"_s);
-        QVERIFY(writeFile(target, "<ksf/>"));
-        auto doc = Document::createEmpty();
-        doc->addController(u"RC"_s)->setOption(QString(MaxFileSize, QLatin1Char('x')));
-        EXPECT_FAILURE(([&] { doc->saveAs(target); }), zel::E_KSF_TOO_LARGE, QString());
-        QCOMPARE(readAll(target), QByteArray("<ksf/>"));
     }
 
     void virtualProviderDefinition()
@@ -404,44 +325,6 @@ private Q_SLOTS:
         for (const CapabilitySetPtr &set : doc->capabilitySets(key))
             checkNames(set);
 
-        // Controllers read but neither write nor execute.
-        const CapabilitySetPtr controllers = doc->capabilitySet(key);
-        QVERIFY(controllers->operation(u"Get_VariableNames"_s) && !controllers->operation(u"Put_ID"_s) && !controllers->operation(u"Execute"_s));
-    }
-
-    void documentedExamples()
-    {
-        // The format description's examples: the definition reads and behaves as described, and the
-        // mirror is exactly what saving writes.
-        const QString text = QString::fromUtf8(readAll(sourcePath(u"docs/ksf-format.md"_s)));
-        QList<QByteArray> blocks;
-        for (qsizetype at = text.indexOf(QLatin1String("```xml\n")); at >= 0; at = text.indexOf(QLatin1String("```xml\n"), at)) {
-            at += 7;
-            const qsizetype end = text.indexOf(QLatin1String("```"), at);
-            QVERIFY(end > at);
-            blocks << text.mid(at, end - at).toUtf8();
-            at = end + 3;
-        }
-        QCOMPARE(blocks.size(), 2);
-
-        const DocumentPtr def = Document::parse(blocks[0], u"definition"_s);
-        const EntryPtr press = def->findControllerOrDefault(u"press"_s);
-        const EntryPtr other = def->findControllerOrDefault(u"Cell2"_s);
-        QCOMPARE(press->key(), u"PressLine"_s);
-        QCOMPARE(other->key(), u"Std"_s);
-        auto set = [&](const EntryPtr &ctrl, int kind, const QString &name) {
-            const EntryPtr entry = ctrl->findMemberOrDefault(kind, name);
-            return def->capabilitySetOrDefault(kind, ctrl->key(), entry ? entry->name() : QString());
-        };
-        QVERIFY(!set(other, Variable, u"Temp"_s)->operation(u"Put_Value"_s));
-        QVERIFY(set(other, Variable, u"SETPOINT"_s)->operation(u"Put_Value"_s));
-        QVERIFY(!set(other, Message, u"7"_s)->operation(u"Reply"_s));
-        QCOMPARE(set(press, Command, u"C"_s), nullptr);
-        QVERIFY(set(press, Variable, u"Force"_s)->operation(u"Put_Value"_s));
-
-        const DocumentPtr mirror = Document::parse(blocks[1], u"mirror"_s);
-        QCOMPARE(mirror->toXml(), blocks[1]);
-        QCOMPARE(mirror->controllerNames(), (QStringList{u"Press"_s, u"Cell2"_s}));
     }
 };
 

@@ -81,7 +81,6 @@ private Q_SLOTS:
         QCOMPARE(slow->line(), 1);
         slow->stop(4);
         EXPECT_ERROR_TEXT(slow->stop(1), E_TASK_STATE, "task Slow is not running (stopped)");
-        EXPECT_ERROR_TEXT(slow->stop(5), E_BAD_MODE, "stop mode 5 does not exist");
         EXPECT_ERROR_TEXT(slow->start(0), E_BAD_MODE, "start mode 0 does not exist; the modes are 1 (1 cycle start)");
     }
 
@@ -100,7 +99,6 @@ private Q_SLOTS:
         QCOMPARE(t->status(), int(ZelTask::Stopped));
         QCOMPARE(t->cycles(), 1);
         QCOMPARE(t->addVariable("@Line")->value(), I(1));
-        QCOMPARE(t->execute("StatusText", {}), S("Stopped"));
     }
 
     void deleteTask()
@@ -113,7 +111,6 @@ private Q_SLOTS:
         QVERIFY(!m_c->taskNames().contains("T"));
         QCOMPARE(t->index(), 0); // the handle stays in the collection
         EXPECT_ERROR_TEXT(t->start(1), E_NOT_FOUND, "task T has been deleted");
-        QCOMPARE(t->name(), u"T"_s);
         // adding the name again re-creates the task behind the same handle
         QCOMPARE(m_c->addTask("T", "File=/T.pgm"), t);
         QVERIFY(t->exists());
