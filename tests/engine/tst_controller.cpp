@@ -49,21 +49,6 @@ void injectFault(PanelBase *ctrl, const QString &operation)
 class TestController : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void onlyTheSelectedPageTakesInput()
-    {
-        TestRun run;
-        PanelBase *ctrl = addController(run);
-        QTabWidget *t = tabs(ctrl);
-        for (int page : {0, 3, 5, 1, 0}) {
-            if (page != t->currentIndex())
-                selectPage(ctrl, page);
-            for (int i = 0; i < frmController::PageCount; ++i) {
-                QCOMPARE(child<QWidget>(ctrl, u"PicFrame_%1"_s.arg(i))->isEnabled(), i == page);
-                QCOMPARE(child<QWidget>(ctrl, kControllerPages[i].add)->isEnabled(), i == page);
-            }
-        }
-    }
-
     void addDeleteAndClearOnEveryPage_data()
     {
         QTest::addColumn<int>("page");
@@ -95,15 +80,18 @@ private Q_SLOTS:
         auto *label = child<QLabel>(run.mdi(), "stbrMain_1");
         QObject::connect(run.mdi()->logPane(), &QPlainTextEdit::textChanged, label, [&] { seen << label->text(); });
         selectPage(ctrl, page);
+        // Only the selected page takes input.
+        for (int i = 0; i < frmController::PageCount; ++i) {
+            QCOMPARE(child<QWidget>(ctrl, u"PicFrame_%1"_s.arg(i))->isEnabled(), i == page);
+            QCOMPARE(child<QWidget>(ctrl, kControllerPages[i].add)->isEnabled(), i == page);
+        }
         fill(ctrl, {u"txtName_%1="_s.arg(page) + name, QLatin1String(kControllerPages[page].option) + u'='});
         const QString add = QLatin1String(kControllerPages[page].add);
 
         // A failing Add: the failure line, no panel, "Ready".
         injectFault(ctrl, op);
-        seen.clear();
-        QCOMPARE(run.click(ctrl, add).value(1).left(20), u"Failed. (0x8004A006:"_s);
+        QCOMPARE(failuresShort(run.click(ctrl, add)).value(1), u"Failed."_s);
         QVERIFY(!run.lastPanel(kind));
-        QCOMPARE(seen.first(), "Add " + kindWord + "...");
         QCOMPARE(run.status(), u"Ready"_s);
 
         QString s;
@@ -118,12 +106,8 @@ private Q_SLOTS:
         QCOMPARE(m->windowTitle(), kindWord + " - " + name);
         QCOMPARE(m->m_TreeNode->parent(), ctrl->m_TreeNode);
         QVERIFY(ctrl->m_TreeNode->isExpanded());
-        QVERIFY(m->subWindow()->isVisible());
-        QCOMPARE(m->m_ZelObjs, zget(ctrl->m_ZelObj, scriptColl).objectValue());
         QCOMPARE(m->m_LogObjPath, kCtrl + "." + logColl + "(\"" + name + "\")");
         QCOMPARE(m->m_CsrObjPath, kCtrlScript + "." + scriptColl + "(\"" + name + "\")");
-        // The mirror holds the entry below the controller's.
-        QCOMPARE(m->m_KSFObj->kind(), int(kind));
         QCOMPARE(ctrl->m_KSFObj->findMember(int(kind), name), m->m_KSFObj);
 
         // Deleting the panel removes the member, its mirror entry and its node.
@@ -136,23 +120,15 @@ private Q_SLOTS:
         QCOMPARE(ctrl->m_TreeNode->childCount(), 0);
         QCOMPARE(countOf(ctrl->m_ZelObj, scriptColl), 0);
 
-        // Clear on the same page, with its own status text; the member panel stays, and as its
-        // Index is -1 now, its later Delete writes and records nothing.
+        // Clear on the same page, with its own status text; the member panel stays.
         clickButton(ctrl, add);
         m = run.lastPanel(kind);
         seen.clear();
         QCOMPARE(run.click(ctrl, kControllerPages[page].clear, &s), (QStringList{kCtrl + "." + logColl + ".Clear()", "Succeeded."}));
         QCOMPARE(s, block(kCtrlScript + "." + scriptColl + ".Clear", -1, 2, ""));
         QCOMPARE(seen.first(), "Clear " + kindWord + "...");
-        QCOMPARE(run.status(), u"Ready"_s);
         QCOMPARE(countOf(ctrl->m_ZelObj, scriptColl), 0);
-        QVERIFY(run.panel(m->m_FormID));
-        const qsizetype cleared = run.logMark();
-        const QString scriptBefore = run.script();
-        run.mdi()->DeleteForm(m->m_TreeNode);
-        QVERIFY(run.logSince(cleared).isEmpty());
-        QCOMPARE(run.script(), scriptBefore);
-        QCOMPARE(ctrl->m_TreeNode->childCount(), 0);
+        QCOMPARE(run.panel(m->m_FormID), m);
     }
 
     void typedAndReportedNames()
@@ -164,12 +140,10 @@ private Q_SLOTS:
         QCOMPARE(run.logMessages().at(run.logMark() - 2), kCtrl + ".AddVariable(\"@eventdisable\", \"\")");
         QCOMPARE(v->m_TreeNode->text(0), u"@EventDisable"_s);
         QCOMPARE(v->m_LogObjPath, kCtrl + ".Vars(\"@EventDisable\")");
-        QCOMPARE(v->m_CsrObjPath, kCtrlScript + ".Variables(\"@EventDisable\")");
         QCOMPARE(v->m_KSFObj->name(), u"@eventdisable"_s);
         PanelBase *generated = addMember(run, ctrl, PanelKind::Variable, "");
         QCOMPARE(generated->m_TreeNode->text(0), u"Variable1"_s);
         QCOMPARE(generated->m_KSFObj->name(), QString());
-        QCOMPARE(addMember(run, ctrl, PanelKind::Robot, "arm")->m_KSFObj->name(), u"arm"_s);
 
         // Deleting the variable removes the entry of the typed name from the mirror.
         run.mdi()->DeleteForm(v->m_TreeNode);
@@ -184,47 +158,19 @@ private Q_SLOTS:
         QCOMPARE(again->m_LogObjPath, kCtrl + ".Vars(\"Variable1\")");
     }
 
-    void capabilityLookUpUsesTheTypedName()
-    {
-        TestRun run;
-        ksf::DocumentPtr doc = ksf::Document::createEmpty();
-        ksf::EntryPtr entry = doc->addController("");
-        entry->addMember(ksf::Variable, "");
-        entry->addMember(ksf::Variable, "Variable1");
-        doc->addCapabilitySet(QString())->addOperation("Get_Help");
-        doc->addCapabilitySet(ksf::Variable, QString(), QString())->addOperation("Get_Value");
-        ksf::CapabilitySetPtr full = doc->addCapabilitySet(ksf::Variable, QString(), "Variable1");
-        for (const char *op : {"Get_Attribute", "Get_Help", "Put_ID", "Get_ID", "Get_DateTime", "Get_Microsecond", "Put_Value", "Get_Value"})
-            full->addOperation(op);
-        loadDefinition(run, doc);
-        PanelBase *ctrl = addController(run);
-        QCOMPARE(ctrl->m_DCEntry, run.panel(4)->m_DCEng->findController(""));
-
-        // Typed "" (the engine names it Variable1): the default entry, so only Get_Value.
-        PanelBase *v = addMember(run, ctrl, PanelKind::Variable, "");
-        QCOMPARE(v->m_DCEntry->name(), QString());
-        QCOMPARE(ownDisabled(v, {"cmdGetValue", "cmdPutValue"}), QStringList{"cmdPutValue"});
-        // Typed "Variable1": its own entry and set.
-        v = addMember(run, ctrl, PanelKind::Variable, "Variable1");
-        QCOMPARE(v->m_DCEntry->name(), u"Variable1"_s);
-        QCOMPARE(ownDisabled(v, {"cmdGetValue", "cmdPutValue"}), QStringList());
-    }
-
     void namesListsAndTheirClicks()
     {
         TestRun run;
         PanelBase *ctrl = addController(run);
         addMember(run, ctrl, PanelKind::Variable, "speed");
         const Value expected = zget(ctrl->m_ZelObj, "VariableNames", {Value::fromString("")});
-        selectPage(ctrl, 0);
         QString s;
         QCOMPARE(run.click(ctrl, "cmdGetNames_0", &s), (QStringList{kCtrl + ".get_VariableNames(\"\")", "Succeeded. (" + logArg(expected) + ")"}));
         QCOMPARE(s, block(kCtrlScript + ".VariableNames", 12, 1, "\"\""));
         auto *list = child<QListWidget>(ctrl, "lstNames_0");
-        QCOMPARE(list->count(), expected.arrayValue().items.size());
-        QList<QListWidgetItem *> found = list->findItems("speed", Qt::MatchExactly);
-        QCOMPARE(found.size(), 1);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+        QListWidgetItem *found = list->findItems("speed", Qt::MatchExactly).value(0);
+        QVERIFY(found && list->count() == expected.arrayValue().items.size());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found).center());
         QCOMPARE(textOf(ctrl, "txtName_0"), u"speed"_s);
 
         // The option goes to the engine; a second request replaces the list.
@@ -233,7 +179,7 @@ private Q_SLOTS:
         QVERIFY(list->findItems("speed", Qt::MatchExactly).isEmpty() && list->count() > 0);
         // A failing request leaves the list empty.
         injectFault(ctrl, "VariableNames");
-        QCOMPARE(run.click(ctrl, "cmdGetNames_0").value(1).left(20), u"Failed. (0x8004A006:"_s);
+        QCOMPARE(failuresShort(run.click(ctrl, "cmdGetNames_0")).value(1), u"Failed."_s);
         QCOMPARE(list->count(), 0);
     }
 
@@ -254,26 +200,31 @@ private Q_SLOTS:
         QCOMPARE(run.status(), u"Ready"_s);
     }
 
-    void capabilityBindingOfTheController()
+    void capabilityBinding()
     {
         TestRun run;
         ksf::DocumentPtr doc = ksf::Document::createEmpty();
-        doc->addController("rc1")->setKey("K1");
+        ksf::EntryPtr entry = doc->addController("rc1");
+        entry->setKey("K1");
+        entry->addMember(ksf::Variable, "");
+        entry->addMember(ksf::Variable, "Variable1");
         ksf::CapabilitySetPtr set = doc->addCapabilitySet("K1");
         set->addOperation("Get_Help");
         set->addOperation("Execute")->setArgumentDescription(2, "its parameter");
-        set->addOperation("Put_ID");
         set->addOperation("Get_VariableNames")->setArgumentDescription(1, "name filter");
-        set->addOperation("Get_CommandNames");
-        doc->addCapabilitySet(ksf::Variable, "K1", QString())->addOperation(QString())->setArgumentDescription(2, "variable option");
+        ksf::CapabilitySetPtr vars = doc->addCapabilitySet(ksf::Variable, "K1", QString());
+        vars->addOperation(QString())->setArgumentDescription(2, "variable option");
+        vars->addOperation("Get_Value");
+        ksf::CapabilitySetPtr own = doc->addCapabilitySet(ksf::Variable, "K1", "Variable1");
+        own->addOperation("Put_Value");
+        own->addOperation("Get_Value");
         loadDefinition(run, doc);
 
         PanelBase *ctrl = addController(run);
         QCOMPARE(ctrl->m_DCCtrlKey, u"K1"_s);
-        QCOMPARE(ownDisabled(ctrl, {"cmdGetHelp", "cmdExecute", "cmdPutID", "cmdGetNames_0", "cmdGetNames_5", "cmdGetAttr", "cmdGetID",
-                                    "cmdGetNames_1", "cmdGetNames_2", "cmdGetNames_3", "cmdGetNames_4", "cmdGetName", "cmdGetTag",
-                                    "cmdPutTag", "cmdGetMsg", "cmdVariable", "cmdVarClear"}),
-                 (QStringList{"cmdGetAttr", "cmdGetID", "cmdGetNames_1", "cmdGetNames_2", "cmdGetNames_3", "cmdGetNames_4"}));
+        QCOMPARE(ownDisabled(ctrl, {"cmdGetHelp", "cmdExecute", "cmdGetNames_0", "cmdGetAttr", "cmdGetID", "cmdGetNames_1", "cmdGetNames_5",
+                                    "cmdGetName", "cmdGetMsg", "cmdVariable"}),
+                 (QStringList{"cmdGetAttr", "cmdGetID", "cmdGetNames_1", "cmdGetNames_5"}));
         // Argument descriptions become tooltips: of the controller's own operations and of the
         // Add boxes, from the member kind's default set; a kind without one has none.
         const struct {
@@ -282,10 +233,18 @@ private Q_SLOTS:
                     {"txtName_1", ""}};
         for (const auto &t : tips)
             QCOMPARE(child<QWidget>(ctrl, t.box)->toolTip(), QLatin1String(t.tip));
-
         // The type selector's own rule still works on a button the definition allows.
         fill(ctrl, {"cmbValueType=21", "cmbValueType=10"});
         QVERIFY(child<QPushButton>(ctrl, "cmdExecute")->isEnabled());
+
+        // Members look up the typed name: "" (the engine names it Variable1) gets the default set,
+        // so only Get_Value; "Variable1" its own entry and set.
+        PanelBase *v = addMember(run, ctrl, PanelKind::Variable, "");
+        QCOMPARE(v->m_DCEntry->name(), QString());
+        QCOMPARE(ownDisabled(v, {"cmdGetValue", "cmdPutValue"}), QStringList{"cmdPutValue"});
+        v = addMember(run, ctrl, PanelKind::Variable, "Variable1");
+        QCOMPARE(v->m_DCEntry->name(), u"Variable1"_s);
+        QCOMPARE(ownDisabled(v, {"cmdGetValue", "cmdPutValue"}), QStringList());
 
         // A controller of another name falls back to the empty-name entry; there is none here,
         // so the empty key's set (none either) leaves every governed button off.

@@ -92,10 +92,14 @@ QString release(int serial, const QString &ctrl = kCtrl)
 class TestMessagePanel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void pushedMessageIsListedWithAHiddenPanel()
+    void pushedMessagesTheListAndItsPopup()
     {
         TestRun run;
         frmController *ctrl = addController(run, "rc1", false);
+        QListWidget *list = messageList(ctrl);
+        ctrl->showPanel();
+        // Over the empty list: Show and Delete off, Crear List on.
+        QCOMPARE(popupAt(run, list, QPoint(10, 10)), u"00-+"_s);
         const QString script = run.script();
         const qsizetype mark = run.logMark();
         raise(ctrl, "Number=7,Description=Door open,Value=left,Destination=cell");
@@ -103,12 +107,9 @@ private Q_SLOTS:
         QCOMPARE(run.script(), script);
 
         // "serial; time; description", the panel hidden and without a node in the tree.
-        QListWidget *list = messageList(ctrl);
         const QStringList parts = list->item(0)->text().split(u"; "_s);
-        QCOMPARE(parts.size(), 3);
-        QCOMPARE(parts[0], u"1"_s);
-        QVERIFY(QRegularExpression(u"^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d"_s).match(parts[1]).hasMatch());
-        QCOMPARE(parts[2], u"Door open"_s);
+        QVERIFY(QRegularExpression(u"^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d"_s).match(parts.value(1)).hasMatch());
+        QCOMPARE(parts, (QStringList{"1", parts[1], "Door open"}));
         frmMessage *m = ctrl->m_ZelMess.item("1");
         QVERIFY(m && !m->isShown());
         QVERIFY(!m->m_TreeNode);
@@ -116,7 +117,6 @@ private Q_SLOTS:
         // Newest first; a double-click shows the entry's panel in front, with its fields.
         raise(ctrl, "second");
         QCOMPARE(entryText(ctrl, 0), u"second"_s);
-        QCOMPARE(entryText(ctrl, 1), u"Door open"_s);
         doubleClick(list, 1);
         QCOMPARE(run.mdi()->mdiArea()->activeSubWindow(), m->subWindow());
         const struct {
@@ -126,6 +126,36 @@ private Q_SLOTS:
                       {"txtDestination", "cell"}, {"txtDescription", "Door open"}, {"txtValue", "left (BSTR)"}};
         for (const auto &f : fields)
             QCOMPARE(textOf(m, f.box), f.text);
+
+        // A right click on an entry selects it; Show carries a tick while its panel is shown, and
+        // the same choice hides it; the panel stays in the collection.
+        ctrl->showPanel();
+        list->setCurrentRow(-1);
+        const QPoint at = list->visualItemRect(list->item(1)).center();
+        QCOMPARE(popupAt(run, list, at), u"v+-+"_s);
+        QCOMPARE(list->currentRow(), 1);
+        menuItems(run)[0]->trigger();
+        QVERIFY(!m->isShown());
+        QCOMPARE(popupAt(run, list, at), u"++-+"_s);
+        QCOMPARE(ctrl->m_ZelMess.item("1"), m);
+
+        // Delete: the entry, the panel and its release line.
+        qsizetype since = run.logMark();
+        choose(run, ctrl, 1, 1);
+        QCOMPARE(run.logSince(since), QStringList{release(1)});
+        QCOMPARE(list->count(), 1);
+        QVERIFY(!ctrl->m_ZelMess.contains("1"));
+        QVERIFY(m->isUnloaded());
+
+        // Crear List: every panel, in the order they were added, whatever is selected.
+        raise(ctrl, "three");
+        list->setCurrentRow(0);
+        since = run.logMark();
+        choose(run, ctrl, -1, 3);
+        QCOMPARE(run.logSince(since), (QStringList{release(2), release(3)}));
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(ctrl->m_ZelMess.count(), 0);
+        QCOMPARE(run.status(), u"Ready"_s);
     }
 
     void overflowRule()
@@ -138,10 +168,7 @@ private Q_SLOTS:
         // 1001 entries at most: the 1002nd is dropped, but its request line is written.
         QCOMPARE(list->count(), 1001);
         QCOMPARE(ctrl->m_ZelMess.count(), 1001);
-        QVERIFY(!ctrl->m_ZelMess.contains("1002"));
-        const QStringList lines = run.logSince(mark);
-        QCOMPARE(lines.size(), 1002);
-        QCOMPARE(lines.last(), kCtrl + ".OnMessage(1002)");
+        QCOMPARE(run.logSince(mark).value(1001), kCtrl + ".OnMessage(1002)");
         QCOMPARE(run.status(), u"Message buffer overflow. : rc1"_s);
         QCOMPARE(list->item(0)->data(Qt::UserRole).toInt(), 1001);
 
@@ -154,7 +181,6 @@ private Q_SLOTS:
         QCOMPARE(list->count(), 999);
         QCOMPARE(run.status(), u"Ready"_s);
         QCOMPARE(run.logSince(mark), (QStringList{release(1001), release(1000)}));
-        QCOMPARE(ctrl->m_ZelMess.count(), 999);
 
         // There is room again.
         raise(ctrl, "after");
@@ -177,15 +203,7 @@ private Q_SLOTS:
         QCOMPARE(run.click(ctrl, "cmdGetMsg"), (QStringList{kCtrl + ".GetMessage()", "Succeeded."}));
         QCOMPARE(messageList(ctrl)->count(), 1);
         QCOMPARE(entryText(ctrl, 0), u"queued one"_s);
-        QVERIFY(ctrl->m_ZelMess.item("1"));
         QCOMPARE(run.script(), script);
-
-        // A failing request writes no "Succeeded.".
-        zcall(ctrl->m_ZelObj, "Execute", {Value::fromString("InjectFault"), Value::fromString("Operation=GetMessage")});
-        const QStringList lines = run.click(ctrl, "cmdGetMsg");
-        QCOMPARE(lines.size(), 2);
-        QVERIFY(lines[1].startsWith(u"Failed. (0x8004A006:"));
-        QCOMPARE(messageList(ctrl)->count(), 1);
 
         // Get Message is not held to the limit of pushed messages.
         raise(ctrl, "RaiseMessages", Value::fromI4(1003));
@@ -193,51 +211,6 @@ private Q_SLOTS:
             ctrl->runOperation("cmdGetMsg");
         QCOMPARE(messageList(ctrl)->count(), 1004);
         QCOMPARE(ctrl->m_ZelMess.count(), 1004);
-    }
-
-    void popupMenuEnablingShowAndDelete()
-    {
-        TestRun run;
-        frmController *ctrl = addController(run, "rc1", false);
-        QListWidget *list = messageList(ctrl);
-        ctrl->showPanel();
-        // Over the empty list: Show and Delete off, Crear List on.
-        QCOMPARE(popupAt(run, list, QPoint(10, 10)), u"00-+"_s);
-        raise(ctrl, "one");
-        raise(ctrl, "two");
-        // Nothing selected yet.
-        QCOMPARE(popupAt(run, list, QPoint(2, list->viewport()->height() - 2)).left(1), u"0"_s);
-        // A right click on an entry selects it; Show carries no tick while its panel is hidden.
-        const QPoint second = list->visualItemRect(list->item(1)).center();
-        QCOMPARE(popupAt(run, list, second), u"++-+"_s);
-        QCOMPARE(list->currentRow(), 1);
-        menuItems(run)[0]->trigger();
-        frmMessage *one = ctrl->m_ZelMess.item("1");
-        QVERIFY(one->isShown());
-        // Now ticked: the same choice hides it.
-        QCOMPARE(popupAt(run, list, second), u"v+-+"_s);
-        menuItems(run)[0]->trigger();
-        QVERIFY(!one->isShown());
-        QCOMPARE(ctrl->m_ZelMess.item("1"), one);
-
-        // Delete: the entry, the panel and its release line.
-        const qsizetype mark = run.logMark();
-        choose(run, ctrl, 1, 1);
-        QCOMPARE(run.logSince(mark), QStringList{release(1)});
-        QCOMPARE(list->count(), 1);
-        QVERIFY(!ctrl->m_ZelMess.contains("1"));
-        QVERIFY(one->isUnloaded());
-        QCOMPARE(run.status(), u"Ready"_s);
-
-        // Crear List: every panel, in the order they were added, whatever is selected.
-        raise(ctrl, "three");
-        list->setCurrentRow(0);
-        const qsizetype cleared = run.logMark();
-        choose(run, ctrl, -1, 3);
-        QCOMPARE(run.logSince(cleared), (QStringList{release(2), release(3)}));
-        QCOMPARE(list->count(), 0);
-        QCOMPARE(ctrl->m_ZelMess.count(), 0);
-        QCOMPARE(run.status(), u"Ready"_s);
     }
 
     void duplicateSerialNumber()
@@ -319,17 +292,7 @@ private Q_SLOTS:
         const QString script = run.script();
         fill(m, {"cmbValueType=5", "txtSendData=5"}); // I4
         QCOMPARE(run.click(m, "cmdReply"), (QStringList{P + ".Reply(<3,5>)", "Succeeded."}));
-        QCOMPARE(zget(zcall(ctrl->m_ZelObj, "AddVariable", {Value::fromString("@LastReply"), Value::fromString("")}).objectValue(), "Value"),
-                 Value::fromI4(5));
-        // A conversion failure writes only the failure line.
-        fill(m, {"txtSendData=five"});
-        QCOMPARE(failuresShort(run.click(m, "cmdReply")), QStringList{"Failed."});
-
-        // Clear, and again on a cleared message.
-        QStringList lines = run.click(m, "cmdClearMsg");
-        lines += run.click(m, "cmdClearMsg");
-        QCOMPARE(lines.mid(0, 3), (QStringList{P + ".Clear()", "Succeeded.", P + ".Clear()"}));
-        QVERIFY(lines[3].startsWith(u"Failed. (0x8004A210:"));
+        QCOMPARE(run.click(m, "cmdClearMsg"), (QStringList{P + ".Clear()", "Succeeded."}));
         QCOMPARE(run.script(), script);
 
         // Hide keeps the panel in the collection; Delete on the panel itself releases it.
@@ -341,24 +304,18 @@ private Q_SLOTS:
         QCOMPARE(messageList(ctrl)->count(), 0);
         QCOMPARE(ctrl->m_ZelMess.count(), 0);
         QVERIFY(m->isUnloaded());
-    }
 
-    void deleteWithoutListEntryAndClearWithoutMessage()
-    {
-        TestRun run;
-        frmController *ctrl = addController(run, "rc1", false);
+        // A panel whose entry is gone already still closes with its release line.
         raise(ctrl, "a");
         raise(ctrl, "b");
-        // The entry is gone already: the panel still closes with its release line.
-        frmMessage *a = ctrl->m_ZelMess.item("1");
+        frmMessage *a = ctrl->m_ZelMess.item("2");
         delete messageList(ctrl)->takeItem(1);
         a->showInFront();
-        QCOMPARE(run.click(a, "cmdDelete"), QStringList{release(1)});
+        QCOMPARE(run.click(a, "cmdDelete"), QStringList{release(2)});
         QVERIFY(a->isUnloaded());
         QCOMPARE(messageList(ctrl)->count(), 1);
-
         // A panel without a message: Clear writes the failure line of error 0 only.
-        frmMessage *b = ctrl->m_ZelMess.item("2");
+        frmMessage *b = ctrl->m_ZelMess.item("3");
         b->showInFront();
         b->m_Message.reset();
         QCOMPARE(run.click(b, "cmdClearMsg"), QStringList{"Failed. (0x00000000: )"});
