@@ -24,18 +24,43 @@ bool isTimeText(const QString &text)
 class TestCommandPanel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void evenModesCompleteInsideTheCall()
+    void evenModesCompleteInsideTheCallAndBadNumbers()
     {
         TestRun run;
         PanelBase *p = addMember(run, addController(run), PanelKind::Command, "Echo", "Duration=10");
         const QString P = p->m_LogObjPath;
+        QString s;
+        // An empty mode fails before the request and calls nothing; the time stays.
+        fill(p, {"txtCompleteTime=before", "txtExecuteMode="});
+        QCOMPARE(failuresShort(run.click(p, "cmdExecute", &s)), QStringList{"Failed."});
+        QCOMPARE(s, QString());
+        QCOMPARE(completeTime(p), u"before"_s);
+        QCOMPARE(zget(p->m_ZelObj, "State").toInt32(), 0);
         for (int mode : {0, 2}) {
-            QString s;
             fill(p, {"txtCompleteTime=old", "txtExecuteMode=" + QString::number(mode)});
             QCOMPARE(run.click(p, "cmdExecute", &s), (QStringList{P + ".Execute(" + QString::number(mode) + u')', "Succeeded."}));
             QCOMPARE(s, scriptBlock(p, ".Execute", -1, 2, QString::number(mode)));
             QVERIFY2(isTimeText(completeTime(p)), qPrintable(completeTime(p)));
         }
+
+        // A mode the command refuses: the request was made, the time field already emptied.
+        fill(p, {"txtExecuteMode=7"});
+        QCOMPARE(failuresShort(run.click(p, "cmdExecute")), (QStringList{P + ".Execute(7)", "Failed."}));
+        QCOMPARE(completeTime(p), QString());
+
+        // Put Timeout with an empty field or a fraction: one failure line, no engine call.
+        for (const char *bad : {"txtPutTimeout=", "txtPutTimeout=2.5"}) {
+            fill(p, {bad});
+            QCOMPARE(failuresShort(run.click(p, "cmdPutTimeout", &s)), QStringList{"Failed."});
+            QCOMPARE(s, QString());
+        }
+        QCOMPARE(zget(p->m_ZelObj, "Timeout").toInt32(), 10000);
+        fill(p, {"txtPutTimeout= 2500"});
+        QCOMPARE(run.click(p, "cmdPutTimeout", &s), (QStringList{P + ".put_Timeout(2500)", "Succeeded."}));
+        QCOMPARE(s, scriptBlock(p, ".Timeout", -1, 0, "2500"));
+        QCOMPARE(run.click(p, "cmdGetTimeout", &s), (QStringList{P + ".get_Timeout()", "Succeeded. (2500)"}));
+        QCOMPARE(textOf(p, "txtGetTimeout"), u"2500"_s);
+        QCOMPARE(s, scriptBlock(p, ".Timeout", 3, 1));
     }
 
     void oddModeWaitsForItsOwnCompletion()
@@ -73,39 +98,6 @@ private Q_SLOTS:
         QCOMPARE(completeTime(b), QString());
         QTRY_VERIFY_WITH_TIMEOUT(isTimeText(completeTime(b)), 3000);
         QVERIFY(closed.isNull() || completeTime(closed) == u"gone");
-    }
-
-    void badModesAndTimeouts()
-    {
-        TestRun run;
-        PanelBase *p = addMember(run, addController(run), PanelKind::Command, "Echo");
-        const QString P = p->m_LogObjPath;
-
-        // An empty mode fails before the request and calls nothing; the time stays.
-        QString s;
-        fill(p, {"txtCompleteTime=before", "txtExecuteMode="});
-        QCOMPARE(failuresShort(run.click(p, "cmdExecute", &s)), QStringList{"Failed."});
-        QCOMPARE(s, QString());
-        QCOMPARE(completeTime(p), u"before"_s);
-        QCOMPARE(zget(p->m_ZelObj, "State").toInt32(), 0);
-        // A mode the command refuses: the request was made, the time field already emptied.
-        fill(p, {"txtExecuteMode=7"});
-        QCOMPARE(failuresShort(run.click(p, "cmdExecute")), (QStringList{P + ".Execute(7)", "Failed."}));
-        QCOMPARE(completeTime(p), QString());
-
-        // Put Timeout with an empty field or a fraction: one failure line, no engine call.
-        for (const char *bad : {"txtPutTimeout=", "txtPutTimeout=2.5"}) {
-            fill(p, {bad});
-            QCOMPARE(failuresShort(run.click(p, "cmdPutTimeout", &s)), QStringList{"Failed."});
-            QCOMPARE(s, QString());
-        }
-        QCOMPARE(zget(p->m_ZelObj, "Timeout").toInt32(), 10000);
-        fill(p, {"txtPutTimeout= 2500"});
-        QCOMPARE(run.click(p, "cmdPutTimeout", &s), (QStringList{P + ".put_Timeout(2500)", "Succeeded."}));
-        QCOMPARE(s, scriptBlock(p, ".Timeout", -1, 0, "2500"));
-        QCOMPARE(run.click(p, "cmdGetTimeout", &s), (QStringList{P + ".get_Timeout()", "Succeeded. (2500)"}));
-        QCOMPARE(textOf(p, "txtGetTimeout"), u"2500"_s);
-        QCOMPARE(s, scriptBlock(p, ".Timeout", 3, 1));
     }
 
     void resultStateAndCancel()

@@ -14,40 +14,35 @@ class TestDefinitions : public QObject {
 private Q_SLOTS:
     void governedButtonsAndTooltips_data()
     {
-        QTest::addColumn<QString>("definition");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("name");
         // The governed buttons looked at; those the definition disables carry a "-".
         QTest::addColumn<QString>("buttons");
         QTest::addColumn<QString>("tipBox");
         QTest::addColumn<QString>("tip");
-        const auto row = [](const char *tag, const QString &def, PanelKind kind, const char *name, const char *buttons,
+        const auto row = [](const char *tag, PanelKind kind, const char *name, const char *buttons,
                              const char *tipBox, const char *tip) {
-            QTest::newRow(tag) << def << int(kind) << QString::fromLatin1(name) << QString::fromLatin1(buttons)
+            QTest::newRow(tag) << int(kind) << QString::fromLatin1(name) << QString::fromLatin1(buttons)
                                << QString::fromLatin1(tipBox) << QString::fromLatin1(tip);
         };
-        row("variable read-only", kRestricted, PanelKind::Variable, "v1",
+        row("variable read-only", PanelKind::Variable, "v1",
             "cmdGetAttr cmdGetHelp cmdGetID cmdGetDateTime cmdGetMicrosecond cmdGetValue -cmdPutValue -cmdPutID", "txtPutValue", "");
-        row("variable with its own set", kRestricted, PanelKind::Variable, "Setpoint",
-            "cmdGetValue cmdPutValue -cmdPutID", "txtPutValue", "New set point");
-        row("robot goes home but does not move", kRestricted, PanelKind::Robot, "R",
+        row("robot goes home but does not move", PanelKind::Robot, "R",
             "-cmdMove cmdGoHome -cmdAccel -cmdDrive -cmdChange -cmdChuck -cmdRotate cmdSpeed cmdHold cmdHalt -cmdExecute "
             "cmdGetAttribute cmdGetID -cmdPutID cmdGetNames cmdGetName cmdPutTag",
             "txtSpeedAxis", "Axis number: 1 to 6, or 0 for all axes.");
-        row("file read-only", kRestricted, PanelKind::File, "readme.txt",
+        row("file read-only", PanelKind::File, "readme.txt",
             "-cmdPutValue -cmdCopy -cmdMove -cmdDelete -cmdRun -cmdExecute -cmdPutID cmdGetFileName cmdGetTag cmdPutTag "
             "cmdGetValue cmdGetPath cmdGetSize cmdGetLastModified cmdGetID cmdGetNames_0",
             "txtName_1", "File name or path on the controller. Files are read-only here.");
-        row("task", kRestricted, PanelKind::Task, "Main",
+        row("task", PanelKind::Task, "Main",
             "-cmdDelete -cmdExecute -cmdPutID cmdTaskStart cmdTaskStop cmdGetFileName cmdGetTaskName cmdGetTag cmdPutTag cmdGetNames",
             "cmbTaskStart", "Start mode: 1 - 1 cycle start, 2 - Cyclic start, 3 - Step forward, 4 - Step back.");
-        row("extension without a set", kRestricted, PanelKind::Extension, "IO1",
+        row("extension without a set", PanelKind::Extension, "IO1",
             "-cmdGetAttribute -cmdGetHelp -cmdPutID -cmdGetID -cmdExecute -cmdGetNames cmdGetExtName cmdGetTag cmdPutTag "
             "cmdGetVar cmdVarClear",
             "txtVarName", "Variable name. Variables are read-only here, except one named Setpoint.");
-        row("extension with the full set", u"zel-virtual.xml"_s, PanelKind::Extension, "IO1",
-            "cmdGetAttribute cmdGetHelp cmdPutID cmdGetID cmdExecute cmdGetNames", "txtCommand", "Extension command:");
-        row("command", kRestricted, PanelKind::Command, "Echo",
+        row("command", PanelKind::Command, "Echo",
             "-cmdPutTimeout -cmdPutParameter -cmdCancel -cmdPutID cmdExecute cmdGetTimeout cmdGetState cmdGetParameter "
             "cmdGetCmdName cmdGetTag cmdPutTag cmdGetResult",
             "txtExecuteMode", "Execution mode:");
@@ -55,14 +50,13 @@ private Q_SLOTS:
 
     void governedButtonsAndTooltips()
     {
-        QFETCH(QString, definition);
         QFETCH(int, kind);
         QFETCH(QString, name);
         QFETCH(QString, buttons);
         QFETCH(QString, tipBox);
         QFETCH(QString, tip);
         TestRun run;
-        loadDefinition(run, examplePath(definition));
+        loadDefinition(run, examplePath(kRestricted));
         PanelBase *p = addMember(run, addController(run), PanelKind(kind), name);
         QVERIFY(p && p->m_DCEng);
         QStringList governed, disabled;

@@ -1,5 +1,5 @@
-// The extension panel: Tag and ID read as plain text (a number quoted, an array or null a
-// failure), puts of the box as a text value, and ".get_Attribte()".
+// The extension panel: Tag read as plain text (a number quoted, an array a failure), puts of the
+// box as a text value, and ".get_Attribte()".
 #include "testsupport.h"
 
 using zel::Value;
@@ -7,7 +7,7 @@ using zel::Value;
 class TestExtensionPanel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void tagAndIdReadAsPlainText()
+    void tagAndAttributeTexts()
     {
         TestRun run;
         PanelBase *p = addMember(run, addController(run), PanelKind::Extension, "IO1");
@@ -25,19 +25,10 @@ private Q_SLOTS:
         QCOMPARE(failuresShort(run.click(p, "cmdGetTag")), (QStringList{P + ".get_Tag()", "Failed."}));
         QCOMPARE(textOf(p, "txtGetTag"), u"42"_s);
 
-        // ID the same way; null has no plain text either.
-        zput(p->m_ZelObj, "ID", Value::fromR8(2.5));
-        QCOMPARE(run.click(p, "cmdGetID"), (QStringList{P + ".get_ID()", "Succeeded. (\"2.5\")"}));
-        zput(p->m_ZelObj, "ID", Value::null());
-        QCOMPARE(failuresShort(run.click(p, "cmdGetID")), (QStringList{P + ".get_ID()", "Failed."}));
-        QCOMPARE(textOf(p, "txtGetID"), u"2.5"_s);
-
         // Puts send the box as a text value, an empty box too.
-        fill(p, {"txtPutTag=", "txtPutID=7"});
+        fill(p, {"txtPutTag="});
         QCOMPARE(run.click(p, "cmdPutTag", &s), (QStringList{P + ".put_Tag(" + logArg(Value::fromString({})) + u')', "Succeeded."}));
         QCOMPARE(s, scriptBlock(p, ".Tag", -1, 0, scriptArg(Value::fromString({}))));
-        clickButton(p, "cmdPutID");
-        QCOMPARE(zget(p->m_ZelObj, "ID"), Value::fromString("7"));
 
         // The attribute request keeps its old spelling and quotes the number.
         const QString attr = zget(p->m_ZelObj, "Attribute").toPlainText();
