@@ -67,17 +67,6 @@ QString callKey(const QString &echo)
     return s;
 }
 
-// The lines that differ, for the failure message.
-QString difference(const QStringList &a, const QStringList &b)
-{
-    QStringList out;
-    for (qsizetype i = 0; i < std::max(a.size(), b.size()) && out.size() < 12; ++i) {
-        if (a.value(i) != b.value(i))
-            out << QStringLiteral("line %1\n  GUI:    %2\n  replay: %3").arg(i + 1).arg(a.value(i), b.value(i));
-    }
-    return out.join(QLatin1Char('\n'));
-}
-
 } // namespace
 
 class TestRoundTrip : public QObject {
@@ -219,7 +208,6 @@ void TestRoundTrip::guiSessionReplaysToTheSameState()
         act(c2, {QLatin1String(page.clear)});
 
     // ---- removals by Delete -----------------------------------------------------------------------------
-    qsizetype mark = run.logMark();
     act(v2, {"cmdVarDelete"});
     act(gone, {"cmdFileDelete"});
     act(extra, {"cmdTaskDelete"});
@@ -231,9 +219,6 @@ void TestRoundTrip::guiSessionReplaysToTheSameState()
     act(spareExt, {"cmdExtDelete"});
     act(cleared[0], {"cmdVarDelete"}); // left its collection with the Clear: no Remove
     act(c3, {"cmdCtrlDelete"});
-    const QStringList removals = run.logSince(mark);
-    QVERIFY2(removals.contains(u"Wss(\"Default\").Ctrls.Remove(<3,2>)"_s), qPrintable(removals.join(u'\n')));
-    QVERIFY(!removals.join(u'\n').contains(u"Ctrls(\"RC2\").Vars.Remove"));
 
     // Every call of the session succeeded.
     for (const QString &line : run.logMessages())
@@ -311,10 +296,8 @@ void TestRoundTrip::guiSessionReplaysToTheSameState()
     QCOMPARE(result.resumedErrors, qint64(0));
     // One result line per recorded call.
     QCOMPARE(output.filter(QRegularExpression(QStringLiteral("^Succeeded\\."))).size(), script.count(QStringLiteral("\tdbg.output \"[")));
-    QVERIFY(output.contains(QStringLiteral("Succeeded. (<8195,1,2,3>)")));
-    QVERIFY(output.contains(QStringLiteral("Succeeded. (<5,6.5>)"))); // the sum of 1, 2 and 3.5
     const QStringList replayState = zelscript::dumpState(engine->workspaces()->at(0));
-    QVERIFY2(guiState == replayState, qPrintable(difference(guiState, replayState)));
+    QCOMPARE(replayState, guiState);
 }
 
 QTEST_MAIN(TestRoundTrip)
