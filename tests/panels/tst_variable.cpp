@@ -1,11 +1,10 @@
 // The variable panel: every row's request, script and result line (the one place that checks
 // the whole line format of a member panel), the value read with its type selection, typed writes,
-// failures, a definition without variable entries, the performance check and the keyboard.
+// failures, a definition without variable entries and the performance check.
 #include "testsupport.h"
 
 #include "tools/frmPerfChk.h"
 
-#include <QApplication>
 
 using zel::Value;
 
@@ -173,27 +172,6 @@ private Q_SLOTS:
         QVERIFY(modal);
         QCOMPARE(handed, v->m_ZelObj);
         QVERIFY(run.mdi()->findChildren<frmPerfChk *>().isEmpty());
-    }
-
-    void keyboardPutAndAccessKeys()
-    {
-        TestRun run;
-        PanelBase *v = addVariable(run);
-        v->showPanel();
-        QApplication::setActiveWindow(run.mdi());
-        auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(QApplication::focusWidget(), k, m); };
-        // Alt+V goes to the value to write, Enter writes it.
-        child<QWidget>(v, "cmdGetVarName")->setFocus();
-        key(Qt::Key_V, Qt::AltModifier);
-        QCOMPARE(QApplication::focusWidget(), child<QWidget>(v, "txtPutValue"));
-        QTest::keyClicks(QApplication::focusWidget(), "hello");
-        qsizetype mark = run.logMark();
-        key(Qt::Key_Return);
-        QCOMPARE(run.logSince(mark), (QStringList{P + ".put_Value(<8,hello>)", "Succeeded."}));
-        // The panel's keys win over the main window's menus (&Help, &View).
-        key(Qt::Key_H, Qt::AltModifier);
-        QVERIFY(!v->subWindow()->isVisible());
-        QVERIFY(!run.mdi()->menuBar()->activeAction());
     }
 };
 
