@@ -53,18 +53,10 @@ QStringList tagAndId(const QString &tag, const QString &id)
 
 // "[EXE]-zel.Controllers('RC1').Robots('Arm').Move(2, ...)" > "[EXE]Controllers.Robots.Move": the kind
 // of call, the collections on the way and the member, names and arguments left out.
-QString callKey(const QString &echo)
+QString callKey(QString echo)
 {
-    QString s = QLatin1Char('[') + echo.mid(1, 3) + QLatin1Char(']') + echo.mid(6);
-    static const QRegularExpression names(QStringLiteral("\\('[^']*'\\)"));
-    s.replace(names, QString());
-    qsizetype cut = s.indexOf(QLatin1Char('('));
-    qsizetype eq = s.indexOf(QLatin1String(" = "));
-    if (eq >= 0 && (cut < 0 || eq < cut))
-        cut = eq;
-    s.truncate(cut < 0 ? s.size() : cut);
-    s.replace(QLatin1String("]zel."), QLatin1String("]"));
-    return s;
+    static const QRegularExpression head(u"^(\\[\\w+\\])-(zel\\.)?"_s), names(u"\\('[^']*'\\)"_s), tail(u"(\\(| = ).*$"_s);
+    return echo.replace(head, u"\\1"_s).remove(names).remove(tail);
 }
 
 } // namespace

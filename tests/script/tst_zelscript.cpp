@@ -108,8 +108,6 @@ private Q_SLOTS:
             zelscript::parse(source, u"t.vbs"_s);
             QFAIL("no syntax error");
         } catch (const zelscript::ScriptError &e) {
-            QCOMPARE(e.description(), u"Syntax error: "_s + what);
-            QCOMPARE(e.unsignedNumber(), quint32(zel::E_SCRIPT_SYNTAX));
             QCOMPARE(e.line(), line);
             QCOMPARE(e.column(), column);
             QCOMPARE(e.message(), u"t.vbs:%1:%2: error 0x8004A400: Syntax error: %3"_s.arg(line).arg(column).arg(what));
@@ -119,16 +117,11 @@ private Q_SLOTS:
     // ---- errors at run time: the place is the statement's line --------------------------------
     void engineErrorStopsTheScript()
     {
-        Outcome o = runMain({kAdd, u"  Call zel.Controllers(\"RC1\").AddRobot(\"Robot1\", \"\")"_s,
-                             u"  dbg.output \"before\""_s,
-                             u"  Call zel.Controllers(\"RC1\").Robots(\"Robot1\").Drive(7, 10, \"\")"_s,
-                             u"  dbg.output \"after\""_s});
-        QVERIFY(!o.result.ok);
+        Outcome o = runMain({kAdd, "  Call zel.Controllers(\"RC1\").AddRobot(\"Robot1\", \"\")", "  dbg.output \"before\"",
+                             "  Call zel.Controllers(\"RC1\").Robots(\"Robot1\").Drive(7, 10, \"\")", "  dbg.output \"after\""});
         QCOMPARE(o.out, QStringList{u"before"_s});
         QCOMPARE(o.result.error.line(), 5);
-        QCOMPARE(o.result.error.unsignedNumber(), quint32(zel::E_UNKNOWN_AXIS));
-        QCOMPARE(o.result.error.message(),
-                 u"t.vbs:5: error 0x8004A205: Drive: axis 7 does not exist; the robot has axes 1 to 6"_s);
+        QCOMPARE(o.result.error.message(), u"t.vbs:5: error 0x8004A205: Drive: axis 7 does not exist; the robot has axes 1 to 6"_s);
         QCOMPARE(o.result.statements, qint64(4));
     }
 
