@@ -33,7 +33,7 @@ bool enabled(PanelBase *v, const char *name)
 class TestVariable : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void everyRowsLines()
+    void everyRowsLinesAndThePerformanceCheck()
     {
         TestRun run;
         PanelBase *v = addVariable(run);
@@ -79,6 +79,21 @@ private Q_SLOTS:
         run.mdi()->pauseRecording();
         QCOMPARE(run.click(v, "cmdGetValue", &s).size(), 2);
         QVERIFY(s.isEmpty());
+
+        // The performance check opens modally for this variable and is gone once closed.
+        zel::ObjectPtr handed;
+        bool modal = false;
+        onNextModal([&](QWidget *w) {
+            if (auto *dlg = qobject_cast<frmPerfChk *>(w)) {
+                handed = dlg->m_Variable;
+                modal = dlg->isModal() && dlg->m_MDI == run.mdi();
+                dlg->reject();
+            }
+        });
+        QVERIFY(run.click(v, "cmdPerfchk").isEmpty());
+        QVERIFY(modal);
+        QCOMPARE(handed, v->m_ZelObj);
+        QVERIFY(run.mdi()->findChildren<frmPerfChk *>().isEmpty());
     }
 
     void valueReadsWritesAndTheirFailures()
@@ -152,26 +167,6 @@ private Q_SLOTS:
         // The type selector does not bring Put back.
         fill(v, {"cmbValueType=5"});
         QVERIFY(!enabled(v, "cmdPutValue") && enabled(v, "txtPutValue"));
-    }
-
-    void performanceCheckOpensForTheVariable()
-    {
-        TestRun run;
-        PanelBase *v = addVariable(run);
-        // The performance check opens modally for this variable and is gone once closed.
-        zel::ObjectPtr handed;
-        bool modal = false;
-        onNextModal([&](QWidget *w) {
-            if (auto *dlg = qobject_cast<frmPerfChk *>(w)) {
-                handed = dlg->m_Variable;
-                modal = dlg->isModal() && dlg->m_MDI == run.mdi();
-                dlg->reject();
-            }
-        });
-        QVERIFY(run.click(v, "cmdPerfchk").isEmpty());
-        QVERIFY(modal);
-        QCOMPARE(handed, v->m_ZelObj);
-        QVERIFY(run.mdi()->findChildren<frmPerfChk *>().isEmpty());
     }
 };
 

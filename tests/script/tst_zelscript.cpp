@@ -282,28 +282,6 @@ private Q_SLOTS:
         QCOMPARE(echoed, (QStringList{u"2 x = 1 + 2"_s, u"3 dbg.output x"_s}));
     }
 
-    // ---- files ----------------------------------------------------------------------------------
-    void scriptFiles()
-    {
-        QTemporaryDir dir;
-        auto write = [&dir](const char *name, const QByteArray &data) { return writeFile(dir, name, data); };
-        auto fileError = [](const QString &path) -> QString {
-            try {
-                zelscript::readScriptFile(path);
-            } catch (const zelscript::ScriptError &e) {
-                return e.unsignedNumber() == zel::E_SCRIPT_FILE ? e.description() : u"wrong number"_s;
-            }
-            return QString();
-        };
-        QCOMPARE(fileError(write("logo.vbs", QByteArray("Sub Main\r\n\x00\x01\x02", 13))),
-                 u"Script file cannot be read: it is not a text file (byte 10 is 0)"_s);
-        QCOMPARE(fileError(write("latin1.vbs", QByteArray("Sub Main\r\n  dbg.output \"K\xf6ln\"\r\nEnd Sub\r\n"))),
-                 u"Script file cannot be read: it is not UTF-8 text"_s);
-        // A byte order mark is not part of the text.
-        const QString good = write("good.vbs", QByteArray("\xef\xbb\xbfSub Main\r\n  dbg.output \"K\xc3\xb6ln\"\r\nEnd Sub\r\n"));
-        QCOMPARE(runSource(zelscript::readScriptFile(good)).out, QStringList{u"K\u00f6ln"_s});
-    }
-
     // ---- the program ------------------------------------------------------------------------------
     void commandLine()
     {
@@ -325,10 +303,17 @@ private Q_SLOTS:
         QCOMPARE(c.status, 2);
         QVERIFY(c.err.startsWith(u"zelscript: unknown option '--fast'\n"_s));
 
-        const QString missing = dir.filePath(u"nothere.vbs"_s);
-        c = zelscriptRun({missing});
-        QCOMPARE(c.status, 2);
-        QCOMPARE(c.err, missing + u": error 0x8004A402: Script file cannot be read: it does not exist\n"_s);
+        // Files that cannot be read: missing, not text, not UTF-8.
+        const struct {
+            QString path, reason;
+        } unreadable[] = {{dir.filePath(u"nothere.vbs"_s), u"it does not exist"_s},
+                          {writeFile(dir, "logo.vbs", QByteArray("Sub Main\r\n\x00\x01\x02", 13)), u"it is not a text file (byte 10 is 0)"_s},
+                          {writeFile(dir, "latin1.vbs", "Sub Main\r\n  dbg.output \"K\xf6ln\"\r\nEnd Sub\r\n"), u"it is not UTF-8 text"_s}};
+        for (const auto &u : unreadable) {
+            c = zelscriptRun({u.path});
+            QCOMPARE(c.status, 2);
+            QCOMPARE(c.err, u.path + ": error 0x8004A402: Script file cannot be read: " + u.reason + "\n");
+        }
 
         // A syntax error at the end stops the script before its first statement runs.
         const QString bad = write("bad.vbs", mainOf({u"  dbg.output \"first\""_s, kAdd, u"  dbg.output (\"x\""_s}));
@@ -356,7 +341,8 @@ private Q_SLOTS:
         QCOMPARE(lines.value(0), u"Controllers.Count = 3,1"_s);
         QVERIFY(lines.contains(u"Controllers(\"RC1\").Name = 8,RC1"_s));
 
-        const QString fine = write("fine.vbs", mainOf({u"  dbg.output \"K\u00f6ln\""_s}));
+        // A byte order mark is not part of the text.
+        const QString fine = writeFile(dir, "fine.vbs", "\xef\xbb\xbf" + mainOf({"  dbg.output \"K\u00f6ln\""}).toUtf8());
         c = zelscriptRun({u"--"_s, fine});
         QCOMPARE(c.status, 0);
         QCOMPARE(c.out, u"K\u00f6ln\n"_s);
