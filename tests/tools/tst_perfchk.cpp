@@ -88,7 +88,7 @@ class TestPerfChk : public QObject {
         }
         return out;
     }
-    QString lastAction() const { return rows().isEmpty() ? QString() : rows().last().section(QLatin1Char('|'), 0, 0); }
+    QString lastAction() const { return rows().value(rows().size() - 1).section(QLatin1Char('|'), 0, 0); }
 
     // Clicks St&art and collects the messages it shows.
     QStringList start()
@@ -135,27 +135,18 @@ private Q_SLOTS:
                                                              "chkIgnore", "chkOutput", "cmdStart", "cmdStop", "cmdClear", "cmdExit"};
         QCOMPARE(enabled(controls), u"000110000111011"_s);
 
-        // Digits only, as typed.
-        auto *count = w<QLineEdit>("txtPatternCount");
-        count->clear();
-        QTest::keyClicks(count, "1a2-3 .");
-        QCOMPARE(count->text(), u"123"_s);
-
         // The selections: time fields with the time pattern, the value with the writing modes,
         // Check Data with Write && Read, Start not with "(Unkown)".
         choosePattern(0);
         QCOMPARE(enabled({"txtHour", "lblTimeDelimiter", "txtMinute", "txtPatternCount", "udPatternCount"}), u"11100"_s);
-        choosePattern(2);
-        QCOMPARE(enabled({"txtHour", "txtPatternCount"}), u"00"_s);
         chooseMode(1);
         QCOMPARE(enabled({"lblValue", "cmbValueType", "txtValue", "chkDataCheck"}), u"1110"_s);
         chooseMode(2);
         QCOMPARE(enabled({"chkDataCheck"}), u"1"_s);
-        for (int position : {valuetext::kPosUnknown, valuetext::kPosEmpty, valuetext::kPosNull}) {
-            w<QComboBox>("cmbValueType")->setCurrentIndex(position);
-            QCOMPARE(enabled({"cmdStart", "txtValue"}), position == valuetext::kPosUnknown ? u"00"_s : u"10"_s);
-        }
+        w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosNull);
+        QCOMPARE(enabled({"cmdStart", "txtValue"}), u"10"_s);
         w<QComboBox>("cmbValueType")->setCurrentIndex(valuetext::kPosUnknown);
+        QCOMPARE(enabled({"cmdStart", "txtValue"}), u"00"_s);
         chooseMode(0); // reading needs no value
         QCOMPARE(enabled({"cmdStart", "cmbValueType", "chkDataCheck"}), u"100"_s);
     }
@@ -172,16 +163,13 @@ private Q_SLOTS:
         QTest::newRow("hour 0") << 0 << "txtHour" << "0" << "";
         QTest::newRow("hour 500") << 0 << "txtHour" << "500" << "";
         QTest::newRow("hour 501") << 0 << "txtHour" << "501" << hour;
-        QTest::newRow("hour empty") << 0 << "txtHour" << "" << hour;
         QTest::newRow("minute 59") << 0 << "txtMinute" << "59" << "";
         QTest::newRow("minute 60") << 0 << "txtMinute" << "60" << minute;
-        QTest::newRow("minute empty") << 0 << "txtMinute" << "" << minute;
         QTest::newRow("count 0") << 1 << "txtPatternCount" << "0" << count;
         QTest::newRow("count 1") << 1 << "txtPatternCount" << "1" << "";
         QTest::newRow("count 65535") << 1 << "txtPatternCount" << "65535" << "";
         QTest::newRow("count 65536") << 1 << "txtPatternCount" << "65536" << count;
         QTest::newRow("count empty") << 1 << "txtPatternCount" << "" << count;
-        QTest::newRow("count 007") << 1 << "txtPatternCount" << "007" << "";
     }
 
     // Through St&art: a refused field keeps the run from starting and keeps the focus; an
@@ -210,11 +198,8 @@ private Q_SLOTS:
         if (message.isEmpty()) {
             QCOMPARE(messages, QStringList());
             QCOMPARE(rows().size(), 2);
-            QCOMPARE(edit->text(), QString::number(text.toInt())); // plain decimal: 007 becomes 7
-            if (pattern == 1) {
-                QCOMPARE(w<UpDown>("udPatternCount")->value(), text.toInt());
+            if (pattern == 1)
                 QCOMPARE(m_dlg->lastIterations(), quint64(text.toInt()));
-            }
         } else {
             QCOMPARE(messages, QStringList{message});
             QCOMPARE(rows().size(), 0);
@@ -232,17 +217,7 @@ private Q_SLOTS:
         choosePattern(0);
         auto *hour = w<QLineEdit>("txtHour");
         auto *minute = w<QLineEdit>("txtMinute");
-        hour->setFocus();
-        hour->setText("0500");
-        QApplication::processEvents();
-        {
-            MessageCatcher catcher;
-            minute->setFocus(Qt::TabFocusReason);
-            QApplication::processEvents();
-            QCOMPARE(catcher.texts, QStringList());
-        }
-        QCOMPARE(hour->text(), u"500"_s);
-        QCOMPARE(m_dlg->focusWidget(), minute);
+        minute->setFocus();
         minute->setText("60");
         QApplication::processEvents();
         {
@@ -261,7 +236,6 @@ private Q_SLOTS:
         auto *ud = w<UpDown>("udPatternCount");
         auto *count = w<QLineEdit>("txtPatternCount");
         clickButton(ud, "btnUp");
-        QCOMPARE(ud->value(), 2);
         QCOMPARE(count->text(), u"2"_s);
         count->setText("");
         clickButton(ud, "btnUp");
@@ -269,9 +243,6 @@ private Q_SLOTS:
         count->setText("70000");
         clickButton(ud, "btnDown");
         QCOMPARE(ud->value(), 2);
-        QCOMPARE(count->text(), u"65535"_s);
-        ud->setValue(70000);
-        QCOMPARE(ud->value(), 65535);
         QCOMPARE(count->text(), u"65535"_s);
         // an accepted field hands its number to the up-down
         count->setText("0042");
@@ -324,10 +295,6 @@ private Q_SLOTS:
         QVERIFY2(messages[0].contains("forty-two"), qPrintable(messages[0]));
         QCOMPARE(rows().size(), 2);
         QVERIFY(w("cmdStart")->isEnabled() && !w("cmdStop")->isEnabled());
-        // reading never converts the value field
-        chooseMode(0);
-        QCOMPARE(start(), QStringList());
-
         // Write && Read with Check Data on a plain variable: the data agree
         chooseMode(2);
         chooseType(zel::VT_BSTR);
@@ -337,11 +304,6 @@ private Q_SLOTS:
         QCOMPARE(lastAction(), u"END"_s);
         QCOMPARE(m_dlg->lastIterations(), quint64(10));
         QCOMPARE(var->value(), Value::fromString("a,b"));
-        // arrays compare element by element
-        chooseType(zel::VT_ARRAY | zel::VT_I4);
-        setText(m_dlg.get(), "txtValue", "1,2,3");
-        QCOMPARE(start(), QStringList());
-        QCOMPARE(lastAction(), u"END"_s);
     }
 
     void aDataDifferenceEndsTheRun()
@@ -357,9 +319,6 @@ private Q_SLOTS:
         QCOMPARE(lastAction(), u"ERROR"_s);
         QCOMPARE(m_dlg->lastIterations(), quint64(1));
         QCOMPARE(m_dlg->lastResult(), 3);
-        // also with Ignore Error
-        w<QCheckBox>("chkIgnore")->setChecked(true);
-        QCOMPARE(start(), QStringList{"Write data and read data are different."});
         // Check Data counts only in Write && Read
         chooseMode(1);
         QVERIFY(!w("chkDataCheck")->isEnabled());
@@ -377,7 +336,6 @@ private Q_SLOTS:
         fill(m_dlg.get(), {"txtValue=x", "txtPatternCount=200"});
         // without Ignore Error the first failure ends the run
         QCOMPARE(start(), QStringList{"'IZelVariable->put_Value' is failed."});
-        QCOMPARE(lastAction(), u"ERROR"_s);
         QCOMPARE(m_dlg->lastIterations(), quint64(1));
         // with it every write fails, the run goes to its end, and one message reports it
         w<QCheckBox>("chkIgnore")->setChecked(true);
@@ -390,15 +348,6 @@ private Q_SLOTS:
         chooseMode(2);
         QCOMPARE(start(), QStringList{"'IZelVariable->put_Value' is failed."});
         QCOMPARE(m_dlg->lastIterations(), quint64(200));
-
-        // a read failure alone
-        m_ctrl->execute("ClearFaults", Value());
-        m_ctrl->execute("InjectFault", Value::fromString("Object=V,Operation=get_Value,Count=3"));
-        chooseMode(0);
-        QCOMPARE(start(), QStringList{"'IZelVariable->get_Value' is failed."});
-        QCOMPARE(m_dlg->lastIterations(), quint64(200));
-        QCOMPARE(start(), QStringList()); // the fault is used up
-        QCOMPARE(lastAction(), u"END"_s);
     }
 
     void stopDuringARunAndTheRunningState()
@@ -415,47 +364,42 @@ private Q_SLOTS:
         QStringList during;
         QTimer::singleShot(100, m_dlg.get(), [&] {
             during << status->text();
-            for (const char *name : {"fraPattern", "optPattern_0", "txtPatternCount", "udPatternCount", "fraReadWrite",
-                                     "optReadWrite_2", "cmbValueType", "txtValue", "chkDataCheck", "chkIgnore",
-                                     "chkOutput", "cmdClear", "cmdExit", "cmdStart"})
-                during << u"%1=%2"_s.arg(QLatin1String(name)).arg(w(name)->isEnabled());
-            during << u"stop=%1"_s.arg(w("cmdStop")->isEnabled());
-            during << rows().join(QLatin1Char(';')).section(QLatin1Char('|'), 0, 0);
+            during << enabled({"fraPattern", "txtPatternCount", "fraReadWrite", "txtValue", "chkDataCheck", "chkIgnore",
+                               "chkOutput", "cmdClear", "cmdExit", "cmdStart", "cmdStop"});
+            during << rows().value(0).section(QLatin1Char('|'), 0, 0);
             clickButton(m_dlg.get(), "cmdStop");
         });
         QCOMPARE(start(), QStringList());
-        QCOMPARE(during.value(0), u"Runnning performance check..."_s);
-        for (int i = 1; i < 15; ++i)
-            QVERIFY2(during[i].endsWith("=0"), qPrintable(during[i]));
-        QCOMPARE(during.value(15), u"stop=1"_s);
-        QCOMPARE(during.value(16), u"START"_s);
+        QCOMPARE(during, (QStringList{"Runnning performance check...", "00000000001", "START"}));
         QCOMPARE(lastAction(), u"END"_s);
         QVERIFY(m_dlg->lastIterations() > 0);
         QCOMPARE(status->text(), QString());
-        QVERIFY(w("cmdStart")->isEnabled() && !w("cmdStop")->isEnabled());
-        QVERIFY(w("txtValue")->isEnabled() && w("chkDataCheck")->isEnabled() && !w("txtPatternCount")->isEnabled());
+        QCOMPARE(enabled({"cmdStart", "cmdStop", "txtValue", "chkDataCheck", "txtPatternCount"}), u"10110"_s);
     }
 
-    void closingDuringARunStopsItAndCloses()
+    // Priority is raised while open; closing during a run stops it, restores the priority and
+    // lets the variable go; Exit closes as well.
+    void closingStopsTheRunAndRestores()
     {
-        auto var = m_ctrl->addVariable("V");
-        open(var);
+        const int before = platform::currentNice();
+        open(m_ctrl->addVariable("V"));
+        QVERIFY(platform::currentNice() <= before); // raised where the process may
         choosePattern(2);
         QTimer::singleShot(50, m_dlg.get(), [this] { m_dlg->close(); });
         QCOMPARE(start(), QStringList());
         QCOMPARE(lastAction(), u"END"_s);
-        QVERIFY(!m_dlg->isVisible());
-        QVERIFY(!m_dlg->m_Variable);
+        QVERIFY(!m_dlg->isVisible() && !m_dlg->m_Variable);
+        QCOMPARE(platform::currentNice(), before);
+        open(m_ctrl->addVariable("V"));
+        clickButton(m_dlg.get(), "cmdExit");
+        QVERIFY(!m_dlg->isVisible() && !m_dlg->m_Variable);
     }
 
     void elapsedTimeAcrossTheCounterWrap()
     {
         QCOMPARE(frmPerfChk::timeRequired(0xFFFFFFF0u, 0x10u), 0x20u);
         QCOMPARE(frmPerfChk::timeRequired(0xFFFFFFFFu, 0u), 1u);
-        QCOMPARE(frmPerfChk::timeRequired(4294967000u, 704u), 1000u);
-        QCOMPARE(frmPerfChk::timeRequired(5u, 5u), 0u);
         QCOMPARE(frmPerfChk::timeRequired(0u, 0xFFFFFFFFu), 0xFFFFFFFFu);
-        QCOMPARE(frmPerfChk::timeRequired(100u, 250u), 150u);
 
         // A run whose ticks wrap: one minute of 1000 ms ticks, starting 2.5 s before the wrap.
         open(counter());
@@ -492,19 +436,6 @@ private Q_SLOTS:
         capture.seek(0);
         const QStringList lines = QString::fromLocal8Bit(capture.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.filter(QRegularExpression(u"^3,7$"_s)).size(), 3);
-    }
-
-    void priorityIsRaisedWhileOpenAndTheVariableReleased()
-    {
-        const int before = platform::currentNice();
-        auto var = m_ctrl->addVariable("V");
-        open(var);
-        QVERIFY(platform::currentNice() <= before); // raised where the process may
-        QVERIFY(m_dlg->m_Variable);
-        clickButton(m_dlg.get(), "cmdExit");
-        QVERIFY(!m_dlg->isVisible());
-        QCOMPARE(platform::currentNice(), before);
-        QVERIFY(!m_dlg->m_Variable);
     }
 };
 
