@@ -63,14 +63,6 @@ inline int pdfPageCount(const QByteArray &pdf)
     return int(QString::fromLatin1(pdf).count(page));
 }
 
-// The count the page tree declares.
-inline int pdfDeclaredPageCount(const QByteArray &pdf)
-{
-    static const QRegularExpression pages(QStringLiteral("/Type\\s*/Pages\\b[^>]*?/Count\\s+(\\d+)"));
-    QRegularExpressionMatch m = pages.match(QString::fromLatin1(pdf));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
 // Image objects in a PDF.
 inline int pdfImageCount(const QByteArray &pdf)
 {
