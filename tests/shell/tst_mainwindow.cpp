@@ -1,6 +1,6 @@
 // The main window: start-up, the registry switch, a failing engine, panel numbers, the closing
-// question and order, the tree's deletion rules, the clipboard and recording commands, the
-// exports, the view toggles, the popups, the menus and the settings written at the end.
+// question and order with the settings written at the end, the tree's deletion rules, the
+// clipboard and recording commands, the exports, the view toggles, the popups and the menus.
 #include "testsupport.h"
 
 #include "shell/clsRegKey.h"
@@ -18,15 +18,8 @@ using zel::Value;
 
 namespace {
 
-QAction *action(frmMDI *mdi, const char *name)
-{
-    return child<QAction>(mdi, name);
-}
-
-QToolButton *tool(frmMDI *mdi, const char *name)
-{
-    return child<QToolButton>(mdi, name);
-}
+QAction *action(frmMDI *mdi, const char *name) { return child<QAction>(mdi, name); }
+QToolButton *tool(frmMDI *mdi, const char *name) { return child<QToolButton>(mdi, name); }
 
 QString readFile(const QString &path)
 {

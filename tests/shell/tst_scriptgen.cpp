@@ -42,8 +42,6 @@ private Q_SLOTS:
         QTest::newRow("execute, value") << "Cmd.Execute" << 12 << 2 << "DAT.VariantFromBstr(\"8,x\")"
             << "\tdbg.output \"[EXE]-Cmd.Execute(DAT.VariantFromBstr('8,x'))\"\r\n"
                "\tdbg.output \"Succeeded. (<\" & DAT.BstrFromVariant(Cmd.Execute(DAT.VariantFromBstr(\"8,x\"))) & \">)\"\r\n\r\n";
-        QTest::newRow("execute, other result type") << "Robot.Speed" << 5 << 2 << "1, 2"
-            << "\tdbg.output \"[EXE]-Robot.Speed(1, 2)\"\r\n" "\tdbg.output \"Succeeded. (\" & Robot.Speed(1, 2) & \")\"\r\n\r\n";
         QTest::newRow("statement cut at CR") << "Obj.Text" << -1 << 0 << "\"a\r\nb\""
             << "\tdbg.output \"[PUT]-Obj.Text = 'a...\"\r\n\tObj.Text = \"a...\r\n\tdbg.output \"Succeeded.\"\r\n\r\n";
     }
