@@ -11,7 +11,7 @@
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTextBlock>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -104,20 +104,17 @@ void onNextModal(std::function<void(QWidget *)> callback, int timeoutMs)
     }
     auto *timer = new QTimer;
     pendingModals().append(timer);
-    QElapsedTimer *clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(timer, &QTimer::destroyed, [clock] { delete clock; });
-    QObject::connect(timer, &QTimer::timeout, [timer, callback, before, clock, timeoutMs] {
+    QObject::connect(timer, &QTimer::timeout, [timer, callback, before, deadline = QDeadlineTimer(timeoutMs)] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible() && !before.contains(modal)) {
-            timer->stop();
-            timer->deleteLater();
+        const bool found = modal && modal->isVisible() && !before.contains(modal);
+        if (!found && !deadline.hasExpired())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (found)
             callback(modal);
-        } else if (clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
+        else
             qWarning("no modal window appeared");
-        }
     });
     timer->start(10);
 }
