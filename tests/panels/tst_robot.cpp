@@ -1,4 +1,4 @@
-// The robot panel: the request, script and engine effect of every motion, the number
+// The robot panel: the request, script and engine effect of the motions, the number
 // conversions after the lines, the operation pages, its own property texts and the robot's
 // variables (the one place for a member panel's variables).
 #include "testsupport.h"
