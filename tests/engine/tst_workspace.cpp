@@ -94,31 +94,27 @@ private Q_SLOTS:
         QCOMPARE(run.lastPanel(PanelKind::Controller)->m_KSFObj->option(), u"@MessageInterval=0"_s);
     }
 
-    void failedAndUnnamedAddsAreNotRemembered()
+    void recentControllersLimitOrderAndChoice()
     {
         TestRun run;
         PanelBase *ws = run.panel(4);
+        // A failed add and one without a name are not remembered.
         combo(ws, "cmbProvider")->setEditText("No.Such");
         qsizetype mark = run.logMark();
         addController(ws, "bad");
         QCOMPARE(failuresShort(run.logSince(mark)).value(1), u"Failed."_s);
         QVERIFY(!run.lastPanel(PanelKind::Controller));
-        QVERIFY(recentNames(run).isEmpty());
 
-        // An empty name adds a controller the engine names, but remembers nothing; the mirror
-        // names the entry as the engine does.
+        // The engine names a controller added without a name; the mirror names the entry as the
+        // engine does.
         combo(ws, "cmbProvider")->setEditText("Zel.Virtual");
         addController(ws, "");
         QCOMPARE(run.lastPanel(PanelKind::Controller)->windowTitle(), u"Controller - Controller1"_s);
         QVERIFY(recentNames(run).isEmpty());
         QVERIFY(run.script().contains(u"dbg.output \"The controller name is not specified.\""));
         QCOMPARE(ws->workspaceDocument()->controllerNames(), QStringList{"Controller1"});
-    }
 
-    void recentControllersLimitOrderAndChoice()
-    {
-        TestRun run;
-        PanelBase *ws = run.panel(4);
+        // Ten at most, the newest first.
         for (int i = 1; i <= 11; ++i)
             addController(ws, u"c%1"_s.arg(i), u"k=%1"_s.arg(i), i % 2 == 0, u"m%1"_s.arg(i));
         QCOMPARE(recentNames(run), (QStringList{"c11", "c10", "c9", "c8", "c7", "c6", "c5", "c4", "c3", "c2"}));
