@@ -34,18 +34,19 @@ bool isNumericAddress(const QString &host)
     return inet_pton(AF_INET, h.constData(), buf) == 1 || inet_pton(AF_INET6, h.constData(), buf) == 1;
 }
 
-// Looks a host name up within the timeout. getaddrinfo cannot be interrupted, so it runs on a
-// thread of its own that is left to finish by itself when it takes too long.
-QString resolve(const QString &host, int timeoutMs, const QString &where, const QString &address)
+// Looks a host name up within the timeout and returns its addresses in the resolver's order.
+// getaddrinfo cannot be interrupted, so it runs on a thread of its own that is left to finish by
+// itself when it takes too long.
+QStringList resolve(const QString &host, int timeoutMs, const QString &where, const QString &address)
 {
     if (isNumericAddress(host))
-        return host;
+        return {host};
     struct Shared {
         std::mutex mutex;
         std::condition_variable done;
         bool finished = false;
         int rc = 0;
-        QString numeric;
+        QStringList numeric;
     };
     auto shared = std::make_shared<Shared>();
     const QByteArray name = host.toUtf8();
@@ -54,13 +55,15 @@ QString resolve(const QString &host, int timeoutMs, const QString &where, const 
         hints.ai_socktype = SOCK_STREAM;
         addrinfo *list = nullptr;
         const int rc = getaddrinfo(name.constData(), nullptr, &hints, &list);
-        QString numeric;
-        if (rc == 0 && list) {
+        QStringList numeric;
+        for (addrinfo *a = rc == 0 ? list : nullptr; a; a = a->ai_next) {
             char text[INET6_ADDRSTRLEN] = {};
-            if (getnameinfo(list->ai_addr, list->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0)
-                numeric = QString::fromLatin1(text);
-            freeaddrinfo(list);
+            if (getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0
+                && !numeric.contains(QString::fromLatin1(text)))
+                numeric << QString::fromLatin1(text);
         }
+        if (list)
+            freeaddrinfo(list);
         std::lock_guard<std::mutex> lock(shared->mutex);
         shared->rc = rc;
         shared->numeric = numeric;
@@ -218,32 +221,36 @@ void Link::open(const QString &where)
         return;
     const LinkSettings &s = m_settings;
     const QString address = s.address();
-    modbus_t *ctx = nullptr;
-    if (s.rtu) {
-        ctx = modbus_new_rtu(s.device.toLocal8Bit().constData(), s.baud, s.parity, s.dataBits, s.stopBits);
-    } else {
-        const QString numeric = resolve(s.host, s.timeoutMs, where, address);
-        ctx = modbus_new_tcp_pi(numeric.toLatin1().constData(), QByteArray::number(s.port).constData());
-    }
-    if (!ctx)
-        fail(E_DEVICE_UNREACHABLE, QStringLiteral("%1: cannot connect to %2: %3").arg(where, address, QString::fromLocal8Bit(modbus_strerror(errno))));
-    modbus_set_slave(ctx, s.unit);
-    // libmodbus bounds the TCP connect by the response timeout as well.
-    modbus_set_response_timeout(ctx, uint32_t(s.timeoutMs / 1000), uint32_t(s.timeoutMs % 1000) * 1000);
-    modbus_set_byte_timeout(ctx, uint32_t(s.timeoutMs / 1000), uint32_t(s.timeoutMs % 1000) * 1000);
-    if (modbus_connect(ctx) == -1) {
-        const int error = errno;
+    // A name may stand for several addresses (localhost: ::1 and 127.0.0.1); the first that
+    // takes the connection is used.
+    const QStringList targets = s.rtu ? QStringList{s.device} : resolve(s.host, s.timeoutMs, where, address);
+    int error = 0;
+    for (const QString &target : targets) {
+        modbus_t *ctx = s.rtu ? modbus_new_rtu(target.toLocal8Bit().constData(), s.baud, s.parity, s.dataBits, s.stopBits)
+                              : modbus_new_tcp_pi(target.toLatin1().constData(), QByteArray::number(s.port).constData());
+        if (!ctx) {
+            error = errno;
+            continue;
+        }
+        modbus_set_slave(ctx, s.unit);
+        // libmodbus bounds the TCP connect by the response timeout as well.
+        modbus_set_response_timeout(ctx, uint32_t(s.timeoutMs / 1000), uint32_t(s.timeoutMs % 1000) * 1000);
+        modbus_set_byte_timeout(ctx, uint32_t(s.timeoutMs / 1000), uint32_t(s.timeoutMs % 1000) * 1000);
+        if (modbus_connect(ctx) == 0) {
+            m_ctx = ctx;
+            setUp(true, address);
+            return;
+        }
+        error = errno;
         modbus_free(ctx);
-        QString reason = QString::fromLocal8Bit(modbus_strerror(error));
-        if (error == EINPROGRESS || error == ETIMEDOUT)
-            reason = QStringLiteral("no answer within %1 ms").arg(s.timeoutMs);
-        const QString text = s.rtu ? QStringLiteral("%1: cannot open the serial device %2: %3").arg(where, address, reason)
-                                   : QStringLiteral("%1: cannot connect to %2: %3").arg(where, address, reason);
-        setUp(false, text);
-        fail(E_DEVICE_UNREACHABLE, text);
     }
-    m_ctx = ctx;
-    setUp(true, address);
+    QString reason = QString::fromLocal8Bit(modbus_strerror(error));
+    if (error == EINPROGRESS || error == ETIMEDOUT)
+        reason = QStringLiteral("no answer within %1 ms").arg(s.timeoutMs);
+    const QString text = s.rtu ? QStringLiteral("%1: cannot open the serial device %2: %3").arg(where, address, reason)
+                               : QStringLiteral("%1: cannot connect to %2: %3").arg(where, address, reason);
+    setUp(false, text);
+    fail(E_DEVICE_UNREACHABLE, text);
 }
 
 template <class F>

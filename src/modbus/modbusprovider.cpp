@@ -5,6 +5,7 @@
 
 #include "zel/options.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
@@ -446,9 +447,16 @@ private:
     }
 
     // Reads every watched value once; a changed one raises a message. A connection failure ends
-    // the round (the link reports it); a value that cannot be read is reported once.
+    // the round (the link reports it); a value that cannot be read is reported once. While the
+    // connection is down, a poll tries to open it again only every kRetryMs, so that a device
+    // that is gone does not keep the program waiting for its connect timeout at every poll.
     void poll()
     {
+        if (!m_link->isOpen() && !m_link->isUp()) {
+            if (m_retry.isValid() && m_retry.elapsed() < std::max(kRetryMs, m_settings.pollMs))
+                return;
+            m_retry.start();
+        }
         for (Watch &w : m_watches) {
             try {
                 Value v = RegisterVariable::readPlace(*m_link, w.entry.place, QStringLiteral("Watch ") + w.entry.name);
@@ -470,8 +478,11 @@ private:
     DeviceSettings m_settings;
     std::shared_ptr<Link> m_link;
     std::vector<Watch> m_watches;
+    static constexpr int kRetryMs = 5000;
+
     MessageSink m_sink;
     QTimer m_timer;
+    QElapsedTimer m_retry;
 };
 
 } // namespace

@@ -485,6 +485,15 @@ private Q_SLOTS:
         QCOMPARE(c->addVariable(u"Raw"_s, u"@Table=holding,@Address=1,@Type=UI2"_s)->value(), Value::fromUI2(70000 & 0xFFFF));
         QCOMPARE(errorOf([&] { c->addVariable(u"Past"_s, u"@Table=holding,@Address=15"_s)->value(); }), 0x8004A502u);
         QCOMPARE(errorOf([&] { c->addVariable(u"Unknown"_s); }), 0x8004A002u);
+        // A name and an IPv6 address in brackets reach the same kind of server.
+        QCOMPARE(add(u"byName"_s, u"localhost:%1"_s.arg(sim.port()), u"@Map="_s + map)->addVariable(u"Speed"_s)->value(), Value::fromI2(-12));
+        Simulator six;
+        QVERIFY(six.start(QStringLiteral(ZELMODBUS_SIM_EXE), {u"--map"_s, map, u"--port"_s, u"0"_s, u"--host"_s, u"::1"_s}));
+        const QRegularExpressionMatch m = QRegularExpression(u" port (\\d+) "_s).match(six.readLine());
+        QVERIFY(m.hasMatch());
+        auto v6 = add(u"six"_s, u"[::1]:"_s + m.captured(1), u"@Map="_s + map);
+        QVERIFY(v6->help().contains(u"at [::1] port %1 (Modbus TCP)"_s.arg(m.captured(1))));
+        QCOMPARE(v6->addVariable(u"Speed"_s)->value(), Value::fromI2(-12));
         auto ticks = c->addVariable(u"Ticks"_s);
         const qint64 first = ticks->value().integerValue();
         QTRY_VERIFY_WITH_TIMEOUT(ticks->value().integerValue() > first, 5000);
