@@ -2,23 +2,13 @@
 // over 100,000 iterations (two runs of 50,000, the most one run may count), inside the running
 // program, against a bare loop of the same two engine calls and the same event pump.
 // Goal: over 200,000 iterations per second, and no more than 1.5 times the bare loop's time.
-#include "shell/frmMDI.h"
+#include "perfchkdriver.h"
 #include "shell/startup.h"
 #include "shell/valuetext.h"
-#include "tools/frmPerfChk.h"
 #include "zel/engine.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QTreeWidget>
-#include <algorithm>
 
 using zel::CallKind;
 using zel::Value;
@@ -28,12 +18,6 @@ namespace {
 constexpr int kRunCount = 50000;
 constexpr int kRunsPerRound = 2; // 100,000 iterations per round
 constexpr int kRounds = 5;
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 } // namespace
 
@@ -52,21 +36,8 @@ int main(int argc, char **argv)
     auto controller = engine->workspaces()->at(0)->addController("Bench", "Zel.Virtual");
     std::shared_ptr<zel::ZelVariable> variable = controller->addVariable("V");
 
-    frmPerfChk dlg(run.window());
-    dlg.m_Variable = variable;
-    dlg.m_MDI = run.window();
-    dlg.show();
-    QApplication::processEvents();
-
     // Write && Read, Check Data, a text value, 50,000 times.
-    dlg.findChild<QRadioButton *>("optPattern_1")->click();
-    dlg.findChild<QRadioButton *>("optReadWrite_2")->click();
-    dlg.findChild<QComboBox *>("cmbValueType")->setCurrentIndex(valuetext::kPosBstr);
-    dlg.findChild<QLineEdit *>("txtValue")->setText(QStringLiteral("The quick brown fox"));
-    dlg.findChild<QCheckBox *>("chkDataCheck")->setChecked(true);
-    auto *count = dlg.findChild<QLineEdit *>("txtPatternCount");
-    auto *startButton = dlg.findChild<QAbstractButton *>("cmdStart");
-    auto *rows = dlg.findChild<QTreeWidget *>("lvResult");
+    PerfChkDriver dlg(run.window(), variable, valuetext::kPosBstr, QStringLiteral("The quick brown fox"));
 
     const Value writeValue = Value::fromString(QStringLiteral("The quick brown fox"));
     const QString member = QStringLiteral("Value");
@@ -85,25 +56,13 @@ int main(int argc, char **argv)
         }
         return double(t.nsecsElapsed());
     };
-    // The check's run through its St&art button; also sums the check's own ms column.
-    qint64 reportedMs = 0;
-    bool allEnded = true;
-    auto check = [&](int iterations) {
-        count->setText(QString::number(iterations));
-        QElapsedTimer t;
-        t.start();
-        startButton->click();
-        const double ns = double(t.nsecsElapsed());
-        QTreeWidgetItem *end = rows->topLevelItem(rows->topLevelItemCount() - 1);
-        allEnded = allEnded && end->text(0) == QLatin1String("END") && dlg.lastIterations() == quint64(iterations);
-        reportedMs += end->text(2).toLongLong();
-        return ns;
-    };
+    // The check's run through its St&art button; the driver also sums the check's own ms column.
+    auto check = [&](int iterations) { return dlg.run(iterations); };
 
     // Warm-up of both.
     bare(5000);
     check(5000);
-    reportedMs = 0;
+    dlg.resetReported();
 
     QList<double> bareRates, checkRates;
     const double iterationsPerRound = double(kRunCount) * kRunsPerRound;
@@ -120,6 +79,8 @@ int main(int argc, char **argv)
     const double bareRate = median(bareRates);
     const double checkRate = median(checkRates);
     const double ratio = bareRate / checkRate; // time of the check over time of the bare loop
+    const qint64 reportedMs = dlg.reportedMs();
+    const bool allEnded = dlg.allEnded();
     const double reportedRate = reportedMs > 0 ? iterationsPerRound * kRounds * 1000.0 / double(reportedMs) : 0.0;
 
     out << QStringLiteral("performance check, Write && Read + Check Data, 100000 iterations: %1 iterations/s (median of %2)\n")
@@ -136,6 +97,5 @@ int main(int argc, char **argv)
         << QStringLiteral(": goal over 200000 iterations/s and within 1.5 times the bare loop%1\n")
                .arg(allEnded ? QString() : QStringLiteral(" (a run did not end with END after its count)"));
     out.flush();
-    dlg.done(0);
     return ok ? 0 : 1;
 }

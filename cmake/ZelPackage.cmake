@@ -31,7 +31,8 @@ controllers, variables, robots, files, tasks, extensions, commands, messages),
 calls every operation with typed arguments and logs each request and result.
 While recording is on, every call also becomes a line of a replayable script,
 which zelscript runs again from the command line. The engine is built in, with
-the Zel.Virtual provider that simulates a robot controller.")
+the Zel.Virtual provider that simulates a robot controller and the Zel.Modbus
+provider for Modbus TCP and RTU devices; zelmodbus-sim serves a simulated one.")
 # Dependencies for Debian 12: dpkg-shlibdeps finds the libraries the programs link; two more
 # are loaded at run time and invisible to it: libqt6svg6 (the SVG icon engine that draws every
 # icon) and qt6-qpa-plugins (the X11 platform plugin, which libqt6gui6 only recommends).
@@ -42,7 +43,7 @@ if(ZEL_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ZEL_RUNTIME_PLUGINS}")
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.35), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.4.0), libqt6widgets6 (>= 6.4.0), ${ZEL_RUNTIME_PLUGINS}")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.35), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.4.0), libqt6widgets6 (>= 6.4.0), libmodbus5 (>= 3.1.6), ${ZEL_RUNTIME_PLUGINS}")
 endif()
 # xdg-open and a PDF viewer show the user's guide.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, evince | pdf-viewer")

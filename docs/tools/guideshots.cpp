@@ -11,6 +11,7 @@
 // screenshots that could be taken are still written (the build uses that, so that a renamed
 // control never breaks it; the tests run the strict form).
 #include "engine/PanelBase.h"
+#include "providers/providers.h"
 #include "shell/AppState.h"
 #include "shell/frmMDI.h"
 #include "shell/startup.h"
@@ -31,7 +32,9 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -255,6 +258,7 @@ private:
     void capabilities();
     void overview();
     void exportScript();
+    void modbusDevice();
 
     QString m_out;
     QString m_examples;
@@ -576,6 +580,49 @@ void Session::exportScript()
         fail(QStringLiteral("the script was not exported to %1").arg(path));
 }
 
+void Session::modbusDevice()
+{
+    // A Zel.Modbus controller on zelmodbus-sim serving the example map, and the panel of one of
+    // its registers after a Get, a Put and a Get.
+    QProcess sim;
+    sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zelmodbus-sim"),
+              {QStringLiteral("--map"), m_examples + QStringLiteral("/cell.map"), QStringLiteral("--port"), QStringLiteral("0")});
+    sim.waitForReadyRead(10000);
+    const QRegularExpressionMatch port = QRegularExpression(QStringLiteral(" port (\\d+) ")).match(QString::fromUtf8(sim.readLine()));
+    if (!port.hasMatch()) {
+        fail(QStringLiteral("zelmodbus-sim did not start"));
+        return;
+    }
+    PanelBase *ws = qobject_cast<PanelBase *>(m_mdi->findForm(4));
+    type(ws, QStringLiteral("txtDCFile"), m_examples + QStringLiteral("/zel-modbus.xml"));
+    press(ws, QStringLiteral("cmdDCLoad"));
+    editCombo(ws, QStringLiteral("cmbController"), QStringLiteral("Cell"));
+    editCombo(ws, QStringLiteral("cmbProvider"), QStringLiteral("Zel.Modbus"));
+    type(ws, QStringLiteral("txtMachine"), QStringLiteral("127.0.0.1:") + port.captured(1));
+    type(ws, QStringLiteral("txtOption"), QStringLiteral("@Map=") + m_examples + QStringLiteral("/cell.map"));
+    press(ws, QStringLiteral("cmdOpen"));
+    PanelBase *ctrl = expect(PanelKind::Controller, "Modbus controller");
+    if (ctrl && ctrl != m_ctrl) {
+        page(ctrl, QStringLiteral("tabController"), 0);
+        type(ctrl, QStringLiteral("txtName_0"), QStringLiteral("Speed"));
+        press(ctrl, QStringLiteral("cmdVariable"));
+        PanelBase *var = expect(PanelKind::Variable, "Modbus variable");
+        press(var, QStringLiteral("cmdGetVarName"));
+        press(var, QStringLiteral("cmdGetValue"));
+        choose(var, QStringLiteral("cmbValueType"), QStringLiteral("I2"));
+        type(var, QStringLiteral("txtPutValue"), QStringLiteral("135"));
+        press(var, QStringLiteral("cmdPutValue"));
+        press(var, QStringLiteral("cmdGetValue"));
+        press(var, QStringLiteral("cmdGetAttr"));
+        press(var, QStringLiteral("cmdGetDateTime"));
+        shotPanel(var, QStringLiteral("modbus-variable"));
+        m_mdi->HideForm(var ? var->m_TreeNode : nullptr);
+        m_mdi->HideForm(ctrl->m_TreeNode);
+    }
+    sim.terminate();
+    sim.waitForFinished(5000);
+}
+
 int Session::run()
 {
     if (!m_dir.isValid() || !QDir().mkpath(m_out)) {
@@ -593,6 +640,7 @@ int Session::run()
     capabilities();
     overview();
     exportScript();
+    modbusDevice();
 
     // Ending the run asks nothing: the recorded script is not to be saved.
     m_run->state().scriptModified = false;
@@ -609,6 +657,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZelTester"));
+    zelproviders::registerProviders();
     QStringList args = QApplication::arguments().mid(1);
     bool lenient = args.removeAll(QStringLiteral("--lenient")) > 0;
     QString examples;

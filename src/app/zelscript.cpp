@@ -1,4 +1,5 @@
 // zelscript: runs a ZelScript file, as ZelTester records them, against a fresh Zel engine.
+#include "providers/providers.h"
 #include "script/statedump.h"
 #include "script/zelscript.h"
 #include "zel/engine.h"
@@ -110,6 +111,7 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    zelproviders::registerProviders();
     auto engine = zel::ZelEngine::create();
     zel::ObjectPtr workspace = engine->workspaces()->at(0);
 

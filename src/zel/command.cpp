@@ -2,6 +2,7 @@
 #include "dispatch.h"
 #include "members.h"
 #include "options.h"
+#include "provider.h"
 
 namespace zel {
 
@@ -29,11 +30,14 @@ QString stateWord(qint32 s)
 }
 } // namespace
 
-ZelCommand::ZelCommand(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, const QString &option)
-    : ControllerMember(std::move(ctx), ObjectKind::Command, scope, std::move(name))
+ZelCommand::ZelCommand(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, const QString &option,
+                       std::shared_ptr<CommandBinding> binding)
+    : ControllerMember(std::move(ctx), ObjectKind::Command, scope, std::move(name)), m_binding(std::move(binding))
 {
     Options o(option, QStringLiteral("AddCommand"));
-    m_duration = o.integer("Duration", 100, 0, kMaxMillis);
+    // A device command takes as long as the device does: an asynchronous one runs on the next
+    // turn of the event loop.
+    m_duration = o.integer("Duration", m_binding ? 0 : 100, 0, kMaxMillis);
     m_timeout = o.integer("Timeout", 10000, 0, kMaxMillis);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &ZelCommand::complete);
@@ -81,7 +85,7 @@ Value ZelCommand::result() const
 
 qint32 ZelCommand::durationFor(const Value &parameters) const
 {
-    if (!named(displayName(), "Delay"))
+    if (m_binding || !named(displayName(), "Delay"))
         return m_duration;
     qint32 ms = 0;
     try {
@@ -98,6 +102,17 @@ Value ZelCommand::compute(const Value &p, qint32 mode) const
 {
     const QString name = displayName();
     Value r;
+    if (m_binding) {
+        r = m_binding->run(p, m_timeout);
+        if (mode & 2) {
+            try {
+                r = Value::fromString(m_binding->resultText(r));
+            } catch (const ZelError &e) {
+                raise(e.unsignedNumber(), QStringLiteral("Execute: the result has no text form for mode %1: %2").arg(mode).arg(e.description()));
+            }
+        }
+        return r;
+    }
     if (named(name, "Sum")) {
         double sum = 0;
         if (p.isArray()) {
@@ -167,7 +182,7 @@ void ZelCommand::execute(qint32 mode)
         m_result = compute(m_runParameters, mode);
         m_state = Completed;
     } catch (const ZelError &e) {
-        m_state = Failed;
+        m_state = e.unsignedNumber() == E_DEVICE_TIMEOUT ? TimedOut : Failed;
         m_result = Value::fromString(e.description());
         throw;
     }
@@ -184,7 +199,7 @@ void ZelCommand::complete()
             m_result = compute(m_runParameters, m_mode);
             m_state = Completed;
         } catch (const ZelError &e) {
-            m_state = Failed;
+            m_state = e.unsignedNumber() == E_DEVICE_TIMEOUT ? TimedOut : Failed;
             m_result = Value::fromString(e.description());
         }
     }
@@ -211,6 +226,9 @@ qint32 ZelCommand::attributeValue() const
 
 QString ZelCommand::helpText() const
 {
+    if (m_binding)
+        return QStringLiteral("Command %1: %2; State 0 idle, 1 executing, 2 completed, 3 failed, 4 timed out, 5 cancelled")
+            .arg(displayName(), m_binding->help());
     return QStringLiteral("Command %1: Execute(mode) runs it on its Parameters (modes 0 and 2 at once, 1 and 3 in the "
                           "background); State 0 idle, 1 executing, 2 completed, 3 failed, 4 timed out, 5 cancelled")
         .arg(displayName());

@@ -4,6 +4,7 @@
 #include "dispatch.h"
 #include "engine.h"
 #include "options.h"
+#include "provider.h"
 #include "virtualcontroller.h"
 
 #include <QMetaObject>
@@ -28,7 +29,6 @@ enum ControllerVariable {
 
 constexpr qint32 kPeriodicNumber = 100;
 constexpr qint32 kBatchNumber = 101;
-const char *const kCommandBehaviours[] = {"Echo", "Sum", "Upper", "Delay", "Fail", "Now"};
 
 struct ControllerSettings {
     bool eventDisable = false;
@@ -160,9 +160,10 @@ Value ZelMessage::invoke(const QString &member, CallKind kind, const QList<Value
 
 // ---- controllers --------------------------------------------------------------------------
 
-ZelController::ZelController(std::shared_ptr<EngineContext> ctx, QString name, QString provider, QString machine, const QString &option)
+ZelController::ZelController(std::shared_ptr<EngineContext> ctx, QString name, QString provider, QString machine, const QString &option,
+                             std::shared_ptr<ControllerDevice> device)
     : ControllerMember(ctx, ObjectKind::Controller, takeScope(*ctx), name), m_provider(std::move(provider)),
-      m_machine(std::move(machine)), m_model(std::make_shared<ControllerModel>(name)),
+      m_machine(std::move(machine)), m_device(std::move(device)),
       m_variables(std::make_shared<ZelVariables>(ctx, scope())), m_robots(std::make_shared<ZelRobots>(ctx, scope())),
       m_files(std::make_shared<ZelFiles>(ctx, scope())), m_tasks(std::make_shared<ZelTasks>(ctx, scope())),
       m_extensions(std::make_shared<ZelExtensions>(ctx, scope())), m_commands(std::make_shared<ZelCommands>(ctx, scope()))
@@ -178,6 +179,26 @@ ZelController::ZelController(std::shared_ptr<EngineContext> ctx, QString name, Q
 
 ZelController::~ZelController() = default;
 
+void ZelController::startDevice()
+{
+    std::weak_ptr<ZelController> weak = std::static_pointer_cast<ZelController>(shared_from_this());
+    m_device->start([weak](DeviceMessage m) {
+        if (auto c = weak.lock()) {
+            ZelMessage::Data d;
+            d.number = m.number;
+            d.description = std::move(m.description);
+            d.value = std::move(m.value);
+            c->raiseMessage(std::move(d));
+        }
+    });
+}
+
+void ZelController::checkOffers(MemberKind kind, const char *operation) const
+{
+    if (!m_device->offers(kind))
+        raise(E_NO_MEMBER_KIND, QStringLiteral("%1: the provider %2 has no %3").arg(QLatin1StringView(operation), m_provider, memberKindWord(kind)));
+}
+
 std::shared_ptr<ZelVariables> ZelController::variables() const { guard("get_Variables"); return m_variables; }
 std::shared_ptr<ZelRobots> ZelController::robots() const { guard("get_Robots"); return m_robots; }
 std::shared_ptr<ZelFiles> ZelController::files() const { guard("get_Files"); return m_files; }
@@ -188,12 +209,14 @@ std::shared_ptr<ZelCommands> ZelController::commands() const { guard("get_Comman
 std::shared_ptr<ZelVariable> ZelController::addVariable(const QString &name, const QString &option)
 {
     guard("AddVariable");
-    return detail::addVariable(*this, *this, *m_variables, name, option);
+    checkOffers(MemberKind::Variable, "AddVariable");
+    return detail::addVariable(*this, *this, *m_variables, name, option, m_device.get());
 }
 
 std::shared_ptr<ZelRobot> ZelController::addRobot(const QString &requested, const QString &option)
 {
     guard("AddRobot");
+    checkOffers(MemberKind::Robot, "AddRobot");
     Options(option, QStringLiteral("AddRobot"));
     const QString name = requested.isEmpty() ? m_robots->generatedName(QStringLiteral("Robot")) : requested;
     if (auto existing = m_robots->find(name))
@@ -206,31 +229,35 @@ std::shared_ptr<ZelRobot> ZelController::addRobot(const QString &requested, cons
 std::shared_ptr<ZelFile> ZelController::addFile(const QString &name, const QString &option)
 {
     guard("AddFile");
-    return detail::addFile(*this, m_model, m_model->root, *m_files, name, option);
+    checkOffers(MemberKind::File, "AddFile");
+    const std::shared_ptr<ControllerModel> model = m_device->fileSystem();
+    return detail::addFile(*this, model, model->root, *m_files, name, option);
 }
 
 std::shared_ptr<ZelTask> ZelController::addTask(const QString &requested, const QString &option)
 {
     guard("AddTask");
+    checkOffers(MemberKind::Task, "AddTask");
+    const std::shared_ptr<ControllerModel> model = m_device->fileSystem();
     Options o(option, QStringLiteral("AddTask"));
     const qint32 stepTime = o.integer("StepTime", 100, 1, 60000);
     QString name = requested;
     if (name.isEmpty()) {
-        for (int i = 1; name.isEmpty() || m_tasks->find(name) || m_model->task(name); ++i)
+        for (int i = 1; name.isEmpty() || m_tasks->find(name) || model->task(name); ++i)
             name = QStringLiteral("Task%1").arg(i);
     }
     const QString file = o.text("File", QLatin1Char('/') + name + QStringLiteral(".pgm"));
     auto existing = m_tasks->find(name);
     if (existing && existing->exists())
         return existing;
-    std::shared_ptr<TaskModel> task = m_model->task(name);
+    std::shared_ptr<TaskModel> task = model->task(name);
     if (!task)
-        task = m_model->createTask(name, file.startsWith(QLatin1Char('/')) ? file : QLatin1Char('/') + file, stepTime);
+        task = model->createTask(name, file.startsWith(QLatin1Char('/')) ? file : QLatin1Char('/') + file, stepTime);
     if (existing) {
         existing->rebind(task);
         return existing;
     }
-    auto t = std::make_shared<ZelTask>(context(), scope(), m_model, task);
+    auto t = std::make_shared<ZelTask>(context(), scope(), model, task);
     m_tasks->append(t);
     return t;
 }
@@ -238,11 +265,13 @@ std::shared_ptr<ZelTask> ZelController::addTask(const QString &requested, const 
 std::shared_ptr<ZelExtension> ZelController::addExtension(const QString &requested, const QString &option)
 {
     guard("AddExtension");
+    checkOffers(MemberKind::Extension, "AddExtension");
     Options(option, QStringLiteral("AddExtension"));
     const QString name = requested.isEmpty() ? m_extensions->generatedName(QStringLiteral("Extension")) : requested;
+    std::shared_ptr<IoBinding> io = m_device->extension(name, option);
     if (auto existing = m_extensions->find(name))
         return existing;
-    auto x = std::make_shared<ZelExtension>(context(), scope(), name);
+    auto x = std::make_shared<ZelExtension>(context(), scope(), name, std::move(io));
     m_extensions->append(x);
     return x;
 }
@@ -250,11 +279,13 @@ std::shared_ptr<ZelExtension> ZelController::addExtension(const QString &request
 std::shared_ptr<ZelCommand> ZelController::addCommand(const QString &requested, const QString &option)
 {
     guard("AddCommand");
+    checkOffers(MemberKind::Command, "AddCommand");
     Options(option, QStringLiteral("AddCommand"));
     const QString name = requested.isEmpty() ? m_commands->generatedName(QStringLiteral("Command")) : requested;
+    std::shared_ptr<CommandBinding> binding = m_device->command(name, option);
     if (auto existing = m_commands->find(name))
         return existing;
-    auto c = std::make_shared<ZelCommand>(context(), scope(), name, option);
+    auto c = std::make_shared<ZelCommand>(context(), scope(), name, option, std::move(binding));
     m_commands->append(c);
     return c;
 }
@@ -262,40 +293,41 @@ std::shared_ptr<ZelCommand> ZelController::addCommand(const QString &requested, 
 QStringList ZelController::variableNames(const QString &option) const
 {
     guard("get_VariableNames");
-    return detail::variableNames(*this, *m_variables, option);
+    return detail::variableNames(*this, *m_variables, option, m_device->offeredNames(MemberKind::Variable));
 }
 
 QStringList ZelController::robotNames(const QString &option) const
 {
     guard("get_RobotNames");
-    return filterNames(withExtras({QStringLiteral("Robot1")}, m_robots->memberNames()), option, "RobotNames");
+    return filterNames(withExtras(m_device->offeredNames(MemberKind::Robot), m_robots->memberNames()), option, "RobotNames");
 }
 
 QStringList ZelController::fileNames(const QString &option) const
 {
     guard("get_FileNames");
-    return detail::fileNames(*m_model->root, *m_files, option);
+    if (const std::shared_ptr<ControllerModel> model = m_device->fileSystem())
+        return detail::fileNames(*model->root, *m_files, option);
+    return filterNames(m_files->memberNames(), option, "FileNames");
 }
 
 QStringList ZelController::taskNames(const QString &option) const
 {
     guard("get_TaskNames");
-    return filterNames(m_model->taskNames(), option, "TaskNames");
+    if (const std::shared_ptr<ControllerModel> model = m_device->fileSystem())
+        return filterNames(model->taskNames(), option, "TaskNames");
+    return filterNames(m_tasks->memberNames(), option, "TaskNames");
 }
 
 QStringList ZelController::extensionNames(const QString &option) const
 {
     guard("get_ExtensionNames");
-    return filterNames(withExtras({QStringLiteral("IO")}, m_extensions->memberNames()), option, "ExtensionNames");
+    return filterNames(withExtras(m_device->offeredNames(MemberKind::Extension), m_extensions->memberNames()), option, "ExtensionNames");
 }
 
 QStringList ZelController::commandNames(const QString &option) const
 {
     guard("get_CommandNames");
-    QStringList names;
-    for (const char *b : kCommandBehaviours)
-        names << QLatin1StringView(b);
-    return filterNames(withExtras(names, m_commands->memberNames()), option, "CommandNames");
+    return filterNames(withExtras(m_device->offeredNames(MemberKind::Command), m_commands->memberNames()), option, "CommandNames");
 }
 
 std::shared_ptr<ZelMessage> ZelController::getMessage()
@@ -544,7 +576,7 @@ QString ZelController::describe() const
 
 std::vector<VariableHost::SystemVariable> ZelController::hostVariables() const
 {
-    return {
+    std::vector<SystemVariable> own{
         {"@EventDisable", EventDisableVar, true, "True while OnMessage is off and messages queue for GetMessage (BOOL); writable"},
         {"@MessageInterval", MessageIntervalVar, true, "the period of the periodic messages in ms, 0 when off (I4); writable"},
         {"@PendingMessages", PendingMessagesVar, false, "messages queued for GetMessage (I4)"},
@@ -556,6 +588,9 @@ std::vector<VariableHost::SystemVariable> ZelController::hostVariables() const
         {"@Provider", ProviderVar, false, "the provider name"},
         {"@Machine", MachineVar, false, "the machine name"},
     };
+    for (const SystemVariable &v : m_device->hostVariables())
+        own.push_back(v);
+    return own;
 }
 
 Value ZelController::readHostVariable(int id)
@@ -572,7 +607,7 @@ Value ZelController::readHostVariable(int id)
     case ProviderVar: return Value::fromString(m_provider);
     case MachineVar: return Value::fromString(m_machine);
     }
-    return Value();
+    return m_device->readHostVariable(id);
 }
 
 void ZelController::writeHostVariable(int id, const Value &value)
@@ -585,7 +620,7 @@ void ZelController::writeHostVariable(int id, const Value &value)
         const qint32 interval = argInt(args, 0, "value", "put_Value");
         startPeriodicMessages(interval, m_burst, m_limit);
     } else {
-        VariableHost::writeHostVariable(id, value);
+        m_device->writeHostVariable(id, value);
     }
 }
 
@@ -596,9 +631,7 @@ qint32 ZelController::attributeValue() const
 
 QString ZelController::helpText() const
 {
-    return QStringLiteral("Controller %1: a %2 controller on machine '%3' with a robot arm, a file tree, tasks, an I/O "
-                          "extension, commands and messages")
-        .arg(displayName(), m_provider, m_machine);
+    return QStringLiteral("Controller %1: %2").arg(displayName(), m_device->help(m_provider, m_machine));
 }
 
 Value ZelController::invoke(const QString &member, CallKind kind, const QList<Value> &args)
@@ -651,14 +684,18 @@ std::shared_ptr<ZelController> ZelWorkspace::addController(const QString &reques
                                                             const QString &machine, const QString &option)
 {
     guard("AddController");
-    if (provider.trimmed().compare(QLatin1StringView(ZelEngine::kProviderName), Qt::CaseInsensitive) != 0)
+    const std::shared_ptr<Provider> p = findProvider(provider.trimmed());
+    if (!p)
         raise(E_UNKNOWN_PROVIDER, QStringLiteral("AddController: provider '%1' is unknown; the providers are %2")
-                                      .arg(provider, QLatin1StringView(ZelEngine::kProviderName)));
+                                      .arg(provider, providerNames().join(QLatin1String(", "))));
     readSettings(option); // a malformed option fails even when the name is taken
+    p->check(machine, option);
     const QString name = requested.isEmpty() ? m_controllers->generatedName(QStringLiteral("Controller")) : requested;
     if (auto existing = m_controllers->find(name))
         return existing;
-    auto c = std::make_shared<ZelController>(context(), name, QLatin1StringView(ZelEngine::kProviderName), machine, option);
+    std::shared_ptr<ControllerDevice> device = p->open(name, machine, option);
+    auto c = std::make_shared<ZelController>(context(), name, p->name(), machine, option, std::move(device));
+    c->startDevice();
     m_controllers->append(c);
     return c;
 }

@@ -6,6 +6,8 @@
 namespace zel {
 
 class ZelController;
+class ControllerDevice;
+enum class MemberKind;
 
 // One message raised by a controller. Clear empties it; Reply and Clear fail afterwards.
 class ZelMessage final : public EngineObject {
@@ -47,8 +49,11 @@ private:
 class ZelController final : public ControllerMember, public VariableHost {
     Q_OBJECT
 public:
-    // option: see docs/engine.md (@EventDisable, @MessageInterval, @MessageBurst, @MessageLimit)
-    ZelController(std::shared_ptr<EngineContext> ctx, QString name, QString provider, QString machine, const QString &option);
+    // option: see docs/engine.md (@EventDisable, @MessageInterval, @MessageBurst, @MessageLimit);
+    // device: the device side its provider opened. Call startDevice() once the controller is
+    // held by a shared pointer.
+    ZelController(std::shared_ptr<EngineContext> ctx, QString name, QString provider, QString machine, const QString &option,
+                  std::shared_ptr<ControllerDevice> device);
     ~ZelController() override;
 
     std::shared_ptr<ZelVariables> variables() const;
@@ -90,6 +95,9 @@ public:
     QString provider() const { return m_provider; }
     QString machine() const { return m_machine; }
     QString describe() const;
+    ControllerDevice &device() const { return *m_device; }
+    // Lets the device raise messages through this controller.
+    void startDevice();
 
     std::vector<SystemVariable> hostVariables() const override;
     Value readHostVariable(int id) override;
@@ -111,10 +119,12 @@ protected:
 private:
     friend struct ControllerCommands;
     void periodicTick();
+    // Fails an Add of a kind the provider does not offer.
+    void checkOffers(MemberKind kind, const char *operation) const;
 
     QString m_provider;
     QString m_machine;
-    std::shared_ptr<detail::ControllerModel> m_model;
+    std::shared_ptr<ControllerDevice> m_device;
     std::shared_ptr<ZelVariables> m_variables;
     std::shared_ptr<ZelRobots> m_robots;
     std::shared_ptr<ZelFiles> m_files;

@@ -3,6 +3,7 @@
 #include "context.h"
 #include "dispatch.h"
 #include "options.h"
+#include "provider.h"
 
 #include <QSysInfo>
 
@@ -79,7 +80,7 @@ std::shared_ptr<ZelControllers> ZelWorkspace::controllers() const
 QStringList ZelWorkspace::providerNames(const QString &option) const
 {
     guard("get_ProviderNames");
-    return filterNames({QLatin1StringView(ZelEngine::kProviderName)}, option, "ProviderNames");
+    return filterNames(zel::providerNames(), option, "ProviderNames");
 }
 
 Value ZelWorkspace::execute(const QString &command, const Value &parameter)
@@ -175,12 +176,13 @@ Value ZelEngine::execute(const QString &command, const Value &parameter)
 
 QString ZelEngine::describe() const
 {
-    return QStringLiteral("ZelEngine %1.%2.%3: %4 workspace(s), provider %5")
+    const QStringList providers = zel::providerNames();
+    return QStringLiteral("ZelEngine %1.%2.%3: %4 workspace(s), %5 %6")
         .arg(ZEL_VERSION_MAJOR)
         .arg(ZEL_VERSION_MINOR)
         .arg(ZEL_VERSION_PATCH)
         .arg(m_workspaces->size())
-        .arg(QLatin1StringView(kProviderName));
+        .arg(providers.size() == 1 ? QStringLiteral("provider") : QStringLiteral("providers"), providers.join(QLatin1String(", ")));
 }
 
 Value ZelEngine::invoke(const QString &member, CallKind kind, const QList<Value> &args)

@@ -49,6 +49,12 @@ namespace zel {
     X(E_FOLDER_NOT_EMPTY, 0x8004A214u, "Folder is not empty")                                     \
     X(E_OUT_OF_REACH,    0x8004A215u, "Pose is out of reach")                                     \
     X(E_NOT_A_PROGRAM,   0x8004A216u, "File is not a program")                                    \
+    /* providers and devices */                                                                   \
+    X(E_NO_MEMBER_KIND,  0x8004A217u, "Provider has no members of this kind")                     \
+    X(E_DEVICE_UNREACHABLE, 0x8004A218u, "Device cannot be reached")                              \
+    X(E_DEVICE_TIMEOUT,  0x8004A219u, "Device did not answer in time")                            \
+    X(E_DEVICE_RESPONSE, 0x8004A21Au, "Device sent a malformed response")                         \
+    X(E_DEVICE_MAP,      0x8004A21Bu, "Device map is malformed")                                  \
     /* KSF mapper */                                                                              \
     X(E_KSF_READ,        0x8004A300u, "KSF file cannot be read")                                  \
     X(E_KSF_WRITE,       0x8004A301u, "KSF file cannot be written")                               \
@@ -64,7 +70,16 @@ namespace zel {
     /* script runner */                                                                           \
     X(E_SCRIPT_SYNTAX,   0x8004A400u, "Syntax error")                                             \
     X(E_SCRIPT_UNDEFINED, 0x8004A401u, "Variable is undefined")                                   \
-    X(E_SCRIPT_FILE,     0x8004A402u, "Script file cannot be read")
+    X(E_SCRIPT_FILE,     0x8004A402u, "Script file cannot be read") \
+    /* Modbus exception responses: 0x8004A500 + the exception code */                             \
+    X(E_MODBUS_EXCEPTION, 0x8004A500u, "Device refused the request")                              \
+    X(E_MODBUS_ILLEGAL_FUNCTION, 0x8004A501u, "Illegal function")                                 \
+    X(E_MODBUS_ILLEGAL_ADDRESS, 0x8004A502u, "Illegal data address")                              \
+    X(E_MODBUS_ILLEGAL_VALUE, 0x8004A503u, "Illegal data value")                                  \
+    X(E_MODBUS_DEVICE_FAILURE, 0x8004A504u, "Device failure")                                     \
+    X(E_MODBUS_BUSY,     0x8004A506u, "Device busy")                                              \
+    X(E_MODBUS_GATEWAY_PATH, 0x8004A50Au, "Gateway path unavailable")                             \
+    X(E_MODBUS_GATEWAY_TARGET, 0x8004A50Bu, "Gateway target failed to respond")
 
 enum Error : quint32 {
 #define ZEL_ERROR_ENUM(name, number, text) name = number,

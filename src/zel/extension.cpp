@@ -2,6 +2,7 @@
 #include "dispatch.h"
 #include "members.h"
 #include "options.h"
+#include "provider.h"
 
 namespace zel {
 
@@ -10,7 +11,7 @@ using namespace detail;
 namespace {
 enum ExtensionVariable { IoVar = 100, ExecutionsVar };
 
-qint32 bitOf(const Value &parameter, const char *op)
+qint32 bitOf(const Value &parameter, const char *op, qint32 bits)
 {
     qint32 bit = 0;
     try {
@@ -18,36 +19,80 @@ qint32 bitOf(const Value &parameter, const char *op)
     } catch (const ZelError &e) {
         raise(e.unsignedNumber(), QStringLiteral("%1: the parameter is a bit number 0 to 31: %2").arg(QLatin1StringView(op), e.description()));
     }
-    if (bit < 0 || bit > 31)
-        raise(E_OUT_OF_RANGE, QStringLiteral("%1: bit %2 does not exist; the board has bits 0 to 31").arg(QLatin1StringView(op)).arg(bit));
+    if (bit < 0 || bit >= bits)
+        raise(E_OUT_OF_RANGE, QStringLiteral("%1: bit %2 does not exist; the board has bits 0 to %3").arg(QLatin1StringView(op)).arg(bit).arg(bits - 1));
     return bit;
 }
 
-quint32 maskOf(const Value &value, const char *op)
+quint32 maskOf(const Value &value, const char *op, qint32 bits)
 {
+    quint32 word = 0;
+    bool whole = false;
     try {
         const double d = value.toDouble();
-        if (d >= double(INT32_MIN) && d <= double(UINT32_MAX) && d == qint64(d))
-            return d < 0 ? quint32(qint32(d)) : quint32(d);
+        if (d >= double(INT32_MIN) && d <= double(UINT32_MAX) && d == qint64(d)) {
+            word = d < 0 ? quint32(qint32(d)) : quint32(d);
+            whole = true;
+        }
     } catch (const ZelError &e) {
         raise(e.unsignedNumber(), QStringLiteral("%1: the I/O word is a whole number: %2").arg(QLatin1StringView(op), e.description()));
     }
-    raise(E_OUT_OF_RANGE, QStringLiteral("%1: the I/O word is a whole 32-bit number").arg(QLatin1StringView(op)));
+    if (!whole)
+        raise(E_OUT_OF_RANGE, QStringLiteral("%1: the I/O word is a whole 32-bit number").arg(QLatin1StringView(op)));
+    if (bits < 32 && (word >> bits) != 0)
+        raise(E_OUT_OF_RANGE, QStringLiteral("%1: the I/O word 0x%2 has bits above bit %3, the board's last")
+                                  .arg(QLatin1StringView(op), QString::number(word, 16).toUpper()).arg(bits - 1));
+    return word;
 }
+
+// The 32 bits of a board held in memory (the extensions of Zel.Virtual).
+class MemoryIo final : public IoBinding {
+public:
+    qint32 bitCount() const override { return 32; }
+    quint32 read() override { return m_word; }
+    void write(quint32 word) override { m_word = word; }
+    void writeBit(qint32 bit, bool on) override { m_word = on ? m_word | (1u << bit) : m_word & ~(1u << bit); }
+    QString help() const override { return QStringLiteral("a virtual I/O board of 32 bits"); }
+
+private:
+    quint32 m_word = 0;
+};
 } // namespace
 
+static std::shared_ptr<IoBinding> memoryIo()
+{
+    return std::make_shared<MemoryIo>();
+}
+
+// SetBit and ClearBit return the word after the change.
 struct ExtensionCommands {
-    static Value setBit(ZelExtension &x, const Value &p) { x.m_io |= 1u << bitOf(p, "SetBit"); return Value::fromI4(qint32(x.m_io)); }
-    static Value clearBit(ZelExtension &x, const Value &p) { x.m_io &= ~(1u << bitOf(p, "ClearBit")); return Value::fromI4(qint32(x.m_io)); }
-    static Value getBit(ZelExtension &x, const Value &p) { return Value::fromBool((x.m_io >> bitOf(p, "GetBit")) & 1u); }
-    static Value getIo(ZelExtension &x, const Value &) { return Value::fromI4(qint32(x.m_io)); }
-    static Value setIo(ZelExtension &x, const Value &p) { x.m_io = maskOf(p, "SetIO"); return Value::fromI4(qint32(x.m_io)); }
-    static Value reset(ZelExtension &x, const Value &) { x.m_io = 0; x.m_executions = 0; return Value(); }
+    static Value setBits(ZelExtension &x, const Value &p, const char *op, bool on)
+    {
+        IoBinding &io = *x.m_io;
+        io.writeBit(bitOf(p, op, io.bitCount()), on);
+        return Value::fromI4(qint32(io.read()));
+    }
+    static Value setBit(ZelExtension &x, const Value &p) { return setBits(x, p, "SetBit", true); }
+    static Value clearBit(ZelExtension &x, const Value &p) { return setBits(x, p, "ClearBit", false); }
+    static Value getBit(ZelExtension &x, const Value &p) { return Value::fromBool(x.m_io->readBit(bitOf(p, "GetBit", x.m_io->bitCount()))); }
+    static Value getIo(ZelExtension &x, const Value &) { return Value::fromI4(qint32(x.m_io->read())); }
+    static Value setIo(ZelExtension &x, const Value &p)
+    {
+        x.m_io->write(maskOf(p, "SetIO", x.m_io->bitCount()));
+        return Value::fromI4(qint32(x.m_io->read()));
+    }
+    static Value reset(ZelExtension &x, const Value &) { x.m_io->write(0); x.m_executions = 0; return Value(); }
 };
 
-ZelExtension::ZelExtension(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name)
-    : ControllerMember(ctx, ObjectKind::Extension, scope, std::move(name)), m_variables(std::make_shared<ZelVariables>(ctx, scope))
+ZelExtension::ZelExtension(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, std::shared_ptr<IoBinding> io)
+    : ControllerMember(ctx, ObjectKind::Extension, scope, std::move(name)), m_variables(std::make_shared<ZelVariables>(ctx, scope)),
+      m_io(io ? std::move(io) : memoryIo())
 {
+}
+
+quint32 ZelExtension::io() const
+{
+    return m_io->read();
 }
 
 ZelExtension::~ZelExtension() = default;
@@ -87,7 +132,7 @@ Value ZelExtension::execute(const QString &command, const Value &parameter)
 QString ZelExtension::describe() const
 {
     return QStringLiteral("Extension %1: I/O word 0x%2, %3 execution(s)")
-        .arg(displayName(), QString::number(m_io, 16).toUpper().rightJustified(8, QLatin1Char('0')))
+        .arg(displayName(), QString::number(m_io->read(), 16).toUpper().rightJustified(8, QLatin1Char('0')))
         .arg(m_executions);
 }
 
@@ -102,7 +147,7 @@ std::vector<VariableHost::SystemVariable> ZelExtension::hostVariables() const
 Value ZelExtension::readHostVariable(int id)
 {
     switch (id) {
-    case IoVar: return Value::fromI4(qint32(m_io));
+    case IoVar: return Value::fromI4(qint32(m_io->read()));
     case ExecutionsVar: return Value::fromI4(m_executions);
     }
     return Value();
@@ -111,7 +156,7 @@ Value ZelExtension::readHostVariable(int id)
 void ZelExtension::writeHostVariable(int id, const Value &value)
 {
     if (id == IoVar)
-        m_io = maskOf(value, "put_Value");
+        m_io->write(maskOf(value, "put_Value", m_io->bitCount()));
     else
         VariableHost::writeHostVariable(id, value);
 }
@@ -123,7 +168,7 @@ qint32 ZelExtension::attributeValue() const
 
 QString ZelExtension::helpText() const
 {
-    return QStringLiteral("Extension %1: a virtual I/O board of 32 bits (Execute SetBit, ClearBit, GetBit, GetIO, SetIO, Reset)").arg(displayName());
+    return QStringLiteral("Extension %1: %2 (Execute SetBit, ClearBit, GetBit, GetIO, SetIO, Reset)").arg(displayName(), m_io->help());
 }
 
 Value ZelExtension::invoke(const QString &member, CallKind kind, const QList<Value> &args)

@@ -13,6 +13,10 @@ namespace zel {
 class ZelVariable;
 class ZelVariables;
 class ZelFiles;
+class ControllerDevice;
+class VariableBinding;
+class IoBinding;
+class CommandBinding;
 
 namespace detail {
 struct FileNode;
@@ -44,9 +48,11 @@ public:
     // The system variables every host offers.
     enum CommonId { Clock = 1, Counter = 2, ReadOnly = 3, Fail = 4 };
 
-    // system: the system variable this one reads, or nullptr for a plain variable.
+    // system: the system variable this one reads, or nullptr for a plain variable; binding: the
+    // device side of a plain variable, or nullptr for one held in memory.
     ZelVariable(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, std::weak_ptr<Object> hostObject,
-                VariableHost *host, const VariableHost::SystemVariable *system);
+                VariableHost *host, const VariableHost::SystemVariable *system,
+                std::shared_ptr<VariableBinding> binding = nullptr);
     ~ZelVariable() override;
 
     Value value();                   // Value (get); system variables compute it
@@ -69,6 +75,7 @@ private:
     VariableHost *lockedHost(std::shared_ptr<Object> &keep) const;
 
     Value m_value;
+    std::shared_ptr<VariableBinding> m_binding;
     qint64 m_stampUs;
     int m_system = -1; // -1 for a plain variable
     bool m_systemWritable = false;
@@ -86,10 +93,12 @@ public:
 };
 
 namespace detail {
-// AddVariable and VariableNames for every variable host.
+// AddVariable and VariableNames for every variable host. device: the controller's device, which
+// binds the plain variables of a controller; offered: names listed after the system variables.
 std::shared_ptr<ZelVariable> addVariable(EngineObject &hostObject, VariableHost &host, ZelVariables &variables,
-                                         const QString &name, const QString &option);
-QStringList variableNames(const VariableHost &host, const ZelVariables &variables, const QString &option);
+                                         const QString &name, const QString &option, ControllerDevice *device = nullptr);
+QStringList variableNames(const VariableHost &host, const ZelVariables &variables, const QString &option,
+                          const QStringList &offered = {});
 // Applies the Filter option of the names lists.
 QStringList filterNames(const QStringList &names, const QString &option, const char *where);
 } // namespace detail
@@ -298,11 +307,11 @@ public:
 
 // ---- extensions ---------------------------------------------------------------------------
 
-// A virtual I/O board of 32 digital bits with an execution counter.
+// A board of digital bits (its device side, up to 32 bits) with an execution counter.
 class ZelExtension final : public ControllerMember, public VariableHost {
     Q_OBJECT
 public:
-    ZelExtension(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name);
+    ZelExtension(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, std::shared_ptr<IoBinding> io);
     ~ZelExtension() override;
 
     std::shared_ptr<ZelVariables> variables() const;
@@ -310,7 +319,7 @@ public:
     QStringList variableNames(const QString &option = {}) const;
     Value execute(const QString &command, const Value &parameter);
 
-    quint32 io() const { return m_io; }
+    quint32 io() const;
     QString describe() const;
 
     std::vector<SystemVariable> hostVariables() const override;
@@ -326,7 +335,7 @@ protected:
 private:
     friend struct ExtensionCommands;
     std::shared_ptr<ZelVariables> m_variables;
-    quint32 m_io = 0;
+    std::shared_ptr<IoBinding> m_io;
     qint32 m_executions = 0;
 };
 
@@ -343,8 +352,10 @@ class ZelCommand final : public ControllerMember {
 public:
     enum State { Idle = 0, Executing = 1, Completed = 2, Failed = 3, TimedOut = 4, Cancelled = 5 };
 
-    // option: Duration=<ms> (simulated run time, default 100), Timeout=<ms> (default 10000)
-    ZelCommand(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, const QString &option);
+    // option: Duration=<ms> (simulated run time, default 100), Timeout=<ms> (default 10000);
+    // binding: what an execution does on the device, or nullptr for the behaviour its name picks.
+    ZelCommand(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, const QString &option,
+               std::shared_ptr<CommandBinding> binding = nullptr);
     ~ZelCommand() override;
 
     qint32 timeout() const;            // Timeout in milliseconds; 0 = no limit
@@ -370,6 +381,7 @@ private:
     qint32 durationFor(const Value &parameters) const;
     void complete();
 
+    std::shared_ptr<CommandBinding> m_binding;
     qint32 m_timeout = 10000;
     qint32 m_duration = 100;
     qint32 m_state = Idle;

@@ -2,6 +2,7 @@
 #include "dispatch.h"
 #include "members.h"
 #include "options.h"
+#include "provider.h"
 
 #include <QRegularExpression>
 
@@ -28,8 +29,9 @@ void VariableHost::writeHostVariable(int, const Value &)
 // ---- ZelVariable --------------------------------------------------------------------------
 
 ZelVariable::ZelVariable(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, std::weak_ptr<Object> hostObject,
-                         VariableHost *host, const VariableHost::SystemVariable *system)
-    : ControllerMember(std::move(ctx), ObjectKind::Variable, scope, std::move(name)), m_stampUs(nowMicros()),
+                         VariableHost *host, const VariableHost::SystemVariable *system,
+                         std::shared_ptr<VariableBinding> binding)
+    : ControllerMember(std::move(ctx), ObjectKind::Variable, scope, std::move(name)), m_binding(std::move(binding)), m_stampUs(nowMicros()),
       m_hostObject(std::move(hostObject)), m_host(host)
 {
     if (system) {
@@ -46,6 +48,11 @@ ZelVariable::~ZelVariable() = default;
 Value ZelVariable::value()
 {
     guard("get_Value");
+    if (m_binding) {
+        Value v = m_binding->read();
+        m_stampUs = nowMicros();
+        return v;
+    }
     if (m_system < 0)
         return m_value;
     return readSystem();
@@ -54,6 +61,11 @@ Value ZelVariable::value()
 void ZelVariable::setValue(const Value &value)
 {
     guard("put_Value");
+    if (m_binding) {
+        m_binding->write(value);
+        m_stampUs = nowMicros();
+        return;
+    }
     if (m_system < 0) {
         m_value = value;
         m_stampUs = nowMicros();
@@ -126,6 +138,8 @@ void ZelVariable::writeSystem(const Value &value)
 
 qint32 ZelVariable::attributeValue() const
 {
+    if (m_binding)
+        return 1 | (m_binding->writable() ? 2 : 0);
     if (m_system < 0)
         return 3;
     return 1 | (m_systemWritable ? 2 : 0) | 4;
@@ -133,6 +147,8 @@ qint32 ZelVariable::attributeValue() const
 
 QString ZelVariable::helpText() const
 {
+    if (m_binding)
+        return QStringLiteral("Variable %1 of %2: %3").arg(displayName(), m_hostName, m_binding->help());
     if (m_system < 0)
         return QStringLiteral("Variable %1 of %2: holds any value; a write stamps DateTime and Microsecond").arg(displayName(), m_hostName);
     return QStringLiteral("System variable %1 of %2: %3").arg(displayName(), m_hostName, QLatin1StringView(m_systemHelp));
@@ -162,10 +178,13 @@ ZelVariables::ZelVariables(std::shared_ptr<EngineContext> ctx, quint64 scope)
 namespace detail {
 
 std::shared_ptr<ZelVariable> addVariable(EngineObject &hostObject, VariableHost &host, ZelVariables &variables,
-                                         const QString &requested, const QString &option)
+                                         const QString &requested, const QString &option, ControllerDevice *device)
 {
     Options(option, QStringLiteral("AddVariable")); // no keys of its own, but the text must be well formed
     QString name = requested.isEmpty() ? variables.generatedName(QStringLiteral("Variable")) : requested;
+    std::shared_ptr<VariableBinding> binding;
+    if (device && !name.startsWith(QLatin1Char('@')))
+        binding = device->variable(name, option);
     if (auto existing = variables.find(name))
         return existing;
 
@@ -194,20 +213,22 @@ std::shared_ptr<ZelVariable> addVariable(EngineObject &hostObject, VariableHost 
         if (auto existing = variables.find(name))
             return existing;
     }
-    auto v = std::make_shared<ZelVariable>(hostObject.context(), hostObject.scope(), name, hostObject.weak_from_this(), &host, sysVar);
+    auto v = std::make_shared<ZelVariable>(hostObject.context(), hostObject.scope(), name, hostObject.weak_from_this(), &host, sysVar,
+                                           std::move(binding));
     variables.append(v);
     return v;
 }
 
-QStringList variableNames(const VariableHost &host, const ZelVariables &variables, const QString &option)
+QStringList variableNames(const VariableHost &host, const ZelVariables &variables, const QString &option, const QStringList &offered)
 {
     QStringList names;
     for (const auto &s : kCommonVariables)
         names << QLatin1StringView(s.name);
     for (const auto &s : host.hostVariables())
         names << QLatin1StringView(s.name);
+    names << offered;
     for (const QString &n : variables.memberNames()) {
-        if (!n.startsWith(QLatin1Char('@')))
+        if (!n.startsWith(QLatin1Char('@')) && !offered.contains(n, Qt::CaseInsensitive))
             names << n;
     }
     return filterNames(names, option, "VariableNames");

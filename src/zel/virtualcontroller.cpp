@@ -2,6 +2,7 @@
 
 #include "context.h"
 #include "dispatch.h"
+#include "engine.h"
 
 namespace zel::detail {
 
@@ -338,6 +339,43 @@ QStringList ControllerModel::taskNames() const
     for (const auto &t : tasks)
         out << t->name;
     return out;
+}
+
+// ---- the provider -------------------------------------------------------------------------
+
+VirtualDevice::VirtualDevice(const QString &controllerName) : m_model(std::make_shared<ControllerModel>(controllerName)) {}
+
+bool VirtualDevice::offers(MemberKind) const
+{
+    return true;
+}
+
+QString VirtualDevice::help(const QString &provider, const QString &machine) const
+{
+    return QStringLiteral("a %1 controller on machine '%2' with a robot arm, a file tree, tasks, an I/O extension, commands and messages")
+        .arg(provider, machine);
+}
+
+QStringList VirtualDevice::offeredNames(MemberKind kind) const
+{
+    switch (kind) {
+    case MemberKind::Robot: return {QStringLiteral("Robot1")};
+    case MemberKind::Extension: return {QStringLiteral("IO")};
+    case MemberKind::Command:
+        return {QStringLiteral("Echo"), QStringLiteral("Sum"), QStringLiteral("Upper"), QStringLiteral("Delay"),
+                QStringLiteral("Fail"), QStringLiteral("Now")};
+    default: return {};
+    }
+}
+
+QString VirtualProvider::name() const
+{
+    return QLatin1StringView(ZelEngine::kProviderName);
+}
+
+std::unique_ptr<ControllerDevice> VirtualProvider::open(const QString &controller, const QString &, const QString &)
+{
+    return std::make_unique<VirtualDevice>(controller);
 }
 
 } // namespace zel::detail

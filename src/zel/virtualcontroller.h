@@ -3,6 +3,7 @@
 // file or task outlives the handle that created it and a handle notices when it is deleted.
 #pragma once
 
+#include "provider.h"
 #include "value.h"
 
 #include <QObject>
@@ -84,5 +85,26 @@ public:
 };
 
 std::shared_ptr<FileNode> makeFile(const QString &name, bool folder);
+
+// The device side of a Zel.Virtual controller: every member kind, variables and extension bits
+// in memory, the engine's own command behaviours, the file tree and tasks above.
+class VirtualDevice final : public ControllerDevice {
+public:
+    explicit VirtualDevice(const QString &controllerName);
+
+    bool offers(MemberKind kind) const override;
+    QString help(const QString &provider, const QString &machine) const override;
+    QStringList offeredNames(MemberKind kind) const override;
+    std::shared_ptr<ControllerModel> fileSystem() const override { return m_model; }
+
+private:
+    std::shared_ptr<ControllerModel> m_model;
+};
+
+class VirtualProvider final : public Provider {
+public:
+    QString name() const override;
+    std::unique_ptr<ControllerDevice> open(const QString &controller, const QString &machine, const QString &option) override;
+};
 
 } // namespace zel::detail

@@ -88,7 +88,8 @@ private Q_SLOTS:
         QFile built(QStringLiteral(ZEL_GUIDE_PDF)), guide(installed(QStringLiteral("share/zeltester/Doc/ZelTester_UsersGuide_en.pdf")));
         QVERIFY(built.open(QIODevice::ReadOnly) && guide.open(QIODevice::ReadOnly));
         QVERIFY(built.readAll() == guide.readAll());
-        for (const QString &example : {QStringLiteral("zel-virtual.xml"), QStringLiteral("zel-virtual-restricted.xml")})
+        for (const QString &example : {QStringLiteral("zel-virtual.xml"), QStringLiteral("zel-virtual-restricted.xml"), QStringLiteral("zel-modbus.xml"),
+                                       QStringLiteral("cell.map"), QStringLiteral("cell-session.vbs")})
             QVERIFY2(QFileInfo(installed(QStringLiteral("share/zeltester/examples/") + example)).isFile(), qPrintable(example));
         QVERIFY(QFileInfo(installed(QStringLiteral("share/doc/zeltester/README.md"))).isFile());
         // Nothing of the build's tests, benchmarks or tools.
@@ -125,6 +126,9 @@ private Q_SLOTS:
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out.trimmed(), QStringLiteral("zelscript ") + version());
 #endif
+        r = runProcess(installed(QStringLiteral("bin/zelmodbus-sim")), {QStringLiteral("--version")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out.trimmed(), QStringLiteral("zelmodbus-sim ") + version());
         // The whole start-up, to "Ready", and a clean end; the registry switch names the
         // installed program's directory.
         r = runProcess(installed(QStringLiteral("bin/ZelTester")), {QStringLiteral("-UseReg")}, offscreen(config.path()));
