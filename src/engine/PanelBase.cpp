@@ -118,6 +118,17 @@ ZelError notANumber(const QString &text, const char *what)
 } // namespace
 
 namespace panel {
+qint32 wholeNumber(const QString &text)
+{
+    double d = 0;
+    if (!valuetext::isNumericText(text, &d))
+        throw notANumber(text, "a number");
+    const double r = std::nearbyint(d);
+    if (r < INT32_MIN || r > INT32_MAX)
+        throw ZelError(zel::E_OVERFLOW, QStringLiteral("'%1' does not fit a 32-bit integer").arg(text));
+    return qint32(r);
+}
+
 const OpRow kSharedOps[4] = {
     {.button = "cmdGetName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 8,
      .box = "txtCtrlName", .fill = Fill::Plain, .line = Line::Quoted},
@@ -546,12 +557,8 @@ void PanelBase::buildArgs(const OpRow &row, QStringList &logArgs, QStringList &s
             values << Value::fromI4(n);
             break;
         }
-        case Arg::StrictInt: {
-            QString t = text.trimmed();
-            bool ok = false;
-            qint32 n = t.toInt(&ok);
-            if (!ok || t.startsWith(QLatin1Char('+')))
-                throw notANumber(text, "a whole number");
+        case Arg::RoundedInt: {
+            qint32 n = panel::wholeNumber(text);
             logArgs << QString::number(n);
             scriptArgs << QString::number(n);
             values << Value::fromI4(n);
@@ -569,15 +576,12 @@ void PanelBase::convertDeferred(const OpRow &row, const QList<int> &deferred, QL
             break;
         if (deferred.contains(valueIndex)) {
             QString text = values[valueIndex].stringValue();
-            double d = 0;
-            if (!valuetext::isNumericText(text, &d))
-                throw notANumber(text, "a number");
             if (arg.kind == Arg::RawInt) {
-                double r = std::nearbyint(d);
-                if (r < INT32_MIN || r > INT32_MAX)
-                    throw ZelError(zel::E_OVERFLOW, QStringLiteral("'%1' does not fit a 32-bit integer").arg(text));
-                values[valueIndex] = Value::fromI4(qint32(r));
+                values[valueIndex] = Value::fromI4(panel::wholeNumber(text));
             } else {
+                double d = 0;
+                if (!valuetext::isNumericText(text, &d))
+                    throw notANumber(text, "a number");
                 if (std::fabs(d) > double(std::numeric_limits<float>::max()))
                     throw ZelError(zel::E_OVERFLOW, QStringLiteral("'%1' does not fit a single real").arg(text));
                 values[valueIndex] = Value::fromR4(float(d));
