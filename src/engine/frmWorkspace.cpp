@@ -113,13 +113,13 @@ void frmWorkspace::onLoad()
     if (providers->count() > 0)
         providers->setCurrentIndex(0);
 
-    if (m_KSFPath.isEmpty()) {
-        m_KSFEng = ksf::Document::createEmpty();
-    } else {
+    // The engine panel opens the document before it makes the panel; the built-in workspace's
+    // comes from the file named at start, where a file that cannot be read leaves the workspace
+    // with a new, empty mirror.
+    if (!m_KSFEng) {
         try {
-            m_KSFEng = ksf::Document::open(m_KSFPath);
+            m_KSFEng = m_KSFPath.isEmpty() ? ksf::Document::createEmpty() : ksf::Document::open(m_KSFPath);
         } catch (const zel::ZelError &e) {
-            // A definition that cannot be read leaves the workspace with a new, empty mirror.
             a.logError(e);
             m_KSFEng = ksf::Document::createEmpty();
         }
