@@ -214,7 +214,11 @@ protected:
     // --- widgets -------------------------------------------------------------------------
     template <typename T = QWidget>
     T *control(const char *name) const { return name ? findChild<T *>(QLatin1String(name)) : nullptr; }
+    // A text box; a display box (read-only, button-face colour) has room for a six-number pose
+    // with its type at the panel's natural size.
     QLineEdit *textBox(const char *name, bool display = false);
+    // A display box that fills its row: room for a one-line help text at the natural size.
+    QLineEdit *resultBox(const char *name);
     QPushButton *button(const char *name, const QString &caption);
     QComboBox *typeList(const char *name);
     QListWidget *listBox(const char *name);

@@ -82,7 +82,7 @@ void frmMessage::ensureBuilt()
     QGroupBox *main = frame("fraMessage", QStringLiteral("ZelMessage"));
     auto *grid = new QGridLayout(main);
     for (int f = 0; f < FieldCount; ++f) {
-        QLineEdit *box = textBox(kFieldBoxes[f], true);
+        QLineEdit *box = resultBox(kFieldBoxes[f]);
         box->setFocusPolicy(Qt::ClickFocus);
         box->setText(m_fields[f]);
         box->setCursorPosition(0);
