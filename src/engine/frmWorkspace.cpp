@@ -164,14 +164,16 @@ void frmWorkspace::recentChosen(int index)
 
 void frmWorkspace::browseDefinition()
 {
-    QFileDialog dialog(this, QStringLiteral("Load KSF"), app().appDir, QStringLiteral("KSF File (*.xml)"));
+    QFileDialog dialog(this, QStringLiteral("Load KSF"), app().dialogFolder(), QStringLiteral("KSF File (*.xml)"));
     dialog.setObjectName(QStringLiteral("cmnLoadDC"));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     QString path;
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         path = dialog.selectedFiles().constFirst();
+        app().rememberFolderOf(path);
+    }
     control<QLineEdit>("txtDCFile")->setText(path);
 }
 

@@ -21,19 +21,26 @@ QString withSlash(QString dir)
     return dir;
 }
 
-// The settings file lies beside the program; when that directory cannot be written, in the
-// user's configuration directory instead.
+} // namespace
+
+bool isInstalledLocation(const QString &programDir)
+{
+    // The package manager's folders, also for root, who could write there.
+    const QFileInfo info(programDir);
+    const QString real = info.canonicalFilePath();
+    const QString dir = QDir::cleanPath(real.isEmpty() ? info.absoluteFilePath() : real) + QLatin1Char('/');
+    return dir.startsWith(QLatin1String("/usr/")) || dir.startsWith(QLatin1String("/opt/"));
+}
+
 QString settingsDirFor(const QString &programDir)
 {
     QFileInfo info(programDir);
-    if (info.isDir() && info.isWritable())
+    if (info.isDir() && info.isWritable() && !isInstalledLocation(programDir))
         return withSlash(programDir);
     QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/ZelTester");
     QDir().mkpath(config);
     return withSlash(config);
 }
-
-} // namespace
 
 bool ZelTesterRun::hasRegistrySwitch(const QStringList &arguments)
 {
@@ -73,6 +80,7 @@ ZelTesterRun::ZelTesterRun(const StartOptions &options) : m_state(std::make_uniq
         return;
     }
     m_window = window;
+    m_window->restoreLayout();
     m_window->show();
 }
 
