@@ -69,8 +69,8 @@ private:
 
 // A six-number pose with its type: what every display box has room for.
 const QString kPoseSample = QStringLiteral("P(-599.963, 120.25, 400.5, 0.125, -90, 180) (BSTR)");
-// A display box that fills its row has room for a one-line help text of this many characters.
-constexpr int kHelpCharacters = 64;
+// The property rows (Name, Help, ...) have room for a one-line help text of this many characters.
+constexpr int kHelpCharacters = 96;
 
 // "path.member", or the member alone for the engine panel's empty path.
 QString joinPath(const QString &path, const QString &member)
@@ -884,9 +884,9 @@ QLineEdit *PanelBase::textBox(const char *name, bool display)
     return e;
 }
 
-QLineEdit *PanelBase::resultBox(const char *name)
+QLineEdit *PanelBase::resultBox(const char *name, int characters)
 {
-    auto *e = new RoomyLineEdit(kPoseSample, kHelpCharacters, this);
+    auto *e = new RoomyLineEdit(kPoseSample, characters, this);
     e->setObjectName(QLatin1String(name));
     textops::setLocked(e, true);
     return e;
@@ -931,7 +931,7 @@ QLabel *PanelBase::label(const QString &caption)
 QLineEdit *PanelBase::getRow(QGridLayout *grid, int row, const QString &caption, const char *box, const char *getButton)
 {
     grid->addWidget(label(caption), row, 0);
-    QLineEdit *shown = resultBox(box);
+    QLineEdit *shown = resultBox(box, kHelpCharacters);
     grid->addWidget(shown, row, 1, 1, 2);
     grid->addWidget(button(getButton, QStringLiteral("Get")), row, 3);
     return shown;

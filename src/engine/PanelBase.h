@@ -217,8 +217,9 @@ protected:
     // A text box; a display box (read-only, button-face colour) has room for a six-number pose
     // with its type at the panel's natural size.
     QLineEdit *textBox(const char *name, bool display = false);
-    // A display box that fills its row: room for a one-line help text at the natural size.
-    QLineEdit *resultBox(const char *name);
+    // A display box that fills its row (results, the property rows of getRow): room for a pose
+    // and for that many characters at the natural size.
+    QLineEdit *resultBox(const char *name, int characters = 64);
     QPushButton *button(const char *name, const QString &caption);
     QComboBox *typeList(const char *name);
     QListWidget *listBox(const char *name);

@@ -293,13 +293,19 @@ QString frmMDI::windowSettingsFile()
     return QFileInfo(clsRegKey::StorePath()).absolutePath() + QStringLiteral("/window.ini");
 }
 
-int frmMDI::naturalLeftPaneWidth() const
+int frmMDI::naturalLeftPaneWidth(int splitWidth) const
 {
+    // A typical request line with its number and time is read whole; names a little longer
+    // than these get room too while the pane keeps within 44 % of the window.
     const QString line = QStringLiteral("[999] 00:00:00 Wss(\"Default\").Ctrls(\"RC1\").Vars(\"V1\").get_Value()");
-    const int margins = 2 * qCeil(m_log->document()->documentMargin()) + 2 * m_log->frameWidth();
-    // The part's margins and the caret.
-    const int extra = 8;
-    return m_log->fontMetrics().horizontalAdvance(line) + margins + m_log->verticalScrollBar()->sizeHint().width() + extra;
+    const QString longerNames(12, QLatin1Char('0'));
+    // The pane's and the log's margins, the log's scroll bar and the caret.
+    const int chrome = 2 * qCeil(m_log->document()->documentMargin()) + 2 * m_log->frameWidth()
+                       + m_log->verticalScrollBar()->sizeHint().width() + 8;
+    const QFontMetrics metrics = m_log->fontMetrics();
+    const int typical = metrics.horizontalAdvance(line) + chrome;
+    const int roomy = metrics.horizontalAdvance(line + longerNames) + chrome;
+    return qMax(typical, qMin(roomy, splitWidth * 44 / 100));
 }
 
 void frmMDI::restoreLayout()
@@ -344,10 +350,10 @@ void frmMDI::showEvent(QShowEvent *event)
         return;
     m_laidOut = true;
     // The panes now that the window has its size: the remembered ones, else a left pane that
-    // shows a request line whole, up to half the window.
+    // shows a request line whole; the client area keeps some room on a very small screen.
     const int width = m_vSplit->width();
     const int remembered = m_paneSizes.value(0, -1);
-    int left = remembered > 0 ? qMin(remembered, width - kMinClientWidth) : qMin(naturalLeftPaneWidth(), width / 2);
+    int left = qMin(remembered > 0 ? remembered : naturalLeftPaneWidth(width), width - kMinClientWidth);
     left = qMax(left, m_picFrame->minimumSizeHint().width());
     m_vSplit->setSizes({left, qMax(0, width - left - m_vSplit->handleWidth())});
     if (const int tree = m_paneSizes.value(1, -1); tree > 0) {

@@ -70,8 +70,9 @@ public:
     static QString windowSettingsFile();
     void restoreLayout();
     void saveLayout();
-    // The left pane's width that shows a typical request line of the log whole.
-    int naturalLeftPaneWidth() const;
+    // The left pane's first width in a window that wide: a typical request line of the log is
+    // read whole.
+    int naturalLeftPaneWidth(int windowWidth) const;
 
     // View toggles.
     void setObjectWindowVisible(bool visible);

@@ -200,14 +200,17 @@ QString commandLineHelp()
                "Files:\n"
                "  ZelTester.ini      the remembered controllers, beside the program, or in\n"
                "                     $XDG_CONFIG_HOME/ZelTester (~/.config/ZelTester) when the\n"
-               "                     program's directory cannot be written\n"
+               "                     program's directory cannot be written or lies below /usr\n"
+               "                     or /opt (an installed copy)\n"
                "  registry.ini       the registry values (AppPath, ScriptPath, KSFFile), in\n"
                "                     $XDG_CONFIG_HOME/ZelTester\n"
+               "  window.ini         the main window's size and panes, beside registry.ini\n"
                "  User's guide       Help > User's Guide opens ZelTester_UsersGuide_en.pdf from\n"
                "                     ../Doc or ../share/zeltester/Doc next to the program's directory\n"
                "\n"
                "Environment:\n"
-               "  ZELTESTER_REGISTRY  another file for the registry values\n")
+               "  ZELTESTER_REGISTRY  another file for the registry values; window.ini goes\n"
+               "                      beside it\n")
         .arg(versionText());
 }
 
