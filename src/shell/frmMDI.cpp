@@ -56,7 +56,7 @@ const char kPlaced[] = "zelPlaced";
 
 // Room kept around the main window for the window manager's frame and caption bar, which are
 // not known before the window is first shown.
-const QMargins kFrameAllowance(4, 32, 4, 4);
+const QMargins kFrameAllowance(4, 36, 4, 4);
 // The client area keeps at least this width beside the left pane.
 constexpr int kMinClientWidth = 240;
 
@@ -321,6 +321,8 @@ void frmMDI::restoreLayout()
     setGeometry(geometry);
     if (settings.value(QStringLiteral("MainWindow/Maximized"), false).toBool())
         setWindowState(windowState() | Qt::WindowMaximized);
+    else
+        m_framePending = true;
     m_paneSizes = {settings.value(QStringLiteral("MainWindow/LeftPane"), -1).toInt(),
                    settings.value(QStringLiteral("MainWindow/TreeHeight"), -1).toInt()};
     if (hasApp())
@@ -341,6 +343,24 @@ void frmMDI::saveLayout()
         settings.setValue(QStringLiteral("MainWindow/TreeHeight"), m_hSplit->sizes().value(0));
     if (hasApp() && !app().lastFolder.isEmpty())
         settings.setValue(QStringLiteral("Dialogs/LastFolder"), app().lastFolder);
+}
+
+void frmMDI::keepOnScreen()
+{
+    QScreen *screen = this->screen();
+    if (!screen || isMaximized() || isFullScreen())
+        return;
+    const QRect available = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (available.contains(frame))
+        return;
+    const QSize decoration = frame.size() - size();
+    const QSize client = size().boundedTo(available.size() - decoration);
+    resize(client);
+    QRect placed(frame.topLeft(), client + decoration);
+    placed.moveLeft(qBound(available.left(), placed.left(), available.right() + 1 - placed.width()));
+    placed.moveTop(qBound(available.top(), placed.top(), available.bottom() + 1 - placed.height()));
+    move(placed.topLeft()); // a window's position is that of its frame
 }
 
 void frmMDI::showEvent(QShowEvent *event)
@@ -862,6 +882,13 @@ bool frmMDI::eventFilter(QObject *watched, QEvent *event)
         break;
     default:
         break;
+    }
+    if (m_framePending && watched == this && (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        && frameGeometry() != geometry()) {
+        // The window manager has put its frame around the window: it may be larger than the
+        // room kept for it.
+        m_framePending = false;
+        keepOnScreen();
     }
     if (event->type() == QEvent::Show && m_laidOut) {
         auto *frame = qobject_cast<QMdiSubWindow *>(watched);

@@ -70,6 +70,9 @@ public:
     static QString windowSettingsFile();
     void restoreLayout();
     void saveLayout();
+    // Brings the window's frame back within the screen's available area, smaller if need be
+    // (run once the window manager has framed the window, whose frame is unknown before).
+    void keepOnScreen();
     // The left pane's first width in a window that wide: a typical request line of the log is
     // read whole.
     int naturalLeftPaneWidth(int windowWidth) const;
@@ -142,6 +145,7 @@ private:
                 *m_btnPaste = nullptr, *m_btnRecStart = nullptr, *m_btnRecPause = nullptr, *m_btnRecStop = nullptr;
     bool m_closing = false;
     bool m_laidOut = false;      // the first show has set the panes; panels are placed from then on
+    bool m_framePending = false; // the window manager's frame has not been seen yet
     int m_cascade = 0;           // step of the next panel in the cascade
     QList<int> m_paneSizes;      // the left pane's width and the tree's height to apply when shown
     Enabling m_lastEnabling;

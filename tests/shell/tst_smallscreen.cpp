@@ -13,6 +13,11 @@ namespace {
 
 const QSize kScreen(1366, 768);
 
+QString rectText(const QRect &r)
+{
+    return u"%1,%2 %3x%4"_s.arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
 // The client area's visible rectangle, in the coordinates of its frames.
 QRect clientArea(TestRun &run)
 {
@@ -45,8 +50,7 @@ private Q_SLOTS:
         QCOMPARE(screen->geometry().size(), kScreen);
         const QRect available = screen->availableGeometry();
         frmMDI *mdi = run.mdi();
-        QVERIFY2(available.contains(mdi->frameGeometry()), qPrintable(u"%1,%2 %3x%4"_s.arg(mdi->frameGeometry().x())
-                     .arg(mdi->frameGeometry().y()).arg(mdi->frameGeometry().width()).arg(mdi->frameGeometry().height())));
+        QVERIFY2(available.contains(mdi->frameGeometry()), qPrintable(rectText(mdi->frameGeometry())));
         // It takes most of the screen, centred.
         QVERIFY(mdi->width() * 10 >= available.width() * 9 && mdi->height() * 10 >= available.height() * 8);
         QVERIFY(qAbs(mdi->frameGeometry().center().x() - available.center().x()) <= 2);
@@ -54,6 +58,21 @@ private Q_SLOTS:
         auto *status = child<QWidget>(mdi, "stbrMain");
         QVERIFY(available.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())));
         QCOMPARE(outside(run), QStringList());
+    }
+
+    // A window that ended up beyond the screen's edges, or larger than the screen (a window
+    // manager's frame larger than expected), is brought back inside.
+    void theWindowIsKeptOnTheScreen()
+    {
+        TestRun run;
+        frmMDI *mdi = run.mdi();
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        for (QRect bad : {QRect(-100, 400, 1000, 600), QRect(600, -50, 1000, 600), QRect(0, 0, 2000, 1000)}) {
+            mdi->setGeometry(bad);
+            mdi->keepOnScreen();
+            QVERIFY2(available.contains(mdi->frameGeometry()), qPrintable(rectText(mdi->frameGeometry())));
+        }
+        QCOMPARE(mdi->size(), available.size() - (mdi->frameGeometry().size() - mdi->size()));
     }
 
     // A typical request line fits the log pane without scrolling; longer lines scroll.
