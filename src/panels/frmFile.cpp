@@ -35,7 +35,8 @@ public:
 private:
     int widthFor(int characters) const
     {
-        return fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0'))) + verticalScrollBar()->sizeHint().width() + 12;
+        return fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0')))
+               + verticalScrollBar()->sizeHint().width() + 12;
     }
 };
 

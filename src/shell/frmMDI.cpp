@@ -313,7 +313,8 @@ void frmMDI::restoreLayout()
     QSettings settings(windowSettingsFile(), QSettings::IniFormat);
     QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect room = screen ? screen->availableGeometry().marginsRemoved(kFrameAllowance) : QRect(0, 0, 1280, 820);
-    QSize size(settings.value(QStringLiteral("MainWindow/Width")).toInt(), settings.value(QStringLiteral("MainWindow/Height")).toInt());
+    QSize size(settings.value(QStringLiteral("MainWindow/Width")).toInt(),
+               settings.value(QStringLiteral("MainWindow/Height")).toInt());
     if (size.width() <= 0 || size.height() <= 0)
         size = room.size();
     QRect geometry(QPoint(), size.boundedTo(room.size()));

@@ -73,9 +73,9 @@ public:
     // Brings the window's frame back within the screen's available area, smaller if need be
     // (run once the window manager has framed the window, whose frame is unknown before).
     void keepOnScreen();
-    // The left pane's first width in a window that wide: a typical request line of the log is
-    // read whole.
-    int naturalLeftPaneWidth(int windowWidth) const;
+    // The left pane's first width when the panes share that width: a typical request line of
+    // the log is read whole.
+    int naturalLeftPaneWidth(int splitWidth) const;
 
     // View toggles.
     void setObjectWindowVisible(bool visible);

@@ -326,9 +326,10 @@ private Q_SLOTS:
     {
         TestRun run;
         frmController *ctrl = addController(run, "rc1", false);
-        for (const char *op : {"get_Value", "get_Source"})
-            zcall(ctrl->m_ZelObj, "Execute", {Value::fromString("InjectFault"),
-                                              Value::fromString(u"Object=Message 1,Operation=%1"_s.arg(QLatin1String(op)))});
+        for (const char *op : {"get_Value", "get_Source"}) {
+            const QString fault = u"Object=Message 1,Operation=%1"_s.arg(QLatin1String(op));
+            zcall(ctrl->m_ZelObj, "Execute", {Value::fromString("InjectFault"), Value::fromString(fault)});
+        }
         raise(ctrl, "Number=3,Description=faulty,Value=5");
         raise(ctrl, "Number=4,Description=no value");
         frmMessage *faulty = ctrl->m_ZelMess.item("1");

@@ -53,7 +53,8 @@ void answerNext(QString *text, const QString &button)
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
 public:
-    ScopedEnv(const char *name, const QString &value) : m_name(name), m_old(qgetenv(name)), m_was(qEnvironmentVariableIsSet(name))
+    ScopedEnv(const char *name, const QString &value)
+        : m_name(name), m_old(qgetenv(name)), m_was(qEnvironmentVariableIsSet(name))
     {
         qputenv(name, value.toLocal8Bit());
     }
