@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -147,8 +148,9 @@ private:
             fail(QStringLiteral("no %1 panel").arg(QLatin1String(what)));
         return p;
     }
-    // Puts a panel's window at a place in the client area, in front, at its natural size.
-    void place(ZelForm *form, int x = 8, int y = 8)
+    // Puts a panel's window at a place in the client area, in front, at its natural size (no
+    // larger than the client area with inside).
+    void place(ZelForm *form, int x = 8, int y = 8, bool inside = false)
     {
         if (!form)
             return;
@@ -159,6 +161,10 @@ private:
         if (QMdiSubWindow *frame = form->subWindow()) {
             frame->showNormal();
             frame->adjustSize();
+            if (inside) {
+                const QSize room = m_mdi->mdiArea()->viewport()->size() - QSize(x, y);
+                frame->resize(frame->size().boundedTo(room).expandedTo(frame->minimumSizeHint()));
+            }
             frame->move(x, y);
             frame->raise();
             m_mdi->mdiArea()->setActiveSubWindow(frame);
@@ -283,7 +289,7 @@ void Session::startProgram()
         fail(QStringLiteral("the program did not start"));
         return;
     }
-    m_mdi->resize(1280, 800);
+    // The window as it opens on the screen (main() gives the offscreen platform a laptop's).
     settle(200);
     save(m_mdi, QStringLiteral("main-window"));
 }
@@ -350,12 +356,14 @@ void Session::members()
     press(var, QStringLiteral("cmdGetDateTime"));
     press(var, QStringLiteral("cmdGetMicrosecond"));
     press(var, QStringLiteral("cmdGetAttr"));
+    press(var, QStringLiteral("cmdGetHelp"));
     press(var, QStringLiteral("cmdGetVarName"));
     shotPanel(var, QStringLiteral("variable"));
 
     // Robot: a straight-line move on the Move page.
     PanelBase *robot = expect(PanelKind::Robot, "robot");
     press(robot, QStringLiteral("cmdGetName"));
+    press(robot, QStringLiteral("cmdGetHelp"));
     page(robot, QStringLiteral("tabOperation"), 3);
     choose(robot, QStringLiteral("cmbInterpolation"), QStringLiteral("2: 3D Linear"));
     type(robot, QStringLiteral("txtPose"), QStringLiteral("P(500, 100, 300, 0, 0, 0)"));
@@ -532,14 +540,21 @@ void Session::overview()
     for (PanelBase *p : m_mdi->findChildren<PanelBase *>())
         if (p->kind() == PanelKind::Variable && p->m_ZelObj && p->windowTitle().endsWith(QLatin1String("Speed")))
             var = p;
-    if (auto *split = find<QSplitter>(m_mdi, QStringLiteral("splitMain")))
-        split->setSizes({430, m_mdi->width() - 430});
+    // The last calls read the variable and the controller again, so that the log ends with the
+    // request lines of everyday work.
+    if (var) {
+        for (const char *get : {"cmdGetVarName", "cmdGetValue", "cmdGetAttr", "cmdGetHelp", "cmdGetTag", "cmdGetID",
+                                "cmdGetDateTime", "cmdGetMicrosecond"})
+            press(var, QLatin1String(get));
+    }
+    for (const char *get : {"cmdGetName", "cmdGetAttr", "cmdGetTag", "cmdGetID"})
+        press(m_ctrl, QLatin1String(get));
     settle();
-    place(m_ctrl, 8, 8);
+    place(m_ctrl, 8, 8, true);
     if (var && var->subWindow()) {
         QSize area = m_mdi->mdiArea()->viewport()->size();
         place(var, qMax(8, area.width() - var->subWindow()->width() - 8),
-              qMax(8, area.height() - var->subWindow()->height() - 8));
+              qMax(8, area.height() - var->subWindow()->height() - 8), true);
     }
     if (var)
         m_mdi->tree()->setCurrentItem(var->m_TreeNode);
@@ -653,8 +668,21 @@ int Session::run()
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen, the screen is a laptop's (1366 by 768), where the program opens as its users
+    // see it on such a screen.
+    QTemporaryDir screenDir;
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen") {
+        QFile config(screenDir.filePath(QStringLiteral("screen.json")));
+        if (config.open(QIODevice::WriteOnly)
+            && config.write(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768,
+                                "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") > 0) {
+            config.close();
+            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+        } else {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZelTester"));
     zelproviders::registerProviders();

@@ -41,6 +41,37 @@ QString quote(const QString &text)
     return Q + text + Q;
 }
 
+// A line edit that asks for room for a sample text when its panel opens at its natural size and
+// still shrinks with the panel (its minimum is any line edit's).
+class RoomyLineEdit : public QLineEdit {
+public:
+    // Room for the sample, or for that many characters of average width.
+    RoomyLineEdit(const QString &sample, int characters, QWidget *parent)
+        : QLineEdit(parent), m_sample(sample), m_characters(characters)
+    {
+    }
+
+    QSize sizeHint() const override
+    {
+        QSize hint = QLineEdit::sizeHint();
+        // The plain hint is room for 17 'x' plus the frame and the text margins.
+        const QFontMetrics metrics = fontMetrics();
+        const int chrome = hint.width() - 17 * metrics.horizontalAdvance(QLatin1Char('x'));
+        const int text = qMax(metrics.horizontalAdvance(m_sample), m_characters * metrics.averageCharWidth());
+        hint.setWidth(qMax(hint.width(), text + chrome));
+        return hint;
+    }
+
+private:
+    QString m_sample;
+    int m_characters;
+};
+
+// A six-number pose with its type: what every display box has room for.
+const QString kPoseSample = QStringLiteral("P(-599.963, 120.25, 400.5, 0.125, -90, 180) (BSTR)");
+// The property rows (Name, Help, ...) have room for a one-line help text of this many characters.
+constexpr int kHelpCharacters = 96;
+
 // "path.member", or the member alone for the engine panel's empty path.
 QString joinPath(const QString &path, const QString &member)
 {
@@ -118,6 +149,17 @@ ZelError notANumber(const QString &text, const char *what)
 } // namespace
 
 namespace panel {
+qint32 wholeNumber(const QString &text)
+{
+    double d = 0;
+    if (!valuetext::isNumericText(text, &d))
+        throw notANumber(text, "a number");
+    const double r = std::nearbyint(d);
+    if (r < INT32_MIN || r > INT32_MAX)
+        throw ZelError(zel::E_OVERFLOW, QStringLiteral("'%1' does not fit a 32-bit integer").arg(text));
+    return qint32(r);
+}
+
 const OpRow kSharedOps[4] = {
     {.button = "cmdGetName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 8,
      .box = "txtCtrlName", .fill = Fill::Plain, .line = Line::Quoted},
@@ -546,12 +588,8 @@ void PanelBase::buildArgs(const OpRow &row, QStringList &logArgs, QStringList &s
             values << Value::fromI4(n);
             break;
         }
-        case Arg::StrictInt: {
-            QString t = text.trimmed();
-            bool ok = false;
-            qint32 n = t.toInt(&ok);
-            if (!ok || t.startsWith(QLatin1Char('+')))
-                throw notANumber(text, "a whole number");
+        case Arg::RoundedInt: {
+            qint32 n = panel::wholeNumber(text);
             logArgs << QString::number(n);
             scriptArgs << QString::number(n);
             values << Value::fromI4(n);
@@ -569,15 +607,12 @@ void PanelBase::convertDeferred(const OpRow &row, const QList<int> &deferred, QL
             break;
         if (deferred.contains(valueIndex)) {
             QString text = values[valueIndex].stringValue();
-            double d = 0;
-            if (!valuetext::isNumericText(text, &d))
-                throw notANumber(text, "a number");
             if (arg.kind == Arg::RawInt) {
-                double r = std::nearbyint(d);
-                if (r < INT32_MIN || r > INT32_MAX)
-                    throw ZelError(zel::E_OVERFLOW, QStringLiteral("'%1' does not fit a 32-bit integer").arg(text));
-                values[valueIndex] = Value::fromI4(qint32(r));
+                values[valueIndex] = Value::fromI4(panel::wholeNumber(text));
             } else {
+                double d = 0;
+                if (!valuetext::isNumericText(text, &d))
+                    throw notANumber(text, "a number");
                 if (std::fabs(d) > double(std::numeric_limits<float>::max()))
                     throw ZelError(zel::E_OVERFLOW, QStringLiteral("'%1' does not fit a single real").arg(text));
                 values[valueIndex] = Value::fromR4(float(d));
@@ -789,7 +824,7 @@ QGroupBox *PanelBase::executeFrame(const QString &commandCaption, const QString 
     addRow(execGrid, 0, label(commandCaption), {textBox("txtCommand")});
     addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
     addRow(execGrid, 2, label(parameterCaption), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
-    addRow(execGrid, 3, label(QStringLiteral("Result :")), {textBox("txtResult", true)});
+    addRow(execGrid, 3, label(QStringLiteral("Result :")), {resultBox("txtResult")});
     execGrid->setColumnStretch(1, 1);
     return exec;
 }
@@ -842,10 +877,18 @@ void PanelBase::bindDeleteHide(const char *deleteButton, const char *hideButton)
 
 QLineEdit *PanelBase::textBox(const char *name, bool display)
 {
-    auto *e = new QLineEdit(this);
+    auto *e = display ? new RoomyLineEdit(kPoseSample, 0, this) : new QLineEdit(this);
     e->setObjectName(QLatin1String(name));
     if (display)
         textops::setLocked(e, true);
+    return e;
+}
+
+QLineEdit *PanelBase::resultBox(const char *name, int characters)
+{
+    auto *e = new RoomyLineEdit(kPoseSample, characters, this);
+    e->setObjectName(QLatin1String(name));
+    textops::setLocked(e, true);
     return e;
 }
 
@@ -888,7 +931,7 @@ QLabel *PanelBase::label(const QString &caption)
 QLineEdit *PanelBase::getRow(QGridLayout *grid, int row, const QString &caption, const char *box, const char *getButton)
 {
     grid->addWidget(label(caption), row, 0);
-    QLineEdit *shown = textBox(box, true);
+    QLineEdit *shown = resultBox(box, kHelpCharacters);
     grid->addWidget(shown, row, 1, 1, 2);
     grid->addWidget(button(getButton, QStringLiteral("Get")), row, 3);
     return shown;

@@ -61,7 +61,7 @@ enum class Arg : quint8 {
     RawInt,     // logged and scripted as typed; converted after the lines: a number rounded to I4
     RawFloat,   // as RawInt, converted to R4
     LeadInt,    // the number at the start of a list text (0 when none), in decimal
-    StrictInt,  // a whole 32-bit number, in decimal; any other text fails before the request
+    RoundedInt, // as RawInt, but converted before the lines, which show the whole number in decimal
     TextRawLog, // text; logged bare, scripted in double quotes
     Panel,      // a value the panel supplies (PanelBase::argValue); logged and scripted like TextValue
 };
@@ -214,7 +214,12 @@ protected:
     // --- widgets -------------------------------------------------------------------------
     template <typename T = QWidget>
     T *control(const char *name) const { return name ? findChild<T *>(QLatin1String(name)) : nullptr; }
+    // A text box; a display box (read-only, button-face colour) has room for a six-number pose
+    // with its type at the panel's natural size.
     QLineEdit *textBox(const char *name, bool display = false);
+    // A display box that fills its row (results, the property rows of getRow): room for a pose
+    // and for that many characters at the natural size.
+    QLineEdit *resultBox(const char *name, int characters = 64);
     QPushButton *button(const char *name, const QString &caption);
     QComboBox *typeList(const char *name);
     QListWidget *listBox(const char *name);
@@ -248,6 +253,10 @@ private:
 };
 
 namespace panel {
+// The number in a number field (blanks around it, a fraction, an exponent allowed), rounded to a
+// 32-bit integer. Text that is no number fails with a type mismatch, a number beyond 32 bits with
+// an overflow.
+qint32 wholeNumber(const QString &text);
 // The shared operations of a controller-like panel (Name, Attribute, Help, Execute) on the
 // controls txtCtrlName, txtAttr, txtHelp, txtCommand, cmbValueType, txtParameter and txtResult.
 extern const OpRow kSharedOps[4];

@@ -80,10 +80,17 @@ void frmEngine::addWorkspace()
             zel::ObjectPtr ws = r.isObject() ? r.objectValue() : nullptr;
             if (!ws)
                 throw zel::ZelError();
+            // The workspace's KSF document comes from the option's file; a file that cannot be
+            // read refuses the add before a panel exists (the failure line is the action's only
+            // result). The engine keeps the workspace, as it keeps a controller whose KSF entry
+            // failed; adding the name again opens its panel.
+            const QString ksfPath = ksfPathFromOption(option);
+            ksf::DocumentPtr mirror = ksfPath.isEmpty() ? ksf::Document::createEmpty() : ksf::Document::open(ksfPath);
             auto *panel = new frmWorkspace;
             panel->m_ZelObj = ws;
             panel->m_ZelObjs = a.workspaces;
-            panel->m_KSFPath = ksfPathFromOption(option);
+            panel->m_KSFPath = ksfPath;
+            panel->m_KSFEng = mirror;
             panel->m_FormID = a.nextFormId();
             panel->m_ParentNode = m_TreeNode;
             try {

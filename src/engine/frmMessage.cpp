@@ -49,31 +49,22 @@ const char *frmMessage::fieldBox(int field)
 
 void frmMessage::loadMessage()
 {
-    auto read = [this](const char *member) -> Value {
+    // A read that fails leaves its box empty: the text is made only from a value that was read.
+    auto field = [this](const char *member, QString (*text)(const Value &)) {
         try {
-            return m_Message ? m_Message->invoke(QLatin1String(member), CallKind::PropertyGet, {}) : Value();
-        } catch (const ZelError &) {
-            return Value();
-        }
-    };
-    auto plain = [](const Value &v) {
-        try {
-            return v.toPlainText();
+            return m_Message ? text(m_Message->invoke(QLatin1String(member), CallKind::PropertyGet, {})) : QString();
         } catch (const ZelError &) {
             return QString();
         }
     };
-    m_fields[SerialNum] = plain(read("SerialNumber"));
-    m_fields[MsgNum] = plain(read("Number"));
-    m_fields[DateTime] = plain(read("DateTime"));
-    m_fields[Source] = plain(read("Source"));
-    m_fields[Destination] = plain(read("Destination"));
-    m_fields[Description] = plain(read("Description"));
-    try {
-        m_fields[ValueText] = m_Message ? valuetext::displayText(read("Value")) : QString();
-    } catch (const ZelError &) {
-        m_fields[ValueText].clear();
-    }
+    const auto plain = [](const Value &v) { return v.toPlainText(); };
+    m_fields[SerialNum] = field("SerialNumber", plain);
+    m_fields[MsgNum] = field("Number", plain);
+    m_fields[DateTime] = field("DateTime", plain);
+    m_fields[Source] = field("Source", plain);
+    m_fields[Destination] = field("Destination", plain);
+    m_fields[Description] = field("Description", plain);
+    m_fields[ValueText] = field("Value", [](const Value &v) { return valuetext::displayText(v); });
     QString owner = m_frmParentCtrl ? m_frmParentCtrl->m_LogObjPath : QString();
     m_LogObjPath = owner + QStringLiteral(".Msg(\"") + m_fields[SerialNum] + QStringLiteral("\")");
     if (m_built) {
@@ -91,7 +82,7 @@ void frmMessage::ensureBuilt()
     QGroupBox *main = frame("fraMessage", QStringLiteral("ZelMessage"));
     auto *grid = new QGridLayout(main);
     for (int f = 0; f < FieldCount; ++f) {
-        QLineEdit *box = textBox(kFieldBoxes[f], true);
+        QLineEdit *box = resultBox(kFieldBoxes[f]);
         box->setFocusPolicy(Qt::ClickFocus);
         box->setText(m_fields[f]);
         box->setCursorPosition(0);

@@ -113,13 +113,13 @@ void frmWorkspace::onLoad()
     if (providers->count() > 0)
         providers->setCurrentIndex(0);
 
-    if (m_KSFPath.isEmpty()) {
-        m_KSFEng = ksf::Document::createEmpty();
-    } else {
+    // The engine panel opens the document before it makes the panel; the built-in workspace's
+    // comes from the file named at start, where a file that cannot be read leaves the workspace
+    // with a new, empty mirror.
+    if (!m_KSFEng) {
         try {
-            m_KSFEng = ksf::Document::open(m_KSFPath);
+            m_KSFEng = m_KSFPath.isEmpty() ? ksf::Document::createEmpty() : ksf::Document::open(m_KSFPath);
         } catch (const zel::ZelError &e) {
-            // A definition that cannot be read leaves the workspace with a new, empty mirror.
             a.logError(e);
             m_KSFEng = ksf::Document::createEmpty();
         }
@@ -164,14 +164,16 @@ void frmWorkspace::recentChosen(int index)
 
 void frmWorkspace::browseDefinition()
 {
-    QFileDialog dialog(this, QStringLiteral("Load KSF"), app().appDir, QStringLiteral("KSF File (*.xml)"));
+    QFileDialog dialog(this, QStringLiteral("Load KSF"), app().dialogFolder(), QStringLiteral("KSF File (*.xml)"));
     dialog.setObjectName(QStringLiteral("cmnLoadDC"));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     QString path;
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         path = dialog.selectedFiles().constFirst();
+        app().rememberFolderOf(path);
+    }
     control<QLineEdit>("txtDCFile")->setText(path);
 }
 

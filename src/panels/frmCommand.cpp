@@ -26,10 +26,11 @@ const OpRow kOps[] = {
     {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
      .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
 
-    // Timeout and mode are whole numbers; any other text fails before the request.
+    // Timeout and mode are read as every number field is and logged as the whole number sent;
+    // text that is no number fails before the request.
     {.button = "cmdGetTimeout", .request = "get_Timeout", .member = "Timeout", .script = ".Timeout", .style = 1,
      .retType = 3, .box = "txtGetTimeout", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Timeout"},
-    {.button = "cmdPutTimeout", .request = "put_Timeout", .args = {{Arg::StrictInt, "txtPutTimeout"}},
+    {.button = "cmdPutTimeout", .request = "put_Timeout", .args = {{Arg::RoundedInt, "txtPutTimeout"}},
      .member = "Timeout", .kind = CallKind::PropertyPut, .script = ".Timeout", .style = 0, .retType = -1,
      .capability = "Put_Timeout"},
     {.button = "cmdGetState", .request = "get_State", .member = "State", .script = ".State", .style = 1, .retType = 3,
@@ -42,21 +43,12 @@ const OpRow kOps[] = {
      .capability = "Put_Parameters"},
     {.button = "cmdGetResult", .request = "get_Result", .member = "Result", .script = ".Result", .style = 1,
      .retType = 12, .box = "txtExecuteResult", .fill = Fill::Display, .line = Line::Value},
-    {.button = "cmdExecute", .request = "Execute", .args = {{Arg::StrictInt, "txtExecuteMode"}}, .member = "Execute",
+    {.button = "cmdExecute", .request = "Execute", .args = {{Arg::RoundedInt, "txtExecuteMode"}}, .member = "Execute",
      .kind = CallKind::Method, .script = ".Execute", .style = 2, .retType = -1, .capability = "Execute",
      .hook = HookExecute},
     {.button = "cmdCancel", .request = "Cancel", .member = "Cancel", .kind = CallKind::Method, .script = ".Cancel",
      .style = 2, .retType = -1, .capability = "Cancel"},
 };
-
-// The mode as Execute reads it: a whole 32-bit number.
-bool modeOf(const QString &text, qint32 *mode)
-{
-    const QString t = text.trimmed();
-    bool ok = false;
-    *mode = t.toInt(&ok);
-    return ok && !t.startsWith(QLatin1Char('+'));
-}
 
 } // namespace
 
@@ -139,8 +131,11 @@ void frmCommand::opHook(const OpRow &row, int stage, Value &)
         return;
     auto *completeTime = control<QLineEdit>("txtCompleteTime");
     qint32 mode = 0;
-    if (!modeOf(control<QLineEdit>("txtExecuteMode")->text(), &mode))
+    try {
+        mode = wholeNumber(control<QLineEdit>("txtExecuteMode")->text());
+    } catch (const zel::ZelError &) {
         return; // the request fails on the mode; the field keeps its time
+    }
     if (stage == 0)
         completeTime->clear();
     else if (mode % 2 == 0)

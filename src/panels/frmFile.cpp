@@ -23,6 +23,23 @@ namespace {
 
 enum Hook { HookReadContent = 1 };
 
+// The content box: at the panel's natural size one line of the hexadecimal dump fits without
+// scrolling; on a small client area the box, and the panel with it, can be narrower.
+class ContentBox : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+    QSize sizeHint() const override { return {widthFor(52), QPlainTextEdit::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {widthFor(20), QPlainTextEdit::minimumSizeHint().height()}; }
+
+private:
+    int widthFor(int characters) const
+    {
+        return fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0')))
+               + verticalScrollBar()->sizeHint().width() + 12;
+    }
+};
+
 // Every property row but Name and Tag answers to the definition; size, attribute and the dates
 // are quoted in the result line like texts.
 const OpRow kOps[] = {
@@ -123,14 +140,11 @@ frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
     // Content.
     QGroupBox *valueFrame = frame("fraValue", QStringLiteral("Value"));
     auto *valueLayout = new QGridLayout(valueFrame);
-    m_txtValue = new QPlainTextEdit(this);
+    m_txtValue = new ContentBox(this);
     m_txtValue->setObjectName(QStringLiteral("txtValue"));
     m_txtValue->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_txtValue->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_txtValue->setMinimumHeight(110);
-    // One line of the dump fits without scrolling.
-    m_txtValue->setMinimumWidth(m_txtValue->fontMetrics().horizontalAdvance(QString(52, QLatin1Char('0')))
-                                + m_txtValue->verticalScrollBar()->sizeHint().width() + 12);
     valueLayout->addWidget(m_txtValue, 0, 0, 3, 1);
     valueLayout->addWidget(button("cmdGetValue", get), 0, 1);
     valueLayout->addWidget(button("cmdPutValue", put), 1, 1);
@@ -176,7 +190,7 @@ frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
     addRow(g, 0, label(QStringLiteral("Comma&nd : ")), {textBox("txtExeCommand")});
     addRow(g, 1, label(QStringLiteral("T&ype : ")), {typeList("cmbValueType")});
     addRow(g, 2, label(QStringLiteral("&Parameter : ")), {textBox("txtExeParameter"), button("cmdExecute", QStringLiteral("Execute"))});
-    addRow(g, 3, label(QStringLiteral("Result : ")), {textBox("txtResult", true)});
+    addRow(g, 3, label(QStringLiteral("Result : ")), {resultBox("txtResult")});
     right->addWidget(operations);
 
     // The file's variables and files: the same controls on both pages, indexed by the page.

@@ -155,7 +155,8 @@ frmRobot::frmRobot(QWidget *parent) : PanelBase(PanelKind::Robot, parent)
                                  {btn("cmdHalt", "Halt"), btn("cmdHold", "Hold"), btn("cmdUnhold", "Unhold")}),
                    QStringLiteral("&Terminate"));
     m_tabs->addTab(operationPage(7, {{"Command : ", textBox("txtExeCommand")}, {"Type : ", typeList("cmbValueType")},
-                                     {"Parameter : ", textBox("txtExeParameter")}, {"Result : ", textBox("txtResult", true)}},
+                                     {"Parameter : ", textBox("txtExeParameter")},
+                                     {"Result : ", resultBox("txtResult")}},
                                  {btn("cmdExecute", "Execute")}),
                    QStringLiteral("&Execute"));
     m_tabs->setCurrentIndex(ExecutePage);

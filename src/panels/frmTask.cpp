@@ -103,7 +103,7 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
     addRow(g, 0, label(QStringLiteral("Co&mmand :")), {textBox("txtExeCommand")});
     addRow(g, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
     addRow(g, 2, label(QStringLiteral("&Parameter :")), {textBox("txtExeParameter"), button("cmdExecute", QStringLiteral("Execute"))});
-    addRow(g, 3, label(QStringLiteral("Result :")), {textBox("txtResult", true)});
+    addRow(g, 3, label(QStringLiteral("Result :")), {resultBox("txtResult")});
     left->addWidget(tabs);
     left->addStretch(1);
 

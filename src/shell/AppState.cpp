@@ -4,6 +4,8 @@
 #include "frmMDI.h"
 #include "zel/errors.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <limits>
 
 namespace {
@@ -35,6 +37,21 @@ bool AppState::recordScript(const QString &code, int retType, int style, const Q
     if (written)
         scriptModified = true;
     return written;
+}
+
+QString AppState::dialogFolder() const
+{
+    if (!programDir.isEmpty() && appDir == programDir)
+        return programDir;
+    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir())
+        return lastFolder;
+    return QDir::homePath();
+}
+
+void AppState::rememberFolderOf(const QString &path)
+{
+    if (!path.isEmpty())
+        lastFolder = QFileInfo(path).absolutePath();
 }
 
 void AppState::status(const QString &text)

@@ -41,11 +41,18 @@ public:
     QString appDir;                    // settings directory, ending in "/": the program directory,
                                        // or the user's config directory when that is read-only
     QString programDir;                // directory of the program file, ending in "/"
+    QString lastFolder;                // folder of the file last chosen in a file dialog (kept in
+                                       // the window settings from run to run)
 
     // Next panel number: 5, 6, ... never reused. Overflow beyond 2^31-1 is an error.
     qint32 nextFormId();
     // The settings file beside the program.
     QString settingsFile() const { return appDir + QStringLiteral("ZelTester.ini"); }
+    // The folder file dialogs open in: the program's directory while the program keeps its
+    // settings there (it can be written), else the folder last used, else the home folder.
+    QString dialogFolder() const;
+    // Remembers the folder of a file the user chose in a file dialog.
+    void rememberFolderOf(const QString &path);
 
     // The recording call: records one statement and marks the script as modified.
     bool recordScript(const QString &code, int retType, int style, const QString &arg);

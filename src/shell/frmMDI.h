@@ -64,6 +64,19 @@ public:
     void pauseRecording();
     void stopRecording();
 
+    // Window settings of the user (a file of their own beside the registry store): the main
+    // window's size, its panes and the folder last used by a file dialog. restoreLayout sizes
+    // the window to the screen before it is first shown; saveLayout writes them back.
+    static QString windowSettingsFile();
+    void restoreLayout();
+    void saveLayout();
+    // Brings the window's frame back within the screen's available area, smaller if need be
+    // (run once the window manager has framed the window, whose frame is unknown before).
+    void keepOnScreen();
+    // The left pane's first width when the panes share that width: a typical request line of
+    // the log is read whole.
+    int naturalLeftPaneWidth(int splitWidth) const;
+
     // View toggles.
     void setObjectWindowVisible(bool visible);
     void setLogWindowVisible(bool visible);
@@ -82,6 +95,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -105,6 +119,10 @@ private:
     void showVersion();
     QString saveDialog(const QString &title, const QString &filter, const QString &suffix, const QString &fileName);
     void closeAllWindows();
+    // Opens a panel's frame the first time it is shown: at its natural size as far as the client
+    // area allows, at the next step of a cascade that starts again at the top left when the
+    // frame would not fit.
+    void placePanel(QMdiSubWindow *frame);
 
     QMdiArea *m_mdi = nullptr;
     QWidget *m_picFrame = nullptr;
@@ -126,6 +144,10 @@ private:
     QToolButton *m_btnShow = nullptr, *m_btnDelete = nullptr, *m_btnCut = nullptr, *m_btnCopy = nullptr,
                 *m_btnPaste = nullptr, *m_btnRecStart = nullptr, *m_btnRecPause = nullptr, *m_btnRecStop = nullptr;
     bool m_closing = false;
+    bool m_laidOut = false;      // the first show has set the panes; panels are placed from then on
+    bool m_framePending = false; // the window manager's frame has not been seen yet
+    int m_cascade = 0;           // step of the next panel in the cascade
+    QList<int> m_paneSizes;      // the left pane's width and the tree's height to apply when shown
     Enabling m_lastEnabling;
     bool m_enablingKnown = false;
     static constexpr int kQuietChecksBeforeRest = 20;

@@ -21,19 +21,26 @@ QString withSlash(QString dir)
     return dir;
 }
 
-// The settings file lies beside the program; when that directory cannot be written, in the
-// user's configuration directory instead.
+} // namespace
+
+bool isInstalledLocation(const QString &programDir)
+{
+    // The package manager's folders, also for root, who could write there.
+    const QFileInfo info(programDir);
+    const QString real = info.canonicalFilePath();
+    const QString dir = QDir::cleanPath(real.isEmpty() ? info.absoluteFilePath() : real) + QLatin1Char('/');
+    return dir.startsWith(QLatin1String("/usr/")) || dir.startsWith(QLatin1String("/opt/"));
+}
+
 QString settingsDirFor(const QString &programDir)
 {
     QFileInfo info(programDir);
-    if (info.isDir() && info.isWritable())
+    if (info.isDir() && info.isWritable() && !isInstalledLocation(programDir))
         return withSlash(programDir);
     QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/ZelTester");
     QDir().mkpath(config);
     return withSlash(config);
 }
-
-} // namespace
 
 bool ZelTesterRun::hasRegistrySwitch(const QStringList &arguments)
 {
@@ -73,6 +80,7 @@ ZelTesterRun::ZelTesterRun(const StartOptions &options) : m_state(std::make_uniq
         return;
     }
     m_window = window;
+    m_window->restoreLayout();
     m_window->show();
 }
 
@@ -192,14 +200,17 @@ QString commandLineHelp()
                "Files:\n"
                "  ZelTester.ini      the remembered controllers, beside the program, or in\n"
                "                     $XDG_CONFIG_HOME/ZelTester (~/.config/ZelTester) when the\n"
-               "                     program's directory cannot be written\n"
+               "                     program's directory cannot be written or lies below /usr\n"
+               "                     or /opt (an installed copy)\n"
                "  registry.ini       the registry values (AppPath, ScriptPath, KSFFile), in\n"
                "                     $XDG_CONFIG_HOME/ZelTester\n"
+               "  window.ini         the main window's size and panes, beside registry.ini\n"
                "  User's guide       Help > User's Guide opens ZelTester_UsersGuide_en.pdf from\n"
                "                     ../Doc or ../share/zeltester/Doc next to the program's directory\n"
                "\n"
                "Environment:\n"
-               "  ZELTESTER_REGISTRY  another file for the registry values\n")
+               "  ZELTESTER_REGISTRY  another file for the registry values; window.ini goes\n"
+               "                      beside it\n")
         .arg(versionText());
 }
 

@@ -37,6 +37,13 @@ private:
     bool m_finished = false;
 };
 
+// True for a program directory below /usr or /opt: an installed copy, whose folder belongs to the
+// package manager even when the user (root) could write there.
+bool isInstalledLocation(const QString &programDir);
+// The folder of ZelTester.ini: the program's directory when it can be written and is no installed
+// location, otherwise <the user's config directory>/ZelTester (made when missing). Ends in "/".
+QString settingsDirFor(const QString &programDir);
+
 // The user's guide that Help > User's Guide opens: <program directory>/../Doc, else
 // <program directory>/../share/zeltester/Doc (an installed copy); the Japanese guide for a
 // Japanese system when there is one, else the English one. When none exists, the path where

@@ -383,6 +383,10 @@ bool frmPerfChk::checkField(QLineEdit *field)
     }
     m_checking = true;
     showMessage(QLatin1String(message));
+    // The message box took the activation with it. Without it back, the field would only be
+    // the window's focus child: moving on from it sends no focus events, and the next leave
+    // would go unchecked.
+    activateWindow();
     field->setFocus(Qt::OtherFocusReason);
     field->selectAll();
     m_checking = false;

@@ -44,6 +44,42 @@ private Q_SLOTS:
         QVERIFY(run.script().isEmpty());
     }
 
+    // A KSF file that cannot be opened refuses the add: the failure line is its one result line,
+    // no panel and no node appear. The workspace the engine made stays there; adding it again
+    // with a readable file (or none) opens its panel.
+    void unreadableKSFFileRefusesTheAdd()
+    {
+        TestRun run;
+        PanelBase *engine = run.panel(2);
+        QFile notKsf(run.appDir() + "notes.xml");
+        QVERIFY(notKsf.open(QIODevice::WriteOnly));
+        notKsf.write("<notes><note/></notes>\n");
+        notKsf.close();
+        QTreeWidgetItem *root = run.mdi()->node1();
+        const int nodes = root->childCount();
+        const struct {
+            QString option;
+            QString error;
+        } cases[] = {{"@KSFFile=" + run.appDir() + "missing.xml", "0x8004A300"},
+                     {"a=1,@KSFFile=" + notKsf.fileName(), "0x8004A303"}};
+        for (const auto &c : cases) {
+            fill(engine, {"txtWSName=Cell A", "txtWsOption=" + c.option});
+            const QStringList lines = run.click(engine, "cmdAddWS");
+            QCOMPARE(lines.size(), 2);
+            QCOMPARE(lines[0], "AddWorkspace(\"Cell A\", \"" + c.option + "\")");
+            QVERIFY2(lines[1].startsWith("Failed. (" + c.error + ": "), qPrintable(lines[1]));
+            QCOMPARE(run.status(), u"Ready"_s);
+            QCOMPARE(run.lastPanel(PanelKind::Workspace)->m_FormID, 4);
+            QCOMPARE(root->childCount(), nodes);
+        }
+        fill(engine, {"txtWsOption="});
+        QCOMPARE(run.click(engine, "cmdAddWS"), (QStringList{"AddWorkspace(\"Cell A\", \"\")", "Succeeded."}));
+        PanelBase *ws = run.lastPanel(PanelKind::Workspace);
+        QCOMPARE(ws->m_FormID, 5);
+        QCOMPARE(zget(ws->m_ZelObj, "Index").toInt32(), 1);
+        QCOMPARE(zget(run.state().workspaces, "Count").toInt32(), 2);
+    }
+
     void executeAndTypeSelector()
     {
         TestRun run;

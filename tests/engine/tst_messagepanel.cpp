@@ -320,6 +320,29 @@ private Q_SLOTS:
         QCOMPARE(run.click(b, "cmdClearMsg"), QStringList{"Failed. (0x00000000: )"});
     }
 
+    // A read that fails while the panel fills its boxes leaves that box empty; a message without
+    // a value shows the empty value's text.
+    void failedReadsLeaveTheirBoxesEmpty()
+    {
+        TestRun run;
+        frmController *ctrl = addController(run, "rc1", false);
+        for (const char *op : {"get_Value", "get_Source"}) {
+            const QString fault = u"Object=Message 1,Operation=%1"_s.arg(QLatin1String(op));
+            zcall(ctrl->m_ZelObj, "Execute", {Value::fromString("InjectFault"), Value::fromString(fault)});
+        }
+        raise(ctrl, "Number=3,Description=faulty,Value=5");
+        raise(ctrl, "Number=4,Description=no value");
+        frmMessage *faulty = ctrl->m_ZelMess.item("1");
+        frmMessage *plain = ctrl->m_ZelMess.item("2");
+        QVERIFY(faulty && plain);
+        faulty->showInFront();
+        QCOMPARE(textOf(faulty, "txtValue"), QString());
+        QCOMPARE(textOf(faulty, "txtSource"), QString());
+        QCOMPARE(textOf(faulty, "txtDescription"), u"faulty"_s);
+        plain->showInFront();
+        QCOMPARE(textOf(plain, "txtValue"), u"(EMPTY)"_s);
+    }
+
     void capabilityBindingOfMessages()
     {
         TestRun run;

@@ -1,5 +1,5 @@
 // The command panel: Execute with the even and odd mode rule for "Complete Time", the
-// collection's ExecuteComplete, Timeout as a strict number, Result, State and Cancel.
+// collection's ExecuteComplete, Timeout and mode as rounded numbers, Result, State and Cancel.
 #include "testsupport.h"
 
 #include <QPointer>
@@ -48,13 +48,25 @@ private Q_SLOTS:
         QCOMPARE(failuresShort(run.click(p, "cmdExecute")), (QStringList{P + ".Execute(7)", "Failed."}));
         QCOMPARE(completeTime(p), QString());
 
-        // Put Timeout with an empty field or a fraction: one failure line, no engine call.
-        for (const char *bad : {"txtPutTimeout=", "txtPutTimeout=2.5"}) {
+        // A mode is read as any number field is: a fraction is rounded, and the lines and the
+        // call carry the whole number; 2.4 is the even mode 2.
+        fill(p, {"txtCompleteTime=old", "txtExecuteMode= 2.4"});
+        QCOMPARE(run.click(p, "cmdExecute", &s), (QStringList{P + ".Execute(2)", "Succeeded."}));
+        QCOMPARE(s, scriptBlock(p, ".Execute", -1, 2, "2"));
+        QVERIFY2(isTimeText(completeTime(p)), qPrintable(completeTime(p)));
+
+        // Put Timeout with an empty field, a text that is no number or one beyond 32 bits: one
+        // failure line, no engine call.
+        for (const char *bad : {"txtPutTimeout=", "txtPutTimeout=12a", "txtPutTimeout=1e10"}) {
             fill(p, {bad});
             QCOMPARE(failuresShort(run.click(p, "cmdPutTimeout", &s)), QStringList{"Failed."});
             QCOMPARE(s, QString());
         }
         QCOMPARE(zget(p->m_ZelObj, "Timeout").toInt32(), 10000);
+        fill(p, {"txtPutTimeout=12.6"});
+        QCOMPARE(run.click(p, "cmdPutTimeout", &s), (QStringList{P + ".put_Timeout(13)", "Succeeded."}));
+        QCOMPARE(s, scriptBlock(p, ".Timeout", -1, 0, "13"));
+        QCOMPARE(zget(p->m_ZelObj, "Timeout").toInt32(), 13);
         fill(p, {"txtPutTimeout= 2500"});
         QCOMPARE(run.click(p, "cmdPutTimeout", &s), (QStringList{P + ".put_Timeout(2500)", "Succeeded."}));
         QCOMPARE(s, scriptBlock(p, ".Timeout", -1, 0, "2500"));

@@ -1,6 +1,8 @@
 // The main window: start-up, the registry switch, a failing engine, panel numbers, the closing
 // question and order with the settings written at the end, the tree's deletion rules, the
-// clipboard and recording commands, the exports, the view toggles, the popups and the menus.
+// clipboard and recording commands, the exports and the folder their dialogs open in, the
+// remembered window layout, an installed copy's settings, the view toggles, the popups and the
+// menus.
 #include "testsupport.h"
 
 #include "shell/clsRegKey.h"
@@ -11,6 +13,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSplitter>
 #include <QTimer>
 #include <QToolButton>
 
@@ -45,6 +48,47 @@ void answerNext(QString *text, const QString &button)
             *text = box->text();
         answerMessageBox(modal, button);
     });
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const QString &value)
+        : m_name(name), m_old(qgetenv(name)), m_was(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, value.toLocal8Bit());
+    }
+    ~ScopedEnv()
+    {
+        if (m_was)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    QByteArray m_old;
+    bool m_was;
+};
+
+std::unique_ptr<ZelTesterRun> startIn(const QString &programDir)
+{
+    return std::make_unique<ZelTesterRun>(StartOptions{{}, TestRun::defaultEngine(), programDir});
+}
+
+// Exports the log through File > Export Log... to the path; returns the folder the dialog
+// proposed.
+QString exportLogTo(frmMDI *mdi, const QString &path)
+{
+    QString proposed;
+    onNextModal([&](QWidget *modal) {
+        if (auto *dialog = qobject_cast<QFileDialog *>(modal))
+            proposed = dialog->directory().absolutePath();
+        acceptFileDialog(modal, path);
+    });
+    action(mdi, "mnuFileItem_0")->trigger();
+    return proposed;
 }
 
 } // namespace
@@ -430,6 +474,85 @@ private Q_SLOTS:
         ksf::DocumentPtr saved = ksf::Document::open(path + ".ksf");
         QCOMPARE(saved->controllerNames(), QStringList{"rc1"});
         QCOMPARE(saved->findController("rc1")->providerName(), u"Zel.Virtual"_s);
+    }
+
+    // The window's size, its panes and the folder last used are remembered in a settings file
+    // of their own beside the registry store; ZelTester.ini and the registry store get none of it.
+    void layoutIsRememberedInItsOwnFile()
+    {
+        QTemporaryDir dir;
+        ScopedEnv registry("ZELTESTER_REGISTRY", dir.filePath("registry.ini"));
+        QVERIFY(QDir(dir.path()).mkdir("logs"));
+        {
+            auto run = startIn(dir.path());
+            frmMDI *mdi = run->window();
+            mdi->resize(700, 500);
+            for (auto [name, first] : {std::pair{"splitMain", 333}, std::pair{"splitLeft", 111}}) {
+                auto *split = child<QSplitter>(mdi, name);
+                const int total = split->orientation() == Qt::Horizontal ? split->width() : split->height();
+                split->setSizes({first, total - first - split->handleWidth()});
+                QCOMPARE(split->sizes().value(0), first);
+            }
+            // The program's folder can be written: the dialog proposes it, whatever was used last.
+            QCOMPARE(exportLogTo(mdi, dir.filePath("logs/a.log")) + u'/', dir.path() + u'/');
+            QCOMPARE(exportLogTo(mdi, dir.filePath("logs/b.log")) + u'/', dir.path() + u'/');
+        }
+        const QString settings = readFile(dir.filePath("window.ini"));
+        for (const char *key : {"Width=700", "Height=500", "Maximized=false", "LeftPane=333", "TreeHeight=111"})
+            QVERIFY2(settings.contains(QLatin1String(key)), key);
+        QVERIFY(settings.contains("LastFolder=" + dir.filePath("logs")));
+        QVERIFY(!readFile(dir.filePath("ZelTester.ini")).contains(u"Width"_s));
+        QVERIFY(!QFile::exists(dir.filePath("registry.ini")));
+        {
+            auto run = startIn(dir.path());
+            frmMDI *mdi = run->window();
+            QCOMPARE(mdi->size(), QSize(700, 500));
+            QCOMPARE(child<QSplitter>(mdi, "splitMain")->sizes().value(0), 333);
+            QCOMPARE(child<QSplitter>(mdi, "splitLeft")->sizes().value(0), 111);
+            QCOMPARE(run->state().lastFolder, dir.filePath("logs"));
+        }
+        // A remembered size larger than the screen is cut to the screen.
+        QFile file(dir.filePath("window.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[MainWindow]\nWidth=5000\nHeight=4000\n");
+        file.close();
+        auto run = startIn(dir.path());
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(run->window()->frameGeometry()));
+    }
+
+    // An installed copy (below /usr) keeps ZelTester.ini in the user's config directory even
+    // when it could write beside itself (as root); its file dialogs open in a folder the user
+    // can write: the one last used, else the home folder.
+    void installedCopyWritesNothingBesideItself()
+    {
+        const QString beside = u"/usr/bin/ZelTester.ini"_s;
+        if (QFile::exists(beside))
+            QSKIP("a ZelTester.ini is already in /usr/bin");
+        QTemporaryDir home;
+        ScopedEnv registry("ZELTESTER_REGISTRY", home.filePath("registry.ini"));
+        ScopedEnv config("XDG_CONFIG_HOME", home.filePath("config"));
+        ScopedEnv homeDir("HOME", home.path());
+        QVERIFY(QDir(home.path()).mkdir("logs"));
+        QVERIFY(isInstalledLocation(u"/usr/bin"_s) && isInstalledLocation(u"/opt/zeltester/bin/"_s));
+        QVERIFY(!isInstalledLocation(home.path()) && !isInstalledLocation(u"/usrlocal"_s));
+        {
+            auto run = startIn(u"/usr/bin"_s);
+            QCOMPARE(run->state().appDir, home.filePath("config/ZelTester/"));
+            // A remembered controller, so that ZelTester.ini is written at the end.
+            auto *ws = qobject_cast<PanelBase *>(run->window()->findForm(4));
+            fill(ws, {"cmbController=rc1"});
+            clickButton(ws, "cmdOpen");
+            QCOMPARE(exportLogTo(run->window(), home.filePath("logs/a.log")), home.path());
+            QCOMPARE(exportLogTo(run->window(), home.filePath("logs/b.log")), home.filePath("logs"));
+        }
+        const bool written = QFile::exists(beside);
+        if (written)
+            QFile::remove(beside);
+        QVERIFY(!written);
+        QVERIFY(QFile::exists(home.filePath("config/ZelTester/ZelTester.ini")));
+        // The next run of the installed copy starts its dialogs in the folder last used.
+        auto run = startIn(u"/usr/bin"_s);
+        QCOMPARE(run->state().dialogFolder(), home.filePath("logs"));
     }
 
     // The log pane's text popup; the version box; the guide's warning.

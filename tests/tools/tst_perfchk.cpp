@@ -230,6 +230,58 @@ private Q_SLOTS:
         QCOMPARE(minute->selectedText(), u"60"_s);
     }
 
+    // Every leave checks, also the first one after a refusal: a refused field typed over with
+    // another bad number is refused again, and a good number then moves on.
+    void everyLeaveChecksAgain_data()
+    {
+        QTest::addColumn<int>("pattern");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QStringList>("refused");
+        QTest::addColumn<QString>("accepted");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("count") << 1 << "txtPatternCount" << QStringList{"0", "65536"} << "007"
+                               << "Input the integer of 1 to 65535 into the number of times.";
+        QTest::newRow("hour") << 0 << "txtHour" << QStringList{"501", ""} << "500"
+                              << "Input the integer of 0 to 500 into the hour.";
+        QTest::newRow("minute") << 0 << "txtMinute" << QStringList{"60", "99"} << "05"
+                                << "Input the integer of 0 to 59 into the minute.";
+    }
+
+    void everyLeaveChecksAgain()
+    {
+        QFETCH(int, pattern);
+        QFETCH(QString, field);
+        QFETCH(QStringList, refused);
+        QFETCH(QString, accepted);
+        QFETCH(QString, message);
+        open(counter());
+        QApplication::setActiveWindow(m_dlg.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+        choosePattern(pattern);
+        auto *edit = w<QLineEdit>(qPrintable(field));
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        MessageCatcher catcher;
+        QStringList expected;
+        for (const QString &text : refused) {
+            edit->selectAll();
+            QTest::keyClicks(edit, text);
+            if (text.isEmpty())
+                QTest::keyClick(edit, Qt::Key_Delete);
+            QCOMPARE(edit->text(), text);
+            QTest::keyClick(edit, Qt::Key_Tab);
+            expected << message;
+            QTRY_COMPARE(catcher.texts, expected);
+            QTRY_COMPARE(QApplication::focusWidget(), edit);
+            QCOMPARE(edit->selectedText(), text);
+        }
+        QTest::keyClicks(edit, accepted);
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QTRY_VERIFY(QApplication::focusWidget() != edit);
+        QCOMPARE(catcher.texts, expected);
+        QCOMPARE(edit->text(), QString::number(accepted.toInt()));
+    }
+
     void upDownDrivesTheCountField()
     {
         open(counter());
