@@ -3,8 +3,8 @@
 // 50 MB of memory growth. Also: the same flood raised by the controller's periodic-message
 // option, the cost of the overflow rule for further messages, and what building every message
 // panel's window would cost.
-#include "engine/frmController.h"
-#include "engine/frmMessage.h"
+#include "panels/frmController.h"
+#include "panels/frmMessage.h"
 #include "shell/frmMDI.h"
 #include "shell/startup.h"
 #include "zel/engine.h"

@@ -5,7 +5,7 @@
 #include "perfchkdriver.h"
 #include "providers/providers.h"
 #include "shell/startup.h"
-#include "shell/valuetext.h"
+#include "services/valuetext.h"
 #include "zel/engine.h"
 
 #include <QFile>

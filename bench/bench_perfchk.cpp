@@ -4,7 +4,7 @@
 // Goal: over 200,000 iterations per second, and no more than 1.5 times the bare loop's time.
 #include "perfchkdriver.h"
 #include "shell/startup.h"
-#include "shell/valuetext.h"
+#include "services/valuetext.h"
 #include "zel/engine.h"
 
 #include <QTemporaryDir>

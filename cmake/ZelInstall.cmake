@@ -25,7 +25,7 @@ endif()
 install(FILES ${ZEL_GUIDE_PDF} DESTINATION ${ZEL_INSTALL_DATADIR}/Doc)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${ZEL_INSTALL_DATADIR}/examples
   FILES_MATCHING PATTERN "*.xml" PATTERN "*.map" PATTERN "*.vbs")
-install(FILES ${CMAKE_SOURCE_DIR}/src/shell/icons/zeltester.svg
+install(FILES ${CMAKE_SOURCE_DIR}/src/panelkit/icons/zeltester.svg
   DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/users-guide.md
   ${CMAKE_SOURCE_DIR}/docs/engine.md ${CMAKE_SOURCE_DIR}/docs/value-text.md ${CMAKE_SOURCE_DIR}/docs/ksf-format.md

@@ -10,9 +10,9 @@
 // reported on standard error and the exit status is 1; with --lenient the status is 0 and the
 // screenshots that could be taken are still written (the build uses that, so that a renamed
 // control never breaks it; the tests run the strict form).
-#include "engine/PanelBase.h"
+#include "panelkit/PanelBase.h"
 #include "providers/providers.h"
-#include "shell/AppState.h"
+#include "panelkit/AppState.h"
 #include "shell/frmMDI.h"
 #include "shell/startup.h"
 #include "zel/engine.h"

@@ -3,7 +3,7 @@
 // also when the controller's Commands collection reports it later.
 #pragma once
 
-#include "engine/PanelBase.h"
+#include "panelkit/PanelBase.h"
 
 class frmCommand : public PanelBase {
     Q_OBJECT

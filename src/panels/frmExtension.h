@@ -3,7 +3,7 @@
 // own variables.
 #pragma once
 
-#include "engine/PanelBase.h"
+#include "panelkit/PanelBase.h"
 
 class frmExtension : public PanelBase {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include "frmFile.h"
 
-#include "shell/AppState.h"
+#include "panelkit/AppState.h"
 
 #include <QButtonGroup>
 #include <QFontDatabase>

@@ -3,7 +3,7 @@
 // variables and files (a file panel opens file panels below itself).
 #pragma once
 
-#include "engine/PanelBase.h"
+#include "panelkit/PanelBase.h"
 
 class QPlainTextEdit;
 class QRadioButton;

@@ -4,7 +4,7 @@
 // writes Tag and ID, lists, adds and clears the robot's variables, deletes the robot and hides.
 #pragma once
 
-#include "engine/PanelBase.h"
+#include "panelkit/PanelBase.h"
 
 class QTabWidget;
 

@@ -3,7 +3,7 @@
 // manages the task's own variables.
 #pragma once
 
-#include "engine/PanelBase.h"
+#include "panelkit/PanelBase.h"
 
 class frmTask : public PanelBase {
     Q_OBJECT

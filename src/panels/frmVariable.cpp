@@ -1,6 +1,6 @@
 #include "frmVariable.h"
 
-#include "shell/AppState.h"
+#include "panelkit/AppState.h"
 #include "shell/frmMDI.h"
 #include "tools/frmPerfChk.h"
 

@@ -3,7 +3,7 @@
 // writes Tag and ID, deletes the variable, hides, and opens the performance check for it.
 #pragma once
 
-#include "engine/PanelBase.h"
+#include "panelkit/PanelBase.h"
 
 class frmVariable : public PanelBase {
     Q_OBJECT

@@ -2,7 +2,7 @@
 // status bar.
 #pragma once
 
-#include "frmPopupmenu.h"
+#include "panelkit/frmPopupmenu.h"
 
 #include <QHash>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "startup.h"
 
-#include "clsRegKey.h"
+#include "services/clsRegKey.h"
 #include "frmMDI.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Start and end of a ZelTester run.
 #pragma once
 
-#include "AppState.h"
+#include "panelkit/AppState.h"
 
 #include <QStringList>
 #include <memory>

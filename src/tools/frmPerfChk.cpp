@@ -1,9 +1,9 @@
 #include "frmPerfChk.h"
 
 #include "shell/frmMDI.h"
-#include "shell/platform.h"
-#include "shell/textops.h"
-#include "shell/valuetext.h"
+#include "services/platform.h"
+#include "panelkit/textops.h"
+#include "services/valuetext.h"
 #include "zel/converter.h"
 #include "zel/errors.h"
 

@@ -1,10 +1,10 @@
 #include "frmStatus.h"
 
-#include "shell/AppState.h"
+#include "panelkit/AppState.h"
 #include "shell/frmMDI.h"
-#include "shell/iconset.h"
-#include "shell/textops.h"
-#include "shell/valuetext.h"
+#include "panelkit/iconset.h"
+#include "panelkit/textops.h"
+#include "services/valuetext.h"
 #include "zel/errors.h"
 
 #include <QEvent>

@@ -2,7 +2,7 @@
 // of its 19 kinds, sampled at a rate the user sets.
 #pragma once
 
-#include "shell/ZelForm.h"
+#include "panelkit/ZelForm.h"
 #include "zel/object.h"
 
 class QLineEdit;

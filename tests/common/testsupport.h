@@ -2,10 +2,10 @@
 // file and registry store, the log pane's lines, modal dialogs answered by callbacks.
 #pragma once
 
-#include "engine/PanelBase.h"
-#include "shell/AppState.h"
-#include "shell/clsLogMsg.h"
-#include "shell/clsScriptGen.h"
+#include "panelkit/PanelBase.h"
+#include "panelkit/AppState.h"
+#include "services/clsLogMsg.h"
+#include "services/clsScriptGen.h"
 #include "shell/frmMDI.h"
 #include "shell/startup.h"
 

@@ -3,8 +3,8 @@
 // the keyboard and closing; and the access keys of every panel.
 #include "testsupport.h"
 
-#include "engine/frmController.h"
-#include "engine/frmMessage.h"
+#include "panels/frmController.h"
+#include "panels/frmMessage.h"
 
 #include <QApplication>
 #include <QTabBar>

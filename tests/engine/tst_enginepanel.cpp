@@ -2,7 +2,7 @@
 // selector and Workspaces.Clear.
 #include "testsupport.h"
 
-#include "engine/frmEngine.h"
+#include "panels/frmEngine.h"
 
 class TestEnginePanel : public QObject {
     Q_OBJECT

@@ -3,8 +3,8 @@
 // Hide and its release when it closes.
 #include "testsupport.h"
 
-#include "engine/frmController.h"
-#include "engine/frmMessage.h"
+#include "panels/frmController.h"
+#include "panels/frmMessage.h"
 
 #include <QAction>
 #include <QMenu>

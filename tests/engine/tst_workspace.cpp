@@ -3,7 +3,7 @@
 // panels a workspace that already holds controllers gets when it is opened again.
 #include "testsupport.h"
 
-#include "engine/frmWorkspace.h"
+#include "panels/frmWorkspace.h"
 
 #include <QFileDialog>
 

@@ -1,5 +1,5 @@
 // The image list: keys, the resource behind them, and every key's picture loading at 16 px.
-#include "shell/iconset.h"
+#include "panelkit/iconset.h"
 
 #include <QDir>
 #include <QImage>

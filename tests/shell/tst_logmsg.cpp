@@ -1,5 +1,5 @@
 // Log writer: line format, message limits, failure lines, the pane and value texts for logs.
-#include "shell/clsLogMsg.h"
+#include "services/clsLogMsg.h"
 #include "zel/converter.h"
 
 #include <QPlainTextEdit>

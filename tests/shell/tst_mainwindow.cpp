@@ -5,7 +5,7 @@
 // menus.
 #include "testsupport.h"
 
-#include "shell/clsRegKey.h"
+#include "services/clsRegKey.h"
 
 #include <QAction>
 #include <QApplication>

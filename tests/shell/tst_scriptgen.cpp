@@ -1,6 +1,6 @@
 // Script recorder: block text for every style and result type, the controller-name note, the
 // recording states and value arguments.
-#include "shell/clsScriptGen.h"
+#include "services/clsScriptGen.h"
 #include "zel/converter.h"
 #include "zel/errors.h"
 

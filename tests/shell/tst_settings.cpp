@@ -1,9 +1,9 @@
 // Settings stores: the INI reader and writer behind clsProfile, the registry stand-in and the
 // list of remembered controllers.
-#include "shell/IniFile.h"
-#include "shell/clsCtrlParameter.h"
-#include "shell/clsProfile.h"
-#include "shell/clsRegKey.h"
+#include "services/IniFile.h"
+#include "services/clsCtrlParameter.h"
+#include "services/clsProfile.h"
+#include "services/clsRegKey.h"
 #include "zel/errors.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "shell/valuetext.h"
+#include "services/valuetext.h"
 #include "zel/converter.h"
 #include "zel/errors.h"
 

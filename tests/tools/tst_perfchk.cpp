@@ -3,8 +3,8 @@
 // result rows, the tick counter's wrap, debugger output and the process priority.
 #include "testsupport.h"
 
-#include "shell/platform.h"
-#include "shell/valuetext.h"
+#include "services/platform.h"
+#include "services/valuetext.h"
 #include "tools/frmPerfChk.h"
 #include "zel/engine.h"
 

@@ -2,9 +2,9 @@
 // panel-number counter. Created by the start-up, reachable everywhere through app().
 #pragma once
 
-#include "clsCtrlParameter.h"
-#include "clsLogMsg.h"
-#include "clsScriptGen.h"
+#include "services/clsCtrlParameter.h"
+#include "services/clsLogMsg.h"
+#include "services/clsScriptGen.h"
 #include "zel/object.h"
 
 #include <QPointer>

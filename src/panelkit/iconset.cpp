@@ -1,4 +1,4 @@
-#include "shell/iconset.h"
+#include "iconset.h"
 
 #include <QHash>
 

@@ -1,10 +1,10 @@
 #include "PanelBase.h"
 
-#include "shell/AppState.h"
+#include "AppState.h"
 #include "shell/frmMDI.h"
-#include "shell/iconset.h"
-#include "shell/textops.h"
-#include "shell/valuetext.h"
+#include "iconset.h"
+#include "textops.h"
+#include "services/valuetext.h"
 #include "zel/converter.h"
 #include "zel/errors.h"
 

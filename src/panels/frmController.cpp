@@ -1,9 +1,9 @@
 #include "frmController.h"
 
 #include "frmMessage.h"
-#include "shell/AppState.h"
+#include "panelkit/AppState.h"
 #include "shell/frmMDI.h"
-#include "shell/frmPopupmenu.h"
+#include "panelkit/frmPopupmenu.h"
 #include "zel/controller.h"
 #include "zel/errors.h"
 

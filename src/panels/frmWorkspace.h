@@ -2,7 +2,7 @@
 // workspace commands and owns the workspace's KSF document.
 #pragma once
 
-#include "PanelBase.h"
+#include "panelkit/PanelBase.h"
 
 class frmWorkspace : public PanelBase {
     Q_OBJECT

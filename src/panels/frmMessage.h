@@ -7,7 +7,7 @@
 // binding, place in the main window) only when it is first shown.
 #pragma once
 
-#include "PanelBase.h"
+#include "panelkit/PanelBase.h"
 
 #include <QPointer>
 

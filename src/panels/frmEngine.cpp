@@ -1,7 +1,7 @@
 #include "frmEngine.h"
 
 #include "frmWorkspace.h"
-#include "shell/AppState.h"
+#include "panelkit/AppState.h"
 #include "shell/frmMDI.h"
 
 #include <QComboBox>

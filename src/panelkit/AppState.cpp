@@ -1,7 +1,7 @@
 #include "AppState.h"
 
-#include "clsRegKey.h"
-#include "frmMDI.h"
+#include "services/clsRegKey.h"
+#include "shell/frmMDI.h"
 #include "zel/errors.h"
 
 #include <QDir>

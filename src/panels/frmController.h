@@ -4,8 +4,8 @@
 // controller pushes (OnMessage) or hands out (GetMessage), each with a message panel.
 #pragma once
 
-#include "PanelBase.h"
-#include "shell/frmPopupmenu.h"
+#include "panelkit/PanelBase.h"
+#include "panelkit/frmPopupmenu.h"
 
 #include <QHash>
 #include <QPointer>

@@ -1,10 +1,10 @@
 #include "frmMessage.h"
 
 #include "frmController.h"
-#include "shell/AppState.h"
+#include "panelkit/AppState.h"
 #include "shell/frmMDI.h"
-#include "shell/textops.h"
-#include "shell/valuetext.h"
+#include "panelkit/textops.h"
+#include "services/valuetext.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "frmWorkspace.h"
 
-#include "shell/AppState.h"
+#include "panelkit/AppState.h"
 #include "shell/frmMDI.h"
 
 #include <QCheckBox>

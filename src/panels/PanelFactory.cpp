@@ -1,15 +1,15 @@
 // The one place that knows every panel class.
-#include "PanelBase.h"
+#include "panelkit/PanelBase.h"
 #include "frmController.h"
 #include "frmEngine.h"
 #include "frmMessage.h"
 #include "frmWorkspace.h"
-#include "panels/frmRobot.h"
-#include "panels/frmCommand.h"
-#include "panels/frmExtension.h"
-#include "panels/frmFile.h"
-#include "panels/frmTask.h"
-#include "panels/frmVariable.h"
+#include "frmRobot.h"
+#include "frmCommand.h"
+#include "frmExtension.h"
+#include "frmFile.h"
+#include "frmTask.h"
+#include "frmVariable.h"
 
 PanelBase *createPanel(PanelKind kind)
 {

@@ -2,7 +2,7 @@
 // clears the workspace collection. Nothing here is recorded as a script line.
 #pragma once
 
-#include "PanelBase.h"
+#include "panelkit/PanelBase.h"
 
 class frmEngine : public PanelBase {
     Q_OBJECT

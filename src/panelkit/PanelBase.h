@@ -7,7 +7,7 @@
 #pragma once
 
 #include "ksf/ksfmapper.h"
-#include "shell/ZelForm.h"
+#include "ZelForm.h"
 #include "zel/object.h"
 
 #include <QComboBox>
