@@ -6,6 +6,7 @@
 // as they would in the running program, so painting and scrolling are part of the measure.
 // Rates are given in wall-clock time and in the process's CPU time (the second is steadier on
 // a busy machine).
+#include "panelkit/logpane.h"
 #include "services/clsLogMsg.h"
 
 #include <QApplication>

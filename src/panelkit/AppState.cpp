@@ -1,7 +1,7 @@
 #include "AppState.h"
 
+#include "PanelHost.h"
 #include "services/clsRegKey.h"
-#include "shell/frmMDI.h"
 #include "zel/errors.h"
 
 #include <QDir>
@@ -56,8 +56,8 @@ void AppState::rememberFolderOf(const QString &path)
 
 void AppState::status(const QString &text)
 {
-    if (mdi)
-        mdi->WriteStatusBar(text);
+    if (host)
+        host->WriteStatusBar(text);
 }
 
 AppState &app()

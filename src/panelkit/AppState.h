@@ -1,5 +1,6 @@
-// The process-wide state: the one log writer, script recorder, engine and settings, and the
-// panel-number counter. Created by the start-up, reachable everywhere through app().
+// The process-wide state: the one log writer, script recorder, engine and settings, the
+// panel-number counter, and the window that holds the panels. Created by the start-up,
+// reachable everywhere through app().
 #pragma once
 
 #include "services/clsCtrlParameter.h"
@@ -13,12 +14,17 @@
 #include <memory>
 
 class clsRegKey;
-class frmMDI;
 class frmPopupmenu;
+class PanelBase;
+class PanelHost;
 class QWidget;
+enum class PanelKind;
 
 // Makes the one engine; start-up takes it from here so that a test can hand in a failing one.
 using EngineFactory = std::function<zel::ObjectPtr()>;
+// Makes an empty panel of a kind. The panels library has the one that knows every panel class
+// (makePanel); the start-up hands it in, so that the panel kit names no panel.
+using PanelFactory = std::function<PanelBase *(PanelKind)>;
 
 class AppState {
 public:
@@ -30,6 +36,7 @@ public:
     bool scriptModified = false;       // a line was recorded since the last successful save
     std::unique_ptr<clsRegKey> regKey; // only with the registry switch
     EngineFactory engineFactory;       // makes the engine at start-up
+    PanelFactory panelFactory;         // makes the panels (createPanel)
     zel::ObjectPtr engine;             // the one ZelEngine; null when its creation failed
     zel::ObjectPtr workspaces;         // the engine's Workspaces collection
     QPointer<QWidget> enginePanel;
@@ -37,7 +44,7 @@ public:
     PreloadedControllers preloaded;    // remembered controllers, newest first
     QPointer<QWidget> textTarget;      // the text box clipboard commands act on
     qint32 lastFormId = 4;
-    frmMDI *mdi = nullptr;
+    PanelHost *host = nullptr;         // the main window
     QString appDir;                    // settings directory, ending in "/": the program directory,
                                        // or the user's config directory when that is read-only
     QString programDir;                // directory of the program file, ending in "/"

@@ -1,10 +1,11 @@
 #include "PanelBase.h"
 
 #include "AppState.h"
-#include "shell/frmMDI.h"
+#include "PanelHost.h"
 #include "iconset.h"
-#include "textops.h"
 #include "services/valuetext.h"
+#include "textops.h"
+#include "valuetypelist.h"
 #include "zel/converter.h"
 #include "zel/errors.h"
 
@@ -211,7 +212,7 @@ void PanelBase::load()
         name = m_ZelObj->invoke(QStringLiteral("Name"), CallKind::PropertyGet, {}).toPlainText();
 
     QString unique = m_ZelObj ? m_ZelObj->identity() : QString();
-    m_TreeNode = a.mdi->AddTreeNode(unique, m_ParentNode, name, QLatin1String(info.image));
+    m_TreeNode = a.host->AddTreeNode(unique, m_ParentNode, name, QLatin1String(info.image));
     m_TreeNode->setData(0, Qt::UserRole, m_FormID);
     setWindowTitle(m_kind == PanelKind::Engine ? name : QLatin1String(info.kindWord) + QStringLiteral(" - ") + name);
     setWindowIcon(zelIcon(QLatin1String(info.image)));
@@ -226,7 +227,7 @@ void PanelBase::load()
         }
     }
     if (!subWindow())
-        a.mdi->addForm(this);
+        a.host->addForm(this);
     if (m_DCEng) {
         try {
             applyCapabilities();
@@ -252,9 +253,9 @@ void PanelBase::showPanel()
 
 PanelBase *PanelBase::ownerPanel() const
 {
-    if (!m_ParentNode || !hasApp() || !app().mdi)
+    if (!m_ParentNode || !hasApp() || !app().host)
         return nullptr;
-    return qobject_cast<PanelBase *>(app().mdi->findForm(m_ParentNode));
+    return qobject_cast<PanelBase *>(app().host->findForm(m_ParentNode));
 }
 
 PanelBase *PanelBase::createMemberPanel(PanelKind kind, const zel::ObjectPtr &member, const zel::ObjectPtr &collection,
@@ -868,9 +869,9 @@ void PanelBase::bindVariableButtons()
 void PanelBase::bindDeleteHide(const char *deleteButton, const char *hideButton)
 {
     if (auto *b = control<QPushButton>(deleteButton))
-        connect(b, &QPushButton::clicked, this, [this] { app().mdi->DeleteForm(m_TreeNode, false); });
+        connect(b, &QPushButton::clicked, this, [this] { app().host->DeleteForm(m_TreeNode, false); });
     if (auto *b = control<QPushButton>(hideButton))
-        connect(b, &QPushButton::clicked, this, [this] { app().mdi->HideForm(m_TreeNode); });
+        connect(b, &QPushButton::clicked, this, [this] { app().host->HideForm(m_TreeNode); });
 }
 
 // ---- widgets -------------------------------------------------------------------------------------
@@ -965,6 +966,15 @@ void PanelBase::addRow(QGridLayout *grid, int row, QLabel *label, std::initializ
                 label->setBuddy(w);
         }
     }
+}
+
+// ---- making panels --------------------------------------------------------------------------------
+
+PanelBase *createPanel(PanelKind kind)
+{
+    if (!hasApp() || !app().panelFactory)
+        throw ZelError(zel::E_UNEXPECTED, QStringLiteral("No panel factory has been set"));
+    return app().panelFactory(kind);
 }
 
 // ---- panels a workspace already holds ------------------------------------------------------------

@@ -265,7 +265,8 @@ extern const OpRow kSharedOps[4];
 extern const OpRow kTagIdOps[4];
 } // namespace panel
 
-// Creates an empty panel of a kind (the factory knows every panel class).
+// Creates an empty panel of a kind through the application state's panel factory (the panels
+// library's makePanel, which knows every panel class). Throws when no factory has been set.
 PanelBase *createPanel(PanelKind kind);
 // Opens panels for the controllers that a workspace already holds, and their members, without
 // log or script lines.

@@ -2,7 +2,7 @@
 // (keys "ENGINE" ... "RECSTOP") and the program icon. All are vector images drawn on a
 // 16-unit grid, so they stay sharp at 16 pixels and scale cleanly to larger sizes.
 //
-// Drawing rules for new images (src/shell/icons/*.svg): viewBox 0 0 16 16; shapes filled
+// Drawing rules for new images (src/panelkit/icons/*.svg): viewBox 0 0 16 16; shapes filled
 // with a light tone and outlined by a 1-unit stroke of the dark tone of the same family,
 // placed on half units so that the outline covers whole pixels; thin glyphs (lines, crosses)
 // are drawn without outline in a mid tone that reads on light and on dark backgrounds.

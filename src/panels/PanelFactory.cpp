@@ -1,17 +1,17 @@
-// The one place that knows every panel class.
-#include "panelkit/PanelBase.h"
+#include "PanelFactory.h"
+
+#include "frmCommand.h"
 #include "frmController.h"
 #include "frmEngine.h"
-#include "frmMessage.h"
-#include "frmWorkspace.h"
-#include "frmRobot.h"
-#include "frmCommand.h"
 #include "frmExtension.h"
 #include "frmFile.h"
+#include "frmMessage.h"
+#include "frmRobot.h"
 #include "frmTask.h"
 #include "frmVariable.h"
+#include "frmWorkspace.h"
 
-PanelBase *createPanel(PanelKind kind)
+PanelBase *makePanel(PanelKind kind)
 {
     switch (kind) {
     case PanelKind::Engine:

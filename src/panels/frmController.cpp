@@ -2,7 +2,6 @@
 
 #include "frmMessage.h"
 #include "panelkit/AppState.h"
-#include "shell/frmMDI.h"
 #include "panelkit/frmPopupmenu.h"
 #include "zel/controller.h"
 #include "zel/errors.h"

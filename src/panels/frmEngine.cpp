@@ -2,7 +2,7 @@
 
 #include "frmWorkspace.h"
 #include "panelkit/AppState.h"
-#include "shell/frmMDI.h"
+#include "panelkit/PanelHost.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -119,9 +119,9 @@ void frmEngine::onUnload()
 {
     // The whole tree below the engine goes with the engine panel; its own node goes last.
     try {
-        if (hasApp() && app().mdi && m_TreeNode) {
-            app().mdi->DeleteForm(m_TreeNode, true);
-            app().mdi->removeTreeNode(m_TreeNode);
+        if (hasApp() && app().host && m_TreeNode) {
+            app().host->DeleteForm(m_TreeNode, true);
+            app().host->removeTreeNode(m_TreeNode);
             m_TreeNode = nullptr;
         }
     } catch (const zel::ZelError &) {

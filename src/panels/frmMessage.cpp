@@ -2,7 +2,7 @@
 
 #include "frmController.h"
 #include "panelkit/AppState.h"
-#include "shell/frmMDI.h"
+#include "panelkit/PanelHost.h"
 #include "panelkit/textops.h"
 #include "services/valuetext.h"
 
@@ -120,8 +120,8 @@ void frmMessage::ensureBuilt()
             // A definition that does not fit leaves the buttons as they are.
         }
     }
-    if (hasApp() && app().mdi && !subWindow())
-        app().mdi->addForm(this);
+    if (hasApp() && app().host && !subWindow())
+        app().host->addForm(this);
 }
 
 void frmMessage::showInFront()

@@ -1,7 +1,6 @@
 #include "frmVariable.h"
 
 #include "panelkit/AppState.h"
-#include "shell/frmMDI.h"
 #include "tools/frmPerfChk.h"
 
 #include <QComboBox>
@@ -109,9 +108,10 @@ frmVariable::frmVariable(QWidget *parent) : PanelBase(PanelKind::Variable, paren
 
 void frmVariable::openPerformanceCheck()
 {
-    auto *check = new frmPerfChk(app().mdi);
+    // A modal window of the main window (the panel's own top-level window).
+    auto *check = new frmPerfChk(window());
     check->m_Variable = m_ZelObj;
-    check->m_MDI = app().mdi;
+    check->m_MDI = app().host;
     check->exec();
     delete check;
 }

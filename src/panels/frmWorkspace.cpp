@@ -1,7 +1,6 @@
 #include "frmWorkspace.h"
 
 #include "panelkit/AppState.h"
-#include "shell/frmMDI.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -125,7 +124,7 @@ void frmWorkspace::onLoad()
         }
     }
     refillControllers();
-    if (QMdiArea *area = a.mdi->mdiArea()) {
+    if (QMdiArea *area = subWindow() ? subWindow()->mdiArea() : nullptr) {
         connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *w) {
             if (w && w == subWindow())
                 refillControllers();

@@ -4,45 +4,16 @@
 #include "zel/errors.h"
 #include "zel/value.h"
 
-#include <QPlainTextEdit>
-#include <QPointer>
 #include <QString>
 #include <QTime>
 #include <functional>
 #include <memory>
-
-
 
 // Where log lines go. The writer hands over each complete line (number, time, message, CR LF).
 class LogOutput {
 public:
     virtual ~LogOutput() = default;
     virtual void appendLogText(const QString &line) = 0;
-};
-
-// Log output into a plain-text pane (the main window's txtLog). Each line is appended at the
-// end of the document in one edit, its CR LF becoming the widget's own paragraph break, so the
-// pane's text ends with an empty line after every write, as the exported log expects. The text
-// and the caret (at the end) are up to date as soon as a line is written. Bringing the view to
-// the bottom, which means laying out the newest lines and moving the picture, is done once
-// when control returns to the event loop (before anything is seen on screen) or by settle();
-// so appending stays cheap however long the log grows and however many lines one action
-// writes. The view stays at the bottom while later painting finds wrapped lines, until the
-// user scrolls away.
-class PlainTextLogOutput : public LogOutput {
-public:
-    explicit PlainTextLogOutput(QPlainTextEdit *edit);
-    void appendLogText(const QString &line) override;
-    // Brings the view to the newest line now.
-    void settle();
-    QPlainTextEdit *textEdit() const { return m_edit; }
-
-private:
-    QPointer<QPlainTextEdit> m_edit;
-    QObject m_context; // context of connections and timers, which end with the adapter
-    bool m_settlePending = false;
-    bool m_keepAtBottom = false;
-    bool m_scrolling = false;
 };
 
 class clsLogMsg {
@@ -58,9 +29,17 @@ public:
     clsLogMsg &operator=(const clsLogMsg &) = delete;
 
     // Attach the pane. Before a pane is attached, lines are formatted and returned only.
-    // The writer does not own a LogOutput passed in; the adapter for a QPlainTextEdit is its own.
+    // The writer does not own a LogOutput passed in; one handed over is its own.
     void OutputTextBox(LogOutput *output);
-    void OutputTextBox(QPlainTextEdit *edit);
+    void OutputTextBox(std::unique_ptr<LogOutput> output);
+    // A pane of the windowed program, through the adapter that logOutputFor(pane) makes: the
+    // writer stays free of widgets, and panelkit/logpane.h gives the one for a plain-text pane.
+    template <typename Pane>
+        requires requires(Pane *pane) { logOutputFor(pane); }
+    void OutputTextBox(Pane *pane)
+    {
+        OutputTextBox(logOutputFor(pane));
+    }
     LogOutput *OutputTextBox() const { return m_output; }
 
     // Writes one line and returns it complete ("[n] hh:mm:ss message" CR LF). A message held
@@ -97,7 +76,7 @@ public:
 
 private:
     LogOutput *m_output = nullptr;
-    std::unique_ptr<PlainTextLogOutput> m_ownOutput;
+    std::unique_ptr<LogOutput> m_ownOutput;
     qint32 m_lineCount = 0;
     Clock m_clock;
 };

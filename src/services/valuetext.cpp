@@ -2,7 +2,6 @@
 
 #include "zel/converter.h"
 
-#include <QComboBox>
 #include <cmath>
 
 using namespace zel;
@@ -47,14 +46,6 @@ const char *displayTypeName(int type)
 }
 
 } // namespace
-
-void fillValueTypeList(QComboBox *combo)
-{
-    combo->clear();
-    for (int type : kTypes)
-        combo->addItem(entryText(type));
-    combo->setCurrentIndex(kPosBstr);
-}
 
 QString positionText(int position)
 {

@@ -1,12 +1,11 @@
-// The value-type list of the panels and the text forms of values shown in display fields.
+// The value-type list of the panels and the text forms of values shown in display fields (the
+// list as a combo box: panelkit/valuetypelist.h).
 #pragma once
 
 #include "zel/value.h"
 
 #include <QString>
 #include <functional>
-
-class QComboBox;
 
 namespace valuetext {
 
@@ -16,8 +15,6 @@ constexpr int kPosNull = 1;
 constexpr int kPosBstr = 10;      // selected when the list is filled
 constexpr int kPosUnknown = 21;   // "(Unkown)"
 
-// Clears the combo box, adds the 22 type texts in order and selects "BSTR".
-void fillValueTypeList(QComboBox *combo);
 // List text of a position ("I4", "ARRAY | BSTR", "(Unkown)"); empty outside the list.
 QString positionText(int position);
 // Variant type number of a list position; -1 for "(Unkown)" and any other position.

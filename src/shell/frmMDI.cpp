@@ -1,16 +1,14 @@
 #include "frmMDI.h"
 
 #include "panelkit/AppState.h"
+#include "panelkit/PanelBase.h"
 #include "panelkit/ZelForm.h"
-#include "services/clsRegKey.h"
 #include "panelkit/iconset.h"
+#include "panelkit/logpane.h"
+#include "panelkit/textops.h"
+#include "services/clsRegKey.h"
 #include "services/platform.h"
 #include "startup.h"
-#include "panelkit/textops.h"
-#include "panelkit/PanelBase.h"
-#include "panels/frmEngine.h"
-#include "panels/frmWorkspace.h"
-#include "tools/frmStatus.h"
 #include "zel/errors.h"
 
 #include <QAction>
@@ -47,9 +45,6 @@
 #include <QtMath>
 
 namespace {
-
-// The engine's class registration holds the default KSF definition of its built-in workspace.
-const QString kEngineOptionKey = QStringLiteral("CLSID\\{3f1c9a2e-5b7d-4e08-9c61-7a2d4e8b0c15}\\Option");
 
 // A panel's frame that has been given its place in the client area.
 const char kPlaced[] = "zelPlaced";
@@ -394,7 +389,7 @@ void frmMDI::showEvent(QShowEvent *event)
 bool frmMDI::loadSequence()
 {
     AppState &a = app();
-    a.mdi = this;
+    a.host = this;
     try {
         a.preloaded.load(a.settingsFile());
         a.popup = new frmPopupmenu(this);
@@ -403,7 +398,7 @@ bool frmMDI::loadSequence()
         connect(a.popup->txtItems[2], &QAction::triggered, this, [] { textops::paste(app().textTarget); });
         connect(a.popup->txtItems[4], &QAction::triggered, this, [this] { ExportFile(ExportLog); });
         connect(a.popup->txtItems[6], &QAction::triggered, this, [] { textops::clear(app().textTarget); });
-        a.log.OutputTextBox(m_log);
+        a.log.OutputTextBox(m_log); // through its adapter, panelkit/logpane.h
 
         a.logLine(QStringLiteral("Creating ZelEngine..."));
         a.engine = a.engineFactory ? a.engineFactory() : nullptr;
@@ -411,38 +406,7 @@ bool frmMDI::loadSequence()
             throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("The engine could not be created"));
         a.logLine(QStringLiteral("Succeeded."));
 
-        auto *engine = new frmEngine;
-        engine->m_ZelObj = a.engine;
-        engine->m_FormID = 2;
-        a.enginePanel = engine;
-        engine->load();
-        m_node1 = engine->m_TreeNode;
-        engine->showPanel();
-
-        a.workspaces = a.engine->invoke(QStringLiteral("Workspaces"), zel::CallKind::PropertyGet, {}).objectValue();
-        auto *status = new frmStatus;
-        status->m_ZelStatus = a.engine->invoke(QStringLiteral("EngineStatus"), zel::CallKind::PropertyGet, {}).objectValue();
-        status->m_FormID = 3;
-        status->load();
-        m_node2 = status->m_TreeNode;
-
-        QString ksfPath;
-        clsRegKey key;
-        if (key.OpenReg(reg::HKEY_CLASSES_ROOT, kEngineOptionKey, reg::KEY_READ) == reg::ERROR_SUCCESS) {
-            zel::Value v;
-            if (key.QueryValue(v, QStringLiteral("KSFFile")) == reg::ERROR_SUCCESS && v.isString())
-                ksfPath = v.stringValue();
-            key.CloseReg();
-        }
-        auto *ws = new frmWorkspace;
-        ws->m_ZelObj = a.workspaces->invoke(QStringLiteral("Item"), zel::CallKind::PropertyGet, {zel::Value::fromI4(0)}).objectValue();
-        ws->m_ZelObjs = a.workspaces;
-        ws->m_KSFPath = ksfPath;
-        ws->m_FormID = 4;
-        ws->m_ParentNode = m_node1;
-        ws->load();
-        ws->showPanel();
-        QCoreApplication::processEvents();
+        openFirstPanels(a, *this);
 
         m_tree->expandItem(m_node1);
         m_tree->setCurrentItem(m_node1);

@@ -1,7 +1,8 @@
 // The main window: the panels' client area, the object tree, the log pane, menus, toolbar and
-// status bar.
+// status bar. It is the panels' host (PanelHost).
 #pragma once
 
+#include "panelkit/PanelHost.h"
 #include "panelkit/frmPopupmenu.h"
 
 #include <QHash>
@@ -21,7 +22,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class ZelForm;
 
-class frmMDI : public QMainWindow, public PopupOwner {
+class frmMDI : public QMainWindow, public PopupOwner, public PanelHost {
     Q_OBJECT
 public:
     enum ExportKind { ExportLog = 0, ExportScript = 1, ExportKSF = 2 };
@@ -37,23 +38,23 @@ public:
     // Adds a node; with a relative node it becomes that node's last child. Counts one use of
     // the object named by strUniqueName.
     QTreeWidgetItem *AddTreeNode(const QString &strUniqueName, QTreeWidgetItem *relative = nullptr,
-                                 const QString &treeName = QString(), const QString &treeIcon = QString());
+                                 const QString &treeName = QString(), const QString &treeIcon = QString()) override;
     // Deletes the node's panel and every panel below it, deepest first (only the ones below
     // with childrenOnly).
-    void DeleteForm(QTreeWidgetItem *node, bool childrenOnly = false);
+    void DeleteForm(QTreeWidgetItem *node, bool childrenOnly = false) override;
     void ShowForm(QTreeWidgetItem *node);
-    void HideForm(QTreeWidgetItem *node);
-    void WriteStatusBar(const QString &text);
+    void HideForm(QTreeWidgetItem *node) override;
+    void WriteStatusBar(const QString &text) override;
     void SelectPopupMenu(int index) override;
     // Puts a form into the client area (hidden until shown).
-    QMdiSubWindow *addForm(ZelForm *form);
+    QMdiSubWindow *addForm(ZelForm *form) override;
     // The open form with that panel number, or null.
     ZelForm *findForm(qint32 formId) const;
-    ZelForm *findForm(const QTreeWidgetItem *node) const;
+    ZelForm *findForm(const QTreeWidgetItem *node) const override;
     // Object use counts by unique name.
     int useCount(const QString &uniqueName) const { return m_useCounts.value(uniqueName); }
     // Forgets the tree's node (the panel has closed).
-    void removeTreeNode(QTreeWidgetItem *node);
+    void removeTreeNode(QTreeWidgetItem *node) override;
 
     void RefreshTlbar();
     void RefreshMenuBar();
@@ -92,6 +93,13 @@ public:
     QPlainTextEdit *logPane() const { return m_log; }
     QTreeWidgetItem *node1() const { return m_node1; }
     QTreeWidgetItem *node2() const { return m_node2; }
+    // The engine's node (node 1) and the status monitor's (node 2), which are never deleted;
+    // set by the start-up as their panels load.
+    void setFixedNodes(QTreeWidgetItem *engineNode, QTreeWidgetItem *statusNode)
+    {
+        m_node1 = engineNode;
+        m_node2 = statusNode;
+    }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,7 +1,11 @@
 #include "startup.h"
 
-#include "services/clsRegKey.h"
 #include "frmMDI.h"
+#include "panels/PanelFactory.h"
+#include "panels/frmEngine.h"
+#include "panels/frmWorkspace.h"
+#include "services/clsRegKey.h"
+#include "tools/frmStatus.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,6 +17,9 @@
 #include <cstdio>
 
 namespace {
+
+// The engine's class registration holds the default KSF definition of its built-in workspace.
+const QString kEngineOptionKey = QStringLiteral("CLSID\\{3f1c9a2e-5b7d-4e08-9c61-7a2d4e8b0c15}\\Option");
 
 QString withSlash(QString dir)
 {
@@ -42,6 +49,43 @@ QString settingsDirFor(const QString &programDir)
     return withSlash(config);
 }
 
+void openFirstPanels(AppState &a, frmMDI &window)
+{
+    auto *engine = new frmEngine;
+    engine->m_ZelObj = a.engine;
+    engine->m_FormID = 2;
+    a.enginePanel = engine;
+    engine->load();
+    window.setFixedNodes(engine->m_TreeNode, nullptr);
+    engine->showPanel();
+
+    a.workspaces = a.engine->invoke(QStringLiteral("Workspaces"), zel::CallKind::PropertyGet, {}).objectValue();
+    auto *status = new frmStatus;
+    status->m_ZelStatus = a.engine->invoke(QStringLiteral("EngineStatus"), zel::CallKind::PropertyGet, {}).objectValue();
+    status->m_FormID = 3;
+    status->m_ParentNode = engine->m_TreeNode;
+    status->load();
+    window.setFixedNodes(engine->m_TreeNode, status->m_TreeNode);
+
+    QString ksfPath;
+    clsRegKey key;
+    if (key.OpenReg(reg::HKEY_CLASSES_ROOT, kEngineOptionKey, reg::KEY_READ) == reg::ERROR_SUCCESS) {
+        zel::Value v;
+        if (key.QueryValue(v, QStringLiteral("KSFFile")) == reg::ERROR_SUCCESS && v.isString())
+            ksfPath = v.stringValue();
+        key.CloseReg();
+    }
+    auto *ws = new frmWorkspace;
+    ws->m_ZelObj = a.workspaces->invoke(QStringLiteral("Item"), zel::CallKind::PropertyGet, {zel::Value::fromI4(0)}).objectValue();
+    ws->m_ZelObjs = a.workspaces;
+    ws->m_KSFPath = ksfPath;
+    ws->m_FormID = 4;
+    ws->m_ParentNode = engine->m_TreeNode;
+    ws->load();
+    ws->showPanel();
+    QCoreApplication::processEvents();
+}
+
 bool ZelTesterRun::hasRegistrySwitch(const QStringList &arguments)
 {
     QString line = arguments.join(QLatin1Char(' ')).trimmed();
@@ -61,6 +105,8 @@ ZelTesterRun::ZelTesterRun(const StartOptions &options) : m_state(std::make_uniq
     a.appDir = settingsDirFor(programDir);
     a.engineFactory = options.engineFactory;
 
+    a.panelFactory = makePanel;
+
     if (hasRegistrySwitch(options.arguments)) {
         a.regKey = std::make_unique<clsRegKey>();
         // Failures here are not examined: the start goes on without the values.
@@ -76,7 +122,7 @@ ZelTesterRun::ZelTesterRun(const StartOptions &options) : m_state(std::make_uniq
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     if (!window->loadSequence() || !a.engine) {
         delete window;
-        a.mdi = nullptr;
+        a.host = nullptr;
         return;
     }
     m_window = window;
@@ -95,7 +141,7 @@ ZelTesterRun::~ZelTesterRun()
         m_window = nullptr;
     }
     if (m_state)
-        m_state->mdi = nullptr;
+        m_state->host = nullptr;
 }
 
 void ZelTesterRun::finish()

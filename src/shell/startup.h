@@ -37,6 +37,11 @@ private:
     bool m_finished = false;
 };
 
+// The first panels of a run, with their fixed numbers: the engine's (2), the engine status
+// monitor (3) and the built-in workspace's (4), which opens from the registry value KSFFile.
+// Part of the main window's load sequence; errors throw.
+void openFirstPanels(AppState &a, frmMDI &window);
+
 // True for a program directory below /usr or /opt: an installed copy, whose folder belongs to the
 // package manager even when the user (root) could write there.
 bool isInstalledLocation(const QString &programDir);

@@ -1,10 +1,10 @@
 #include "frmPerfChk.h"
 
-#include "shell/frmMDI.h"
-#include "services/platform.h"
+#include "panelkit/PanelHost.h"
 #include "panelkit/textops.h"
+#include "panelkit/valuetypelist.h"
+#include "services/platform.h"
 #include "services/valuetext.h"
-#include "zel/converter.h"
 #include "zel/errors.h"
 
 #include <QApplication>
@@ -27,7 +27,6 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-using zel::CallKind;
 using zel::Value;
 
 namespace {
@@ -454,7 +453,7 @@ void frmPerfChk::start()
         }
     }
     if (convertible) {
-        m_stopRequest = false;
+        m_loop.clearStop();
         run(writeValue);
     }
 
@@ -497,102 +496,28 @@ void frmPerfChk::run(const Value &writeValue)
     m_lvResult->scrollToItem(endRow);
 }
 
-// The measured loop. Everything that does not change during the run is worked out before it;
-// an iteration does the engine calls, the optional debugger output and comparison, and one
-// pass of the event pump (which is how St&op and repainting are seen).
+// The measured loop is PerfLoop's; the window's fields make its plan.
 int frmPerfChk::runLoop(const Value &writeValue, quint32 startTick)
 {
-    const int pattern = m_pattern;
-    const bool doWrite = m_mode != ModeRead;
-    const bool doRead = m_mode != ModeWrite;
-    const bool compare = m_chkDataCheck->isChecked() && m_mode == ModeWriteRead;
-    const bool ignore = m_ignoreErrors;
-    const bool debug = m_debugOutput;
-    quint32 (*const tick)() = m_TickCount;
-
-    quint32 limit = 0;
-    quint64 count = 0;
-    if (pattern == PatternTime) {
+    PerfLoop::Plan plan;
+    plan.pattern = Pattern(m_pattern);
+    plan.write = m_mode != ModeRead;
+    plan.read = m_mode != ModeWrite;
+    plan.compare = m_chkDataCheck->isChecked() && m_mode == ModeWriteRead;
+    plan.ignoreErrors = m_ignoreErrors;
+    plan.debugOutput = m_debugOutput;
+    if (m_pattern == PatternTime) {
         int hours = 0, minutes = 0;
         acceptNumber(m_txtHour->text(), 0, kHourMax, &hours);
         acceptNumber(m_txtMinute->text(), 0, kMinuteMax, &minutes);
-        limit = quint32(hours) * 3600000u + quint32(minutes) * 60000u;
-    } else if (pattern == PatternCount) {
+        plan.limitMs = quint32(hours) * 3600000u + quint32(minutes) * 60000u;
+    } else if (m_pattern == PatternCount) {
         int n = 0;
         acceptNumber(m_txtPatternCount->text(), kCountMin, kCountMax, &n);
-        count = quint64(n);
+        plan.count = quint64(n);
     }
-
-    zel::Object *const variable = m_Variable.get();
-    const QString member = QStringLiteral("Value");
-    const QList<Value> putArgs{writeValue};
-    const QList<Value> noArgs;
-    Value readValue;
-    int result = StepNone;
-    int step = StepNone;
-    quint64 iterations = 0;
-
-    for (;;) {
-        if (pattern == PatternTime) {
-            if (timeRequired(startTick, tick()) >= limit)
-                break;
-        } else if (pattern == PatternCount) {
-            if (iterations >= count)
-                break;
-        }
-        if (m_stopRequest)
-            break;
-        ++iterations;
-
-        if (doWrite) {
-            step = StepWrite;
-            try {
-                if (!variable)
-                    throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("No variable"));
-                variable->invoke(member, CallKind::PropertyPut, putArgs);
-            } catch (...) {
-                result = step;
-                if (!ignore)
-                    break;
-            }
-        }
-        if (doRead) {
-            step = StepRead;
-            try {
-                if (!variable)
-                    throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("No variable"));
-                readValue = variable->invoke(member, CallKind::PropertyGet, noArgs);
-            } catch (...) {
-                result = step;
-                if (!ignore)
-                    break;
-            }
-            if (debug) {
-                try {
-                    platform::debugOutput(zel::BstrFromVariant(readValue, 0));
-                } catch (...) {
-                    result = step;
-                    if (!ignore)
-                        break;
-                }
-            }
-        }
-        if (compare) {
-            step = StepCompare;
-            bool same = false;
-            try {
-                same = writeValue == readValue;
-            } catch (...) {
-                same = false;
-            }
-            if (!same) {
-                result = step;
-                break;
-            }
-        }
-        QCoreApplication::processEvents();
-    }
-    m_lastIterations = iterations;
+    const int result = m_loop.run(plan, m_Variable.get(), writeValue, m_TickCount, startTick);
+    m_lastIterations = m_loop.iterations();
     return result;
 }
 
@@ -609,7 +534,7 @@ void frmPerfChk::done(int result)
 {
     if (m_running) {
         // The run sees the stop request at its next iteration; the window closes after it.
-        m_stopRequest = true;
+        m_loop.requestStop();
         m_closing = true;
         return;
     }
@@ -623,6 +548,6 @@ void frmPerfChk::closeRules()
         return;
     m_closed = true;
     platform::setHighPriority(false);
-    m_stopRequest = true;
+    m_loop.requestStop();
     m_Variable.reset();
 }

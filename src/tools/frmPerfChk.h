@@ -4,6 +4,7 @@
 // at raised priority.
 #pragma once
 
+#include "perfloop.h"
 #include "zel/object.h"
 
 #include <QDialog>
@@ -20,7 +21,7 @@ class QRadioButton;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class frmMDI;
+class PanelHost;
 
 // A small up-down control: two arrow buttons that step a value within a range.
 class UpDown : public QWidget {
@@ -53,17 +54,19 @@ class frmPerfChk : public QDialog {
     Q_OBJECT
 public:
     // Check patterns and read/write modes: the indexes of the option buttons.
-    enum Pattern { PatternTime = 0, PatternCount = 1, PatternInfinite = 2 };
+    using Pattern = PerfLoop::Pattern;
+    using enum PerfLoop::Pattern;
     enum Mode { ModeRead = 0, ModeWrite = 1, ModeWriteRead = 2 };
     // Step codes of one iteration, and the result codes of a run (0: nothing failed).
-    enum Step { StepNone = 0, StepWrite = 1, StepRead = 2, StepCompare = 3 };
+    using Step = PerfLoop::Step;
+    using enum PerfLoop::Step;
 
     explicit frmPerfChk(QWidget *parent = nullptr);
     ~frmPerfChk() override;
 
     // Set by the opener before exec().
     zel::ObjectPtr m_Variable; // the variable under test; released when the window closes
-    frmMDI *m_MDI = nullptr;   // its status bar shows that a check runs
+    PanelHost *m_MDI = nullptr; // its status bar shows that a check runs
 
     // The millisecond tick counter the runs read (the platform's; tests may hand in another).
     quint32 (*m_TickCount)() = nullptr;
@@ -86,7 +89,7 @@ public:
 
     // St&art, St&op, &Clear as the buttons run them.
     void start();
-    void requestStop() { m_stopRequest = true; }
+    void requestStop() { m_loop.requestStop(); }
 
     void done(int result) override;
 
@@ -136,9 +139,9 @@ private:
     bool m_closing = false;      // a close arrived during a run: close when it has ended
     bool m_closed = false;       // the closing rules have run
     bool m_checking = false;     // a field check is showing its message
-    bool m_stopRequest = false;  // seen at the top of each iteration
     bool m_ignoreErrors = false;
     bool m_debugOutput = false;
     quint64 m_lastIterations = 0;
+    PerfLoop m_loop;
     int m_lastResult = 0;
 };

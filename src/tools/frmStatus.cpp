@@ -1,7 +1,7 @@
 #include "frmStatus.h"
 
 #include "panelkit/AppState.h"
-#include "shell/frmMDI.h"
+#include "panelkit/PanelHost.h"
 #include "panelkit/iconset.h"
 #include "panelkit/textops.h"
 #include "services/valuetext.h"
@@ -124,7 +124,7 @@ frmStatus::frmStatus(QWidget *parent) : ZelForm(parent)
     connect(m_timer, &QTimer::timeout, this, &frmStatus::sample);
     connect(getDate, &QPushButton::clicked, this, &frmStatus::getDateTime);
     connect(m_startStop, &QPushButton::clicked, this, &frmStatus::startStop);
-    connect(hide, &QPushButton::clicked, this, [this] { app().mdi->HideForm(m_TreeNode); });
+    connect(hide, &QPushButton::clicked, this, [this] { app().host->HideForm(m_TreeNode); });
 }
 
 void frmStatus::load()
@@ -137,11 +137,11 @@ void frmStatus::load()
     findChild<QLineEdit *>(QStringLiteral("txtStartDateTime"))->setText(get("StartDateTime"));
     m_rate->setText(QStringLiteral("100"));
     AppState &a = app();
-    m_TreeNode = a.mdi->AddTreeNode(m_ZelStatus->identity(), a.mdi->node1() ? a.mdi->node1() : nullptr,
-                                    QStringLiteral("Engine Status"), QStringLiteral("ENGINESTATUS"));
+    m_TreeNode = a.host->AddTreeNode(m_ZelStatus->identity(), m_ParentNode, QStringLiteral("Engine Status"),
+                                     QStringLiteral("ENGINESTATUS"));
     m_TreeNode->setData(0, Qt::UserRole, m_FormID);
     setWindowIcon(zelIcon(QStringLiteral("ENGINESTATUS")));
-    a.mdi->addForm(this);
+    a.host->addForm(this);
 }
 
 bool frmStatus::isSampling() const

@@ -8,6 +8,7 @@
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class QTreeWidgetItem;
 
 class frmStatus : public ZelForm {
     Q_OBJECT
@@ -16,7 +17,8 @@ public:
 
     explicit frmStatus(QWidget *parent = nullptr);
 
-    zel::ObjectPtr m_ZelStatus; // the engine's ZelEngineStatus, set before load
+    zel::ObjectPtr m_ZelStatus;              // the engine's ZelEngineStatus, set before load
+    QTreeWidgetItem *m_ParentNode = nullptr; // the engine's node, set before load
 
     // Shows the engine's data, puts "100" into the rate field and adds the tree node.
     void load();

@@ -1,4 +1,5 @@
 // Log writer: line format, message limits, failure lines, the pane and value texts for logs.
+#include "panelkit/logpane.h"
 #include "services/clsLogMsg.h"
 #include "zel/converter.h"
 

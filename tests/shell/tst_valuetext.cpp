@@ -1,3 +1,4 @@
+#include "panelkit/valuetypelist.h"
 #include "services/valuetext.h"
 #include "zel/converter.h"
 #include "zel/errors.h"
