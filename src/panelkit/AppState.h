@@ -20,6 +20,9 @@ class PanelHost;
 class QWidget;
 enum class PanelKind;
 
+// The panel numbers of the first panels; every other panel takes the next number after them.
+enum FixedFormId : qint32 { EngineFormId = 2, StatusFormId = 3, FirstWorkspaceFormId = 4 };
+
 // Makes the one engine; start-up takes it from here so that a test can hand in a failing one.
 using EngineFactory = std::function<zel::ObjectPtr()>;
 // Makes an empty panel of a kind. The panels library has the one that knows every panel class
@@ -41,15 +44,15 @@ public:
     zel::ObjectPtr workspaces;         // the engine's Workspaces collection
     QPointer<QWidget> enginePanel;
     frmPopupmenu *popup = nullptr;
-    PreloadedControllers preloaded;    // remembered controllers, newest first
-    QPointer<QWidget> textTarget;      // the text box clipboard commands act on
-    qint32 lastFormId = 4;
-    PanelHost *host = nullptr;         // the main window
-    QString appDir;                    // settings directory, ending in "/": the program directory,
-                                       // or the user's config directory when that is read-only
-    QString programDir;                // directory of the program file, ending in "/"
-    QString lastFolder;                // folder of the file last chosen in a file dialog (kept in
-                                       // the window settings from run to run)
+    PreloadedControllers preloaded; // remembered controllers, newest first
+    QPointer<QWidget> textTarget;   // the text box clipboard commands act on
+    qint32 lastFormId = FirstWorkspaceFormId;
+    PanelHost *host = nullptr; // the main window
+    QString appDir;            // settings directory, ending in "/": the program directory,
+                               // or the user's config directory when that is read-only
+    QString programDir;        // directory of the program file, ending in "/"
+    QString lastFolder;        // folder of the file last chosen in a file dialog (kept in
+                               // the window settings from run to run)
 
     // Next panel number: 5, 6, ... never reused. Overflow beyond 2^31-1 is an error.
     qint32 nextFormId();

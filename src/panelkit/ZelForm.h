@@ -12,8 +12,8 @@ class ZelForm : public QWidget {
 public:
     explicit ZelForm(QWidget *parent = nullptr);
 
-    qint32 m_FormID = 0;                    // unique panel number; the tag of its tree node
-    QTreeWidgetItem *m_TreeNode = nullptr;  // its own node (none for message panels)
+    qint32 m_FormID = 0;                   // unique panel number; the tag of its tree node
+    QTreeWidgetItem *m_TreeNode = nullptr; // its own node (none for message panels)
 
     // The frame that holds the form in the main window's client area, if any.
     QMdiSubWindow *subWindow() const;

@@ -8,14 +8,17 @@
 frmPopupmenu::frmPopupmenu(QWidget *mainWindow) : QObject(mainWindow)
 {
     setObjectName(QStringLiteral("frmPopupmenu"));
-    mnuMDIPopup = makeMenu(QStringLiteral("mnuMDIPopup"), {QStringLiteral("&Show"), QStringLiteral("&Delete")}, mdiItems);
-    mnuCtrlPopup = makeMenu(QStringLiteral("mnuCtrlPopup"),
-                            {QStringLiteral("&Show"), QStringLiteral("&Delete"), QStringLiteral("-"), QStringLiteral("&Crear List")},
-                            ctrlItems);
-    mnuTxtPopup = makeMenu(QStringLiteral("mnuTxtPopup"),
-                           {QStringLiteral("Cu&t"), QStringLiteral("&Copy"), QStringLiteral("&Paste"), QStringLiteral("-"),
-                            QStringLiteral("&Export Log..."), QStringLiteral("-"), QStringLiteral("Clear &Log")},
-                           txtItems);
+    mnuMDIPopup =
+        makeMenu(QStringLiteral("mnuMDIPopup"), {QStringLiteral("&Show"), QStringLiteral("&Delete")}, mdiItems);
+    mnuCtrlPopup = makeMenu(
+        QStringLiteral("mnuCtrlPopup"),
+        {QStringLiteral("&Show"), QStringLiteral("&Delete"), QStringLiteral("-"), QStringLiteral("&Crear List")},
+        ctrlItems);
+    mnuTxtPopup =
+        makeMenu(QStringLiteral("mnuTxtPopup"),
+                 {QStringLiteral("Cu&t"), QStringLiteral("&Copy"), QStringLiteral("&Paste"), QStringLiteral("-"),
+                  QStringLiteral("&Export Log..."), QStringLiteral("-"), QStringLiteral("Clear &Log")},
+                 txtItems);
     txtItems[0]->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
     txtItems[1]->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
     txtItems[2]->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));

@@ -26,12 +26,12 @@ QIcon loadIcon(const QString &baseName)
 const QStringList &zelIconKeys()
 {
     static const QStringList keys = {
-        QStringLiteral("ENGINE"), QStringLiteral("WSPACE"), QStringLiteral("CONTROLLER"),
-        QStringLiteral("VARIABLE"), QStringLiteral("FILE"), QStringLiteral("ROBOT"),
-        QStringLiteral("TASK"), QStringLiteral("EXTENSION"), QStringLiteral("ENGINESTATUS"),
-        QStringLiteral("COMMAND"), QStringLiteral("SHOW"), QStringLiteral("DELETE"),
-        QStringLiteral("COPY"), QStringLiteral("CUT"), QStringLiteral("PASTE"),
-        QStringLiteral("RECSTART"), QStringLiteral("RECPAUSE"), QStringLiteral("RECSTOP")};
+        QStringLiteral("ENGINE"),   QStringLiteral("WSPACE"),    QStringLiteral("CONTROLLER"),
+        QStringLiteral("VARIABLE"), QStringLiteral("FILE"),      QStringLiteral("ROBOT"),
+        QStringLiteral("TASK"),     QStringLiteral("EXTENSION"), QStringLiteral("ENGINESTATUS"),
+        QStringLiteral("COMMAND"),  QStringLiteral("SHOW"),      QStringLiteral("DELETE"),
+        QStringLiteral("COPY"),     QStringLiteral("CUT"),       QStringLiteral("PASTE"),
+        QStringLiteral("RECSTART"), QStringLiteral("RECPAUSE"),  QStringLiteral("RECSTOP")};
     return keys;
 }
 

@@ -144,7 +144,8 @@ void setLocked(QWidget *textBox, bool locked)
     QPalette pal = textBox->palette();
     const QPalette &base = QApplication::palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        pal.setColor(group, QPalette::Base, locked ? base.color(group, QPalette::Button) : base.color(group, QPalette::Base));
+        pal.setColor(group, QPalette::Base,
+                     locked ? base.color(group, QPalette::Button) : base.color(group, QPalette::Base));
     textBox->setPalette(pal);
 }
 

@@ -35,7 +35,10 @@ void clsLogMsg::OutputTextBox(std::unique_ptr<LogOutput> output)
     m_ownOutput = std::move(output);
 }
 
-void clsLogMsg::setClock(Clock clock) { m_clock = std::move(clock); }
+void clsLogMsg::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+}
 
 void clsLogMsg::ShortenMessage(QString &strMsg)
 {
@@ -53,12 +56,13 @@ void clsLogMsg::ShortenMessage(QString &strMsg)
 QString clsLogMsg::WriteLogMsg(QString &strMsg)
 {
     if (m_lineCount == std::numeric_limits<qint32>::max())
-        throw zel::ZelError(zel::E_OVERFLOW, QStringLiteral("Overflow: the log line counter passed %1").arg(m_lineCount));
+        throw zel::ZelError(zel::E_OVERFLOW,
+                            QStringLiteral("Overflow: the log line counter passed %1").arg(m_lineCount));
     ShortenMessage(strMsg);
     ++m_lineCount;
     QTime now = m_clock ? m_clock() : localTime();
-    QString line = QLatin1Char('[') + QString::number(m_lineCount) + QLatin1String("] ") +
-                   now.toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ') + strMsg + QLatin1String("\r\n");
+    QString line = QLatin1Char('[') + QString::number(m_lineCount) + QLatin1String("] ")
+                   + now.toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ') + strMsg + QLatin1String("\r\n");
     if (m_output)
         m_output->appendLogText(line);
     return line;
@@ -72,12 +76,15 @@ QString clsLogMsg::WriteLogMsg(const QString &strMsg)
 
 QString clsLogMsg::FailureMessage(const zel::ZelError &err)
 {
-    return QLatin1String("Failed. (0x") +
-           QStringLiteral("%1").arg(err.unsignedNumber(), 8, 16, QLatin1Char('0')).toUpper() + QLatin1String(": ") +
-           err.description() + QLatin1Char(')');
+    return QLatin1String("Failed. (0x")
+           + QStringLiteral("%1").arg(err.unsignedNumber(), 8, 16, QLatin1Char('0')).toUpper() + QLatin1String(": ")
+           + err.description() + QLatin1Char(')');
 }
 
-QString clsLogMsg::WriteErrorLogMsg(const zel::ZelError &err) { return WriteLogMsg(FailureMessage(err)); }
+QString clsLogMsg::WriteErrorLogMsg(const zel::ZelError &err)
+{
+    return WriteLogMsg(FailureMessage(err));
+}
 
 namespace {
 

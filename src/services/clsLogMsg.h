@@ -35,11 +35,8 @@ public:
     // A pane of the windowed program, through the adapter that logOutputFor(pane) makes: the
     // writer stays free of widgets, and panelkit/logpane.h gives the one for a plain-text pane.
     template <typename Pane>
-        requires requires(Pane *pane) { logOutputFor(pane); }
-    void OutputTextBox(Pane *pane)
-    {
-        OutputTextBox(logOutputFor(pane));
-    }
+    requires requires(Pane *pane) { logOutputFor(pane); }
+    void OutputTextBox(Pane *pane) { OutputTextBox(logOutputFor(pane)); }
     LogOutput *OutputTextBox() const { return m_output; }
 
     // Writes one line and returns it complete ("[n] hh:mm:ss message" CR LF). A message held

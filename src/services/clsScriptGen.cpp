@@ -15,9 +15,15 @@ void clsScriptGen::RecStart()
     m_mode = Recording;
 }
 
-void clsScriptGen::RecPause() { m_mode = Paused; }
+void clsScriptGen::RecPause()
+{
+    m_mode = Paused;
+}
 
-void clsScriptGen::RecStop() { m_mode = Stopped; }
+void clsScriptGen::RecStop()
+{
+    m_mode = Stopped;
+}
 
 QString clsScriptGen::ZelScriptSrc() const
 {
@@ -41,8 +47,7 @@ QString clsScriptGen::ScriptBlock(const QString &strCode, int lRetType, int lSty
         echoPrefix = QStringLiteral("dbg.output \"[EXE]-");
         statement = strCode + QLatin1Char('(') + strArg + QLatin1Char(')');
         break;
-    default:
-        return QString();
+    default: return QString();
     }
     qsizetype cr = statement.indexOf(QLatin1Char('\r'));
     if (cr >= 0) {

@@ -8,7 +8,10 @@ namespace platform {
 // Millisecond tick counter of the monotonic clock; wraps at 2^32 like a 32-bit counter.
 quint32 tickCount();
 // Elapsed milliseconds between two tick counts, correct across one wrap of the counter.
-constexpr quint32 tickDifference(quint32 start, quint32 end) { return end - start; }
+constexpr quint32 tickDifference(quint32 start, quint32 end)
+{
+    return end - start;
+}
 
 // Raises or restores the process's scheduling priority; failures (no rights) are ignored.
 void setHighPriority(bool high);

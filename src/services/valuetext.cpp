@@ -12,9 +12,27 @@ namespace {
 
 // The selector's entries in order: the engine's type names, and "(Unkown)" last.
 constexpr int kTypes[kTypeCount] = {
-    VT_EMPTY, VT_NULL, VT_BOOL, VT_UI1, VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR,
-    VT_ARRAY | VT_BOOL, VT_ARRAY | VT_UI1, VT_ARRAY | VT_I2, VT_ARRAY | VT_I4, VT_ARRAY | VT_R4,
-    VT_ARRAY | VT_R8, VT_ARRAY | VT_CY, VT_ARRAY | VT_DATE, VT_ARRAY | VT_BSTR, VT_ARRAY | VT_VARIANT,
+    VT_EMPTY,
+    VT_NULL,
+    VT_BOOL,
+    VT_UI1,
+    VT_I2,
+    VT_I4,
+    VT_R4,
+    VT_R8,
+    VT_CY,
+    VT_DATE,
+    VT_BSTR,
+    VT_ARRAY | VT_BOOL,
+    VT_ARRAY | VT_UI1,
+    VT_ARRAY | VT_I2,
+    VT_ARRAY | VT_I4,
+    VT_ARRAY | VT_R4,
+    VT_ARRAY | VT_R8,
+    VT_ARRAY | VT_CY,
+    VT_ARRAY | VT_DATE,
+    VT_ARRAY | VT_BSTR,
+    VT_ARRAY | VT_VARIANT,
     -1,
 };
 

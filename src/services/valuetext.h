@@ -9,11 +9,11 @@
 
 namespace valuetext {
 
-constexpr int kTypeCount = 22;    // entries of the value-type list
+constexpr int kTypeCount = 22; // entries of the value-type list
 constexpr int kPosEmpty = 0;
 constexpr int kPosNull = 1;
-constexpr int kPosBstr = 10;      // selected when the list is filled
-constexpr int kPosUnknown = 21;   // "(Unkown)"
+constexpr int kPosBstr = 10;    // selected when the list is filled
+constexpr int kPosUnknown = 21; // "(Unkown)"
 
 // List text of a position ("I4", "ARRAY | BSTR", "(Unkown)"); empty outside the list.
 QString positionText(int position);

@@ -564,7 +564,7 @@ void frmMDI::nodeClicked(QTreeWidgetItem *node)
 {
     refreshNodeStatus(node);
     ZelForm *form = findForm(node);
-    m_file[2]->setEnabled(form && form->m_FormID >= 4);
+    m_file[2]->setEnabled(form && form->m_FormID >= FirstWorkspaceFormId);
     if (m_treeButton == Qt::RightButton && hasApp() && app().popup) {
         app().popup->mdiItems[1]->setEnabled(node != m_node1 && node != m_node2);
         app().popup->popupTree(this);

@@ -53,7 +53,7 @@ void openFirstPanels(AppState &a, frmMDI &window)
 {
     auto *engine = new frmEngine;
     engine->m_ZelObj = a.engine;
-    engine->m_FormID = 2;
+    engine->m_FormID = EngineFormId;
     a.enginePanel = engine;
     engine->load();
     window.setFixedNodes(engine->m_TreeNode, nullptr);
@@ -62,7 +62,7 @@ void openFirstPanels(AppState &a, frmMDI &window)
     a.workspaces = a.engine->invoke(QStringLiteral("Workspaces"), zel::CallKind::PropertyGet, {}).objectValue();
     auto *status = new frmStatus;
     status->m_ZelStatus = a.engine->invoke(QStringLiteral("EngineStatus"), zel::CallKind::PropertyGet, {}).objectValue();
-    status->m_FormID = 3;
+    status->m_FormID = StatusFormId;
     status->m_ParentNode = engine->m_TreeNode;
     status->load();
     window.setFixedNodes(engine->m_TreeNode, status->m_TreeNode);
@@ -79,7 +79,7 @@ void openFirstPanels(AppState &a, frmMDI &window)
     ws->m_ZelObj = a.workspaces->invoke(QStringLiteral("Item"), zel::CallKind::PropertyGet, {zel::Value::fromI4(0)}).objectValue();
     ws->m_ZelObjs = a.workspaces;
     ws->m_KSFPath = ksfPath;
-    ws->m_FormID = 4;
+    ws->m_FormID = FirstWorkspaceFormId;
     ws->m_ParentNode = engine->m_TreeNode;
     ws->load();
     ws->showPanel();
@@ -99,7 +99,7 @@ bool ZelTesterRun::hasRegistrySwitch(const QStringList &arguments)
 ZelTesterRun::ZelTesterRun(const StartOptions &options) : m_state(std::make_unique<AppState>())
 {
     AppState &a = *m_state;
-    a.lastFormId = 4;
+    a.lastFormId = FirstWorkspaceFormId;
     QString programDir = options.appDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.appDir;
     a.programDir = withSlash(programDir);
     a.appDir = settingsDirFor(programDir);

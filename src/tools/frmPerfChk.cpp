@@ -214,7 +214,8 @@ frmPerfChk::frmPerfChk(QWidget *parent) : QDialog(parent)
     m_lvResult = new QTreeWidget(this);
     m_lvResult->setObjectName(QStringLiteral("lvResult"));
     m_lvResult->setColumnCount(3);
-    m_lvResult->setHeaderLabels({QStringLiteral("Action"), QStringLiteral("Time"), QStringLiteral("Time Required (ms)")});
+    m_lvResult->setHeaderLabels(
+        {QStringLiteral("Action"), QStringLiteral("Time"), QStringLiteral("Time Required (ms)")});
     m_lvResult->setRootIsDecorated(false);
     m_lvResult->setUniformRowHeights(true);
     m_lvResult->setColumnWidth(ColAction, 70);
@@ -295,14 +296,10 @@ bool frmPerfChk::acceptNumber(const QString &text, int minimum, int maximum, int
 QString frmPerfChk::resultMessage(int resultCode)
 {
     switch (resultCode) {
-    case StepWrite:
-        return QStringLiteral("'IZelVariable->put_Value' is failed.");
-    case StepRead:
-        return QStringLiteral("'IZelVariable->get_Value' is failed.");
-    case StepCompare:
-        return QStringLiteral("Write data and read data are different.");
-    default:
-        return QString();
+    case StepWrite: return QStringLiteral("'IZelVariable->put_Value' is failed.");
+    case StepRead: return QStringLiteral("'IZelVariable->get_Value' is failed.");
+    case StepCompare: return QStringLiteral("Write data and read data are different.");
+    default: return QString();
     }
 }
 
@@ -330,7 +327,8 @@ void frmPerfChk::applyState()
 {
     const bool idle = !m_running;
     const int type = m_cmbValueType->currentIndex();
-    const bool typeHasText = type != valuetext::kPosEmpty && type != valuetext::kPosNull && type != valuetext::kPosUnknown;
+    const bool typeHasText =
+        type != valuetext::kPosEmpty && type != valuetext::kPosNull && type != valuetext::kPosUnknown;
 
     m_fraPattern->setEnabled(idle);
     for (QRadioButton *b : m_optPattern)
@@ -399,8 +397,8 @@ bool frmPerfChk::eventFilter(QObject *watched, QEvent *event)
         QWidget *next = QApplication::focusWidget();
         // Leaving the window is no move to another field; St&art checks the fields itself, and
         // E&xit always closes.
-        const bool leavesWindow = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
-                                  || (next && next->window() != this);
+        const bool leavesWindow =
+            reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || (next && next->window() != this);
         if (!leavesWindow && next != m_cmdStart && next != m_cmdExit) {
             auto *field = qobject_cast<QLineEdit *>(watched);
             // A refused field has the focus back already: this focus-out is over.
@@ -471,7 +469,8 @@ void frmPerfChk::run(const Value &writeValue)
     const QDateTime startTime = QDateTime::currentDateTime();
     const quint32 startTick = m_TickCount();
 
-    auto *startRow = new QTreeWidgetItem(m_lvResult, {QStringLiteral("START"), timeText(startTime), QStringLiteral(" ")});
+    auto *startRow =
+        new QTreeWidgetItem(m_lvResult, {QStringLiteral("START"), timeText(startTime), QStringLiteral(" ")});
     m_lvResult->scrollToItem(startRow);
     auto *endRow = new QTreeWidgetItem(m_lvResult);
 

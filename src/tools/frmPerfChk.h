@@ -7,8 +7,8 @@
 #include "perfloop.h"
 #include "zel/object.h"
 
-#include <QDialog>
 #include <QDateTime>
+#include <QDialog>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -65,7 +65,7 @@ public:
     ~frmPerfChk() override;
 
     // Set by the opener before exec().
-    zel::ObjectPtr m_Variable; // the variable under test; released when the window closes
+    zel::ObjectPtr m_Variable;  // the variable under test; released when the window closes
     PanelHost *m_MDI = nullptr; // its status bar shows that a check runs
 
     // The millisecond tick counter the runs read (the platform's; tests may hand in another).
@@ -136,9 +136,9 @@ private:
     int m_pattern = PatternCount;
     int m_mode = ModeRead;
     bool m_running = false;
-    bool m_closing = false;      // a close arrived during a run: close when it has ended
-    bool m_closed = false;       // the closing rules have run
-    bool m_checking = false;     // a field check is showing its message
+    bool m_closing = false;  // a close arrived during a run: close when it has ended
+    bool m_closed = false;   // the closing rules have run
+    bool m_checking = false; // a field check is showing its message
     bool m_ignoreErrors = false;
     bool m_debugOutput = false;
     quint64 m_lastIterations = 0;

@@ -9,8 +9,8 @@
 #include "session.h"
 
 #include <QAction>
-#include <QListWidget>
 #include <QFile>
+#include <QListWidget>
 #include <QRegularExpression>
 
 namespace {
@@ -101,7 +101,8 @@ void TestGoldenSession::exportedLogAndScriptStayTheSame()
     act(ws, {"cmbController=RC9", "txtMachine=", "txtOption=", "chkOnMessage=0", "cmdOpen"});
     PanelBase *rc9 = run.lastPanel(PanelKind::Controller);
     QVERIFY(rc9);
-    act(rc9, {"txtCommand=RaiseMessage", "cmbValueType=#10", "txtParameter=Number=3,Description=Door open", "cmdExecute"});
+    act(rc9,
+        {"txtCommand=RaiseMessage", "cmbValueType=#10", "txtParameter=Number=3,Description=Door open", "cmdExecute"});
     auto *list = child<QListWidget>(rc9, u"lstMessage"_s);
     QTRY_COMPARE(list->count(), 1);
     const QPoint at = list->visualItemRect(list->item(0)).center();

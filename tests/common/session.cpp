@@ -45,15 +45,18 @@ void recordSession(TestRun &run)
 {
     PanelBase *ws = run.panel(4);
     auto addController = [&](const QString &name, const QString &machine, bool eventsOff) {
-        act(ws, {u"cmbController="_s + name, u"txtMachine="_s + machine, u"txtOption="_s, eventsOff ? u"chkOnMessage=1"_s : u"chkOnMessage=0"_s, u"cmdOpen"_s});
+        act(ws, {u"cmbController="_s + name, u"txtMachine="_s + machine, u"txtOption="_s,
+                 eventsOff ? u"chkOnMessage=1"_s : u"chkOnMessage=0"_s, u"cmdOpen"_s});
         return run.lastPanel(PanelKind::Controller);
     };
     // Adds a member with the Add button of the owner's page for it; its name box, option box and
     // button are given, or those of the controller page of that kind.
-    auto add = [&](PanelBase *owner, PanelKind kind, const QString &name, const QString &option = {}, QStringList boxes = {}) {
+    auto add = [&](PanelBase *owner, PanelKind kind, const QString &name, const QString &option = {},
+                   QStringList boxes = {}) {
         if (boxes.isEmpty()) {
             const ControllerPage &page = kControllerPages[controllerPage(kind)];
-            boxes = QStringList{u"txtName_%1"_s.arg(controllerPage(kind)), QLatin1String(page.option), QLatin1String(page.add)};
+            boxes = QStringList{u"txtName_%1"_s.arg(controllerPage(kind)), QLatin1String(page.option),
+                                QLatin1String(page.add)};
         }
         act(owner, {boxes[0] + u'=' + name, boxes[1] + u'=' + option, boxes[2]});
         PanelBase *p = run.lastPanel(kind);
@@ -67,19 +70,22 @@ void recordSession(TestRun &run)
     PanelBase *c3 = addController(u"RC3"_s, QString(), true);
     QVERIFY(c && c2 && c3 && c != c2 && c2 != c3);
     act(c, QStringList{"cmdGetName", "cmdGetAttr", "cmdGetHelp"} + tagAndId(u"cell one"_s, u"7"_s)
-               + QStringList{"txtCommand=Echo", "cmbValueType=#5", "txtParameter=42", "cmdExecute", "txtCommand=RaiseMessage",
-                             "cmbValueType=#10", "txtParameter=Number=7,Description=Door open", "cmdExecute"});
+               + QStringList{"txtCommand=Echo", "cmbValueType=#5", "txtParameter=42", "cmdExecute",
+                             "txtCommand=RaiseMessage", "cmbValueType=#10",
+                             "txtParameter=Number=7,Description=Door open", "cmdExecute"});
     for (int page = 0; page < 6; ++page)
-        act(c, {QLatin1String(kControllerPages[page].namesOption) + (page == 0 ? u"=Filter=@M*"_s : u"="_s), u"cmdGetNames_%1"_s.arg(page)});
+        act(c, {QLatin1String(kControllerPages[page].namesOption) + (page == 0 ? u"=Filter=@M*"_s : u"="_s),
+                u"cmdGetNames_%1"_s.arg(page)});
 
     // ---- variables ----------------------------------------------------------------------------------
     PanelBase *v1 = add(c, PanelKind::Variable, u"V1"_s);
     PanelBase *v2 = add(c, PanelKind::Variable, u"V2"_s);
     PanelBase *counter = add(c, PanelKind::Variable, u"@counter"_s);
     QVERIFY(v1 && v2 && counter);
-    act(v1, QStringList{"cmdGetVarName", "cmdGetAttr", "cmdGetHelp"} + tagAndId(u"tag of V1"_s, u"id-1"_s)
-                + QStringList{"cmbValueType=#7", "txtPutValue=12.5", "cmdPutValue", "cmdGetValue", "cmdGetDateTime",
-                              "cmdGetMicrosecond", "cmbValueType=#14", "txtPutValue=1,2,3", "cmdPutValue", "cmdGetValue"});
+    act(v1,
+        QStringList{"cmdGetVarName", "cmdGetAttr", "cmdGetHelp"} + tagAndId(u"tag of V1"_s, u"id-1"_s)
+            + QStringList{"cmbValueType=#7", "txtPutValue=12.5", "cmdPutValue", "cmdGetValue", "cmdGetDateTime",
+                          "cmdGetMicrosecond", "cmbValueType=#14", "txtPutValue=1,2,3", "cmdPutValue", "cmdGetValue"});
     act(v2, {"cmbValueType=#10", "txtPutValue=text with \"quotes\", commas", "cmdPutValue"});
     act(counter, {"cmdGetValue", "cmdGetValue", "cmbValueType=#5", "txtPutValue=10", "cmdPutValue", "cmdGetValue"});
 
@@ -87,14 +93,41 @@ void recordSession(TestRun &run)
     PanelBase *arm = add(c, PanelKind::Robot, u"Arm"_s);
     QVERIFY(arm);
     act(arm, QStringList{"cmdGetName", "cmdGetAttribute", "cmdGetHelp"} + tagAndId(u"arm tag"_s, u"A-1"_s)
-                 + QStringList{"txtExeCommand=GetPosition", "cmbValueType=#0", "cmdExecute",
-                               "txtAccelAxis=1", "txtAccel=50", "txtDeccel=40", "cmdAccel",
-                               "txtNumber=1", "txtMove=-10.5", "txtDriveOption=", "cmdDrive",
-                               "txtHandName=Hand2", "cmdChange", "txtChuckOption=", "cmdChuck", "cmdUnchuck",
-                               "cmbInterpolation=#1", "txtPose=P(500, 100, 300, 0, 0, 0)", "txtMoveOption=Speed=50", "cmdMove", "cmdGoHome",
-                               "txtRotation=XY", "txtAngle=10", "txtCenter=", "txtRotateOption=", "cmdRotate",
-                               "txtSpeedAxis=0", "txtSpeed=80", "cmdSpeed",
-                               "txtTermOption=", "cmdHold", "cmdUnhold", "cmdHalt", "txtExeCommand=Reset", "cmdExecute"});
+                 + QStringList{"txtExeCommand=GetPosition",
+                               "cmbValueType=#0",
+                               "cmdExecute",
+                               "txtAccelAxis=1",
+                               "txtAccel=50",
+                               "txtDeccel=40",
+                               "cmdAccel",
+                               "txtNumber=1",
+                               "txtMove=-10.5",
+                               "txtDriveOption=",
+                               "cmdDrive",
+                               "txtHandName=Hand2",
+                               "cmdChange",
+                               "txtChuckOption=",
+                               "cmdChuck",
+                               "cmdUnchuck",
+                               "cmbInterpolation=#1",
+                               "txtPose=P(500, 100, 300, 0, 0, 0)",
+                               "txtMoveOption=Speed=50",
+                               "cmdMove",
+                               "cmdGoHome",
+                               "txtRotation=XY",
+                               "txtAngle=10",
+                               "txtCenter=",
+                               "txtRotateOption=",
+                               "cmdRotate",
+                               "txtSpeedAxis=0",
+                               "txtSpeed=80",
+                               "cmdSpeed",
+                               "txtTermOption=",
+                               "cmdHold",
+                               "cmdUnhold",
+                               "cmdHalt",
+                               "txtExeCommand=Reset",
+                               "cmdExecute"});
     QVERIFY(add(arm, PanelKind::Variable, u"@Speed"_s, {}, varBoxes));
     act(arm, {"cmdGetNames", "cmdVarClear"});
     QVERIFY(add(arm, PanelKind::Variable, u"@LastMotion"_s, {}, varBoxes));
@@ -107,8 +140,8 @@ void recordSession(TestRun &run)
     PanelBase *gone = add(c, PanelKind::File, u"gone.txt"_s);
     PanelBase *programs = add(c, PanelKind::File, u"Programs"_s, u"Create=false"_s);
     QVERIFY(readme && logo && data && created && gone && programs);
-    act(readme, QStringList{"cmdGetFileName", "cmdGetPath", "cmdGetSize", "cmdGetType", "cmdGetAttribute", "cmdGetCreated",
-                            "cmdGetLastAccessed", "cmdGetLastModified", "cmdGetHelp"}
+    act(readme, QStringList{"cmdGetFileName", "cmdGetPath", "cmdGetSize", "cmdGetType", "cmdGetAttribute",
+                            "cmdGetCreated", "cmdGetLastAccessed", "cmdGetLastModified", "cmdGetHelp"}
                     + tagAndId(u"readme"_s, u"F-1"_s)
                     + QStringList{"cmdGetValue", "txtValue=Hello from the round trip", "optSendType_0=1", "cmdPutValue",
                                   "txtDestinationFile=/Data/copy.txt", "txtCopyMoveOption=", "cmdCopy",
@@ -130,10 +163,11 @@ void recordSession(TestRun &run)
     PanelBase *mainTask = add(c, PanelKind::Task, u"Main"_s);
     PanelBase *extra = add(c, PanelKind::Task, u"Extra"_s, u"File=/Programs/Cycle.pgm"_s);
     QVERIFY(mainTask && extra);
-    act(mainTask, QStringList{"cmdGetTaskName", "cmdGetFileName", "cmdGetAttribute", "cmdGetHelp"} + tagAndId(u"main"_s, u"T-1"_s)
+    act(mainTask, QStringList{"cmdGetTaskName", "cmdGetFileName", "cmdGetAttribute", "cmdGetHelp"}
+                      + tagAndId(u"main"_s, u"T-1"_s)
                       + QStringList{"cmbTaskStart=#2", "txtStartOption=", "cmdTaskStart", // step forward
-                                    "txtExeCommand=Status", "cmbValueType=#0", "cmdExecute",
-                                    "cmbTaskStop=#4", "txtStopOption=", "cmdTaskStop", "cmdTaskStart", "cmdTaskStart"});
+                                    "txtExeCommand=Status", "cmbValueType=#0", "cmdExecute", "cmbTaskStop=#4",
+                                    "txtStopOption=", "cmdTaskStop", "cmdTaskStart", "cmdTaskStart"});
     QVERIFY(add(mainTask, PanelKind::Variable, u"@Line"_s, {}, varBoxes));
     act(mainTask, {"cmdGetNames", "cmdVarClear"});
     QVERIFY(add(mainTask, PanelKind::Variable, u"@Status"_s, {}, varBoxes));

@@ -91,13 +91,18 @@ private Q_SLOTS:
         QTest::addColumn<bool>("ignore");
         QTest::addColumn<int>("result");
         QTest::addColumn<int>("iterations");
-        QTest::newRow("write refused") << u"@ReadOnly"_s << true << false << false << false << int(PerfLoop::StepWrite) << 1;
-        QTest::newRow("write refused, ignored") << u"@ReadOnly"_s << true << true << false << true << int(PerfLoop::StepWrite) << 10;
+        QTest::newRow("write refused") << u"@ReadOnly"_s << true << false << false << false << int(PerfLoop::StepWrite)
+                                       << 1;
+        QTest::newRow("write refused, ignored")
+            << u"@ReadOnly"_s << true << true << false << true << int(PerfLoop::StepWrite) << 10;
         QTest::newRow("read fails") << u"@Fail"_s << false << true << false << false << int(PerfLoop::StepRead) << 1;
-        QTest::newRow("read fails, ignored") << u"@Fail"_s << false << true << false << true << int(PerfLoop::StepRead) << 10;
+        QTest::newRow("read fails, ignored")
+            << u"@Fail"_s << false << true << false << true << int(PerfLoop::StepRead) << 10;
         // @Counter reads one more than was written: Check Data ends the run, ignored or not.
-        QTest::newRow("data differs") << u"@Counter"_s << true << true << true << true << int(PerfLoop::StepCompare) << 1;
-        QTest::newRow("data not checked") << u"@Counter"_s << true << true << false << false << int(PerfLoop::StepNone) << 10;
+        QTest::newRow("data differs") << u"@Counter"_s << true << true << true << true << int(PerfLoop::StepCompare)
+                                      << 1;
+        QTest::newRow("data not checked")
+            << u"@Counter"_s << true << true << false << false << int(PerfLoop::StepNone) << 10;
     }
 
     void failuresReportTheirStep()
@@ -153,7 +158,8 @@ private Q_SLOTS:
         PerfLoop::Plan counted = p;
         counted.pattern = PerfLoop::PatternCount;
         counted.count = 2;
-        QCOMPARE(loop.run(counted, variable(u"V3"_s), Value::fromString(u"x"_s), &steppingTick, 0), int(PerfLoop::StepNone));
+        QCOMPARE(loop.run(counted, variable(u"V3"_s), Value::fromString(u"x"_s), &steppingTick, 0),
+                 int(PerfLoop::StepNone));
         QCOMPARE(loop.iterations(), quint64(2));
     }
 };
