@@ -386,7 +386,7 @@ void frmMDI::showEvent(QShowEvent *event)
 
 // ---- start-up ----------------------------------------------------------------------------------
 
-bool frmMDI::loadSequence()
+bool frmMDI::loadSequence(const std::function<void()> &openFirstPanels)
 {
     AppState &a = app();
     a.host = this;
@@ -406,7 +406,7 @@ bool frmMDI::loadSequence()
             throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("The engine could not be created"));
         a.logLine(QStringLiteral("Succeeded."));
 
-        openFirstPanels(a, *this);
+        openFirstPanels();
 
         m_tree->expandItem(m_node1);
         m_tree->setCurrentItem(m_node1);

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -30,9 +31,10 @@ public:
     explicit frmMDI(QWidget *parent = nullptr);
     ~frmMDI() override;
 
-    // The start-up's load sequence: remembered controllers, log pane, engine, the first
-    // panels, "Ready", recording on. False when it stopped on an error (already shown).
-    bool loadSequence();
+    // The start-up's load sequence: remembered controllers, log pane, engine, the first panels
+    // (the start-up's openFirstPanels, handed in), "Ready", recording on. False when it stopped
+    // on an error (already shown).
+    bool loadSequence(const std::function<void()> &openFirstPanels);
 
     // --- operations panels call ------------------------------------------------------------
     // Adds a node; with a relative node it becomes that node's last child. Counts one use of

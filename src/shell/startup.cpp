@@ -120,7 +120,7 @@ ZelTesterRun::ZelTesterRun(const StartOptions &options) : m_state(std::make_uniq
 
     auto *window = new frmMDI;
     window->setAttribute(Qt::WA_DeleteOnClose, false);
-    if (!window->loadSequence() || !a.engine) {
+    if (!window->loadSequence([&a, window] { openFirstPanels(a, *window); }) || !a.engine) {
         delete window;
         a.host = nullptr;
         return;

@@ -39,7 +39,8 @@ private:
 
 // The first panels of a run, with their fixed numbers: the engine's (2), the engine status
 // monitor (3) and the built-in workspace's (4), which opens from the registry value KSFFile.
-// Part of the main window's load sequence; errors throw.
+// The start-up hands it to the main window's load sequence, which runs it once the engine
+// exists; errors throw.
 void openFirstPanels(AppState &a, frmMDI &window);
 
 // True for a program directory below /usr or /opt: an installed copy, whose folder belongs to the
