@@ -1,9 +1,10 @@
 #include "IniFile.h"
 
+#include "zel/savefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -67,34 +68,37 @@ bool sameName(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsens
 bool IniFile::load(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A device or a pipe could block the reader or never end: it reads as a missing file.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         setText(QString());
         return false;
     }
-    QByteArray data = file.readAll();
-    m_bom = data.startsWith("\xEF\xBB\xBF");
-    if (m_bom)
-        data.remove(0, 3);
-    QStringDecoder decode(QStringDecoder::Utf8);
-    QString text = decode(data);
-    bool bom = m_bom;
-    setText(text);
-    m_bom = bom;
+    setData(file.readAll());
     return true;
 }
 
-bool IniFile::save(const QString &path) const
+bool IniFile::save(const QString &path, QString *error) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    return zel::saveFile(path, data(), error);
+}
+
+void IniFile::setData(QByteArray data)
+{
+    const bool bom = data.startsWith("\xEF\xBB\xBF");
+    if (bom)
+        data.remove(0, 3);
+    QStringDecoder decode(QStringDecoder::Utf8);
+    setText(decode(data));
+    m_bom = bom;
+}
+
+QByteArray IniFile::data() const
+{
     QByteArray data;
     if (m_bom)
         data = "\xEF\xBB\xBF";
     data += text().toUtf8();
-    if (file.write(data) != data.size())
-        return false;
-    return file.commit();
+    return data;
 }
 
 void IniFile::setText(const QString &text)

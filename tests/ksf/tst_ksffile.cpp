@@ -3,6 +3,8 @@
 #include "ksf/ksfmapper.h"
 #include "ksftesthelpers.h"
 
+#include "../common/faultyfiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,9 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 using namespace ksf;
 
@@ -237,15 +237,9 @@ private Q_SLOTS:
         QVERIFY(doc->toXml().size() > 4096);
         QString f;
         {
-            const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit saved{};
-            QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-            rlimit small = saved;
-            small.rlim_cur = 1024;
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            FileSizeLimit limit(1024);
+            QVERIFY(limit.active());
             f = failure([&] { doc->saveAs(target); });
-            setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, previousHandler);
         }
         QVERIFY2(f.startsWith(code(zel::E_KSF_WRITE) + u": "_s + target + u": "_s), qPrintable(f));
         QCOMPARE(readAll(target), old);
