@@ -451,6 +451,11 @@ bool frmMDI::loadSequence()
         startRecording();
         return true;
     } catch (const zel::ZelError &e) {
+        // Also on standard error, for a start from a terminal or a script; a smoke test
+        // (ZELTESTER_QUIT_WHEN_READY) gets no box to wait on.
+        platform::debugOutput(QStringLiteral("ZelTester: ") + e.description());
+        if (quitWhenReady())
+            return false;
         QMessageBox box(QMessageBox::Critical, QStringLiteral("ZelTester"), e.description(), QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("msgStartError"));
         box.exec();
