@@ -471,7 +471,8 @@ private:
             return obj->invoke(name, kind, args);
         // zel.Controllers("RC1"): the collection property takes no arguments; they go to the
         // collection's default member. Which way a class goes is learnt once per call site.
-        const std::type_info *cls = &typeid(*obj);
+        const zel::Object &object = *obj;
+        const std::type_info *cls = &typeid(object);
         if (x.seenClass != cls) {
             // Learnt at another call site of this member and class?
             auto known = m_learnt.constFind(Learnt{cls, x.index});

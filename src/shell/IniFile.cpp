@@ -30,8 +30,9 @@ QString cutAtNul(QString s)
 }
 
 // "[name]" (blanks allowed around the name and before the bracket); a missing "]" ends the
-// name at the end of the line.
-bool parseSection(const QString &line, QString *name)
+// name at the end of the line, and a NUL ends it too. A view into the line: the searches run
+// over every line and should not copy them.
+bool parseSection(QStringView line, QStringView *name)
 {
     QStringView s = trimBlanks(line);
     if (!s.startsWith(QLatin1Char('[')))
@@ -40,8 +41,11 @@ bool parseSection(const QString &line, QString *name)
     qsizetype close = s.indexOf(QLatin1Char(']'));
     if (close >= 0)
         s = s.left(close);
-    if (name)
-        *name = cutAtNul(trimBlanks(s).toString());
+    if (name) {
+        s = trimBlanks(s);
+        const qsizetype nul = s.indexOf(QChar(0));
+        *name = nul >= 0 ? s.left(nul) : s;
+    }
     return true;
 }
 
@@ -140,7 +144,7 @@ QString IniFile::text() const
 IniFile::Range IniFile::findSection(const QString &section, qsizetype from) const
 {
     Range r;
-    QString name;
+    QStringView name;
     for (qsizetype i = from; i < m_lines.size(); ++i) {
         if (!parseSection(m_lines[i], &name))
             continue;
@@ -169,10 +173,10 @@ qsizetype IniFile::findKey(const Range &range, const QString &key) const
 QStringList IniFile::sectionNames() const
 {
     QStringList names;
-    QString name;
+    QStringView name;
     for (const QString &line : m_lines) {
         if (parseSection(line, &name))
-            names.append(name);
+            names.append(name.toString());
     }
     return names;
 }
@@ -247,6 +251,17 @@ bool IniFile::removeKey(const QString &section, const QString &key)
         removed = true;
     }
     return removed;
+}
+
+bool IniFile::removeAllSections()
+{
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (parseSection(m_lines[i], nullptr)) {
+            m_lines.resize(i);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool IniFile::removeSection(const QString &section)

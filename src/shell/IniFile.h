@@ -46,6 +46,9 @@ public:
     bool removeKey(const QString &section, const QString &key);
     // Removes every section of that name with all its lines; true when one was removed.
     bool removeSection(const QString &section);
+    // Removes every section, whatever its name (the lines before the first stay); true when
+    // there was one. One pass, where removing them by name takes one per section.
+    bool removeAllSections();
 
 private:
     struct Range {

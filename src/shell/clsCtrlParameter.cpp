@@ -47,16 +47,17 @@ qsizetype PreloadedControllers::indexOf(const QString &controllerName) const
 
 void PreloadedControllers::load(const QString &fileName)
 {
-    clsProfile profile;
-    profile.setFileName(fileName);
+    // The profile functions read the file once per key; it is read once for all of them.
+    IniFile ini;
+    ini.load(fileName);
     PreloadedControllers loaded;
-    for (const QString &section : profile.GetSectNames()) {
+    for (const QString &section : ini.sectionNames()) {
         clsCtrlParameter rec;
         rec.m_ControllerName = section;
-        rec.m_ProviderName = profile.GetString(section, kProviderName, QString());
-        rec.m_MachineName = profile.GetString(section, kMachineName, QString());
-        rec.m_OptionVal = profile.GetString(section, kOption, QString());
-        QString event = profile.GetString(section, kEventEnable, QString());
+        rec.m_ProviderName = clsProfile::GetString(ini, section, kProviderName, QString());
+        rec.m_MachineName = clsProfile::GetString(ini, section, kMachineName, QString());
+        rec.m_OptionVal = clsProfile::GetString(ini, section, kOption, QString());
+        QString event = clsProfile::GetString(ini, section, kEventEnable, QString());
         bool overflow = false;
         if (!readInteger(event, &rec.m_EventDisable, &overflow)) {
             throw zel::ZelError(overflow ? zel::E_OVERFLOW : zel::E_TYPE_MISMATCH,
@@ -83,9 +84,7 @@ bool PreloadedControllers::save(const QString &fileName, QString *error) const
     // with the square of the number of records.
     IniFile ini;
     ini.load(fileName);
-    bool changed = false;
-    for (const QString &section : ini.sectionNames())
-        changed = ini.removeSection(section) || changed;
+    bool changed = ini.removeAllSections();
     // Key by key, the file was read again before the first key was written: a document that
     // the deletions emptied starts afresh (CR LF line ends), as an absent file does.
     if (changed)
