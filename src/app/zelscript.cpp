@@ -70,6 +70,10 @@ extern "C" void onInterrupt(int)
 
 void catchInterrupt(bool on)
 {
+    // A program started with Ctrl+C ignored (in the background of a script) keeps ignoring it.
+    struct sigaction before {};
+    if (sigaction(SIGINT, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+        return;
     struct sigaction action {};
     action.sa_handler = on ? onInterrupt : SIG_DFL;
     action.sa_flags = on ? SA_RESETHAND : 0; // the first Ctrl+C only; the next one ends the program
