@@ -1,10 +1,9 @@
 // ZelTester.ini as the real program meets it: a file it cannot read stops the start with the
 // message on standard error too (and a smoke test does not wait for a click), and a disk that
 // fills up while the program saves at exit leaves the old file whole and says so.
+#include "faultyfiles.h"
 #include "guidetest.h"
 
-#include <signal.h>
-#include <sys/resource.h>
 
 using namespace guidetest;
 
@@ -30,18 +29,6 @@ QProcessEnvironment smokeTest(const QTemporaryDir &dir)
                         {QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache"))}});
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
 } // namespace
 
 class TestSettingsFile : public QObject {
@@ -54,7 +41,7 @@ private Q_SLOTS:
         const QString program = copyProgram(dir);
         QVERIFY(!program.isEmpty());
         const QString ini = dir.filePath(QStringLiteral("bin/ZelTester.ini"));
-        QVERIFY(writeFile(ini, "[RC1]\r\nProviderName=Zel.Virtual\r\n"));
+        QVERIFY(writeBytes(ini, "[RC1]\r\nProviderName=Zel.Virtual\r\n"));
         const Result r = runProcess(program, {}, smokeTest(dir), 60000);
         QCOMPARE(r.code, 1); // ended by itself, without a click on the message box
         QVERIFY2(r.err.contains(QStringLiteral("ZelTester: Section [RC1] of the settings file %1 has no numeric EventEnable value "
@@ -62,7 +49,7 @@ private Q_SLOTS:
                                     .arg(ini)),
                  qPrintable(r.err));
         QVERIFY(!r.out.contains(QStringLiteral("Ready")));
-        QCOMPARE(readFile(ini), QByteArray("[RC1]\r\nProviderName=Zel.Virtual\r\n"));
+        QCOMPARE(fileBytes(ini), QByteArray("[RC1]\r\nProviderName=Zel.Virtual\r\n"));
     }
 
     // As `ulimit -f 2` does to a program started from a shell: files cannot grow beyond 2048
@@ -83,15 +70,11 @@ private Q_SLOTS:
                        .toUtf8();
         }
         QVERIFY(ten.size() > 2048);
-        QVERIFY(writeFile(ini, ten));
+        QVERIFY(writeBytes(ini, ten));
 
         QProcess p;
         p.setProcessEnvironment(smokeTest(dir));
-        p.setChildProcessModifier([] {
-            signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{2048, 2048};
-            setrlimit(RLIMIT_FSIZE, &limit);
-        });
+        p.setChildProcessModifier(childFileSizeLimit(2048));
         p.start(program, {});
         QVERIFY(p.waitForFinished(60000));
         const QString err = QString::fromLocal8Bit(p.readAllStandardError());
@@ -101,14 +84,14 @@ private Q_SLOTS:
                                   .arg(ini)
                                   .arg(ten.size())),
                  qPrintable(err));
-        QCOMPARE(readFile(ini), ten);
+        QCOMPARE(fileBytes(ini), ten);
         QCOMPARE(QDir(dir.filePath(QStringLiteral("bin"))).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{QStringLiteral("ZelTester"), QStringLiteral("ZelTester.ini")}));
 
         // With room again, the same program saves the same file.
         const Result r = runProcess(program, {}, smokeTest(dir), 60000);
         QCOMPARE(r.code, 0);
-        QCOMPARE(readFile(ini), ten);
+        QCOMPARE(fileBytes(ini), ten);
     }
 };
 

@@ -2,17 +2,33 @@
 // so that the engine's and the mapper's tests can use it without the program's libraries.
 #pragma once
 
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QString>
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+// A file's bytes (empty when it cannot be read), and a file written with bytes.
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
 
 // While it lives, no file of this process can grow beyond the limit: a write that would cross
 // it writes what fits and the next one fails, as on a full disk (what `ulimit -f` does to a
@@ -42,6 +58,17 @@ private:
     void (*m_handler)(int) = SIG_DFL;
     bool m_active = false;
 };
+
+// The same for a program the test starts, as `ulimit -f` does in a shell: for
+// QProcess::setChildProcessModifier, which runs it in the child before the program starts.
+inline std::function<void()> childFileSizeLimit(qint64 bytes)
+{
+    return [bytes] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+}
 
 // Files that are not regular files, made in dir: a named pipe, a socket, a link to the pipe,
 // and a character device like /dev/null where the system lets this process make one. Each

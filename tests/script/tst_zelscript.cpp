@@ -46,12 +46,6 @@ Outcome runMain(const QStringList &lines)
 
 const QString kAdd = u"Call zel.AddController(\"RC1\", \"Zel.Virtual\", \"\", \"@EventDisable=true\")"_s;
 
-QByteArray readAllOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QString writeFile(const QTemporaryDir &dir, const char *name, const QByteArray &data)
 {
     QFile f(dir.filePath(QLatin1String(name)));
@@ -414,14 +408,10 @@ private Q_SLOTS:
             lines << u"  Call zel.Controllers(\"RC1\").AddVariable(\"Variable%1\", \"\")"_s.arg(i);
         const QString script = writeFile(dir, "many.vbs", mainOf(lines).toUtf8());
         const QString state = writeFile(dir, "state.txt", "old state\n");
-        Cli c = zelscriptRun({u"--state"_s, state, script}, [] {
-            signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{2048, 2048};
-            setrlimit(RLIMIT_FSIZE, &limit);
-        });
+        Cli c = zelscriptRun({u"--state"_s, state, script}, childFileSizeLimit(2048));
         QCOMPARE(c.status, 1);
         QVERIFY2(c.err.startsWith(u"zelscript: the state was not written: %1: writing failed after 2048 of "_s.arg(state)), qPrintable(c.err));
-        QCOMPARE(readAllOf(state), QByteArray("old state\n"));
+        QCOMPARE(fileBytes(state), QByteArray("old state\n"));
 
         for (const SpecialFile &special : makeSpecialFiles(dir.path())) {
             c = zelscriptRun({u"--state"_s, special.path, script});

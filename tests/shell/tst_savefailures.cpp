@@ -10,12 +10,6 @@
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 struct Warning {
     QString text;
     QString reason;
@@ -68,9 +62,7 @@ private Q_SLOTS:
         const QByteArray old = "the file as it was\r\n";
         for (const char *item : kItems) {
             const QString path = run.appDir() + u"export-"_s + QLatin1String(item) + u".xml"_s;
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
-            f.close();
+            QVERIFY(writeBytes(path, old));
             Warning w;
             {
                 FileSizeLimit limit(old.size() + 10);
@@ -80,7 +72,7 @@ private Q_SLOTS:
             QCOMPARE(w.text, u"Save Failed.\r\n"_s + path);
             QVERIFY2(w.reason.startsWith(path + u": writing failed after "_s) && w.reason.endsWith(u"the file was left as it was"_s),
                      qPrintable(w.reason));
-            QCOMPARE(readFile(path), old);
+            QCOMPARE(fileBytes(path), old);
         }
         QVERIFY(run.state().scriptModified);
         // Nothing but the old files is left in the folder.

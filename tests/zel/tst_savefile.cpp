@@ -11,22 +11,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-} // namespace
-
 class TestSaveFile : public QObject {
     Q_OBJECT
 
@@ -36,7 +20,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"settings.ini"_s);
         const QByteArray old = "[RC1]\r\nProviderName=Zel.Virtual\r\n";
-        QVERIFY(writeFile(path, old));
+        QVERIFY(writeBytes(path, old));
         const QByteArray big(10000, 'x');
 
         // A disk that fills up half-way: the write comes back short, then fails.
@@ -48,7 +32,7 @@ private Q_SLOTS:
         }
         QVERIFY2(error.startsWith(path + u": writing failed after 4096 of 10000 bytes ("_s), qPrintable(error));
         QVERIFY2(error.endsWith(u"); the file was left as it was"_s), qPrintable(error));
-        QCOMPARE(readAll(path), old);
+        QCOMPARE(fileBytes(path), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList{u"settings.ini"_s});
 
         // A file that does not exist yet is not left behind half-written either.
@@ -61,11 +45,11 @@ private Q_SLOTS:
 
         // With room the file is replaced; through a link, the link's target is.
         QVERIFY(zel::saveFile(path, big, &error));
-        QCOMPARE(readAll(path), big);
+        QCOMPARE(fileBytes(path), big);
         const QString link = dir.filePath(u"link.ini"_s);
         QVERIFY(QFile::link(path, link));
         QVERIFY(zel::saveFile(link, "new", &error));
-        QCOMPARE(readAll(path), QByteArray("new"));
+        QCOMPARE(fileBytes(path), QByteArray("new"));
         QVERIFY(QFileInfo(link).isSymLink());
         QVERIFY(zel::saveFile(dir.filePath(u"empty"_s), QByteArray(), &error));
         QVERIFY(QFileInfo(dir.filePath(u"empty"_s)).isFile());
