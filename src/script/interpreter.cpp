@@ -782,15 +782,26 @@ QString readScriptFile(const QString &path)
         throw fail(QStringLiteral("it does not exist"));
     if (info.isDir())
         throw fail(QStringLiteral("it is a folder"));
+    if (info.isFile() && info.size() > MaxScriptFileSize)
+        throw fail(QStringLiteral("it holds %1 bytes, more than the %2 a script may hold").arg(info.size()).arg(MaxScriptFileSize));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw fail(file.errorString());
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw fail(file.errorString());
-    qsizetype nul = data.indexOf('\0');
-    if (nul >= 0)
-        throw fail(QStringLiteral("it is not a text file (byte %1 is 0)").arg(nul));
+    // Piece by piece: a pipe (zelscript <(...)) is read to its end, a device that never ends
+    // (/dev/zero) stops at the limit or at its first NUL byte.
+    QByteArray data;
+    for (;;) {
+        const QByteArray piece = file.read(1 << 20);
+        if (file.error() != QFileDevice::NoError)
+            throw fail(file.errorString());
+        if (piece.isEmpty())
+            break;
+        if (const qsizetype nul = piece.indexOf('\0'); nul >= 0)
+            throw fail(QStringLiteral("it is not a text file (byte %1 is 0)").arg(data.size() + nul));
+        data += piece;
+        if (data.size() > MaxScriptFileSize)
+            throw fail(QStringLiteral("it holds more than the %1 bytes a script may hold").arg(MaxScriptFileSize));
+    }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     // hasError() tells malformed UTF-8 apart from text.
     QString text = decoder.decode(data);

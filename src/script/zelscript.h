@@ -37,6 +37,8 @@ inline constexpr int MaxRunDepth = 3000;
 // The longest text that & and + build (in characters): a script that doubles a text in a
 // recursion stops with an "Out of string space" error (E_OVERFLOW) instead of taking all memory.
 inline constexpr qsizetype MaxTextLength = 16 * 1024 * 1024;
+// The largest script file read (64 MiB, about a million recorded statements).
+inline constexpr qint64 MaxScriptFileSize = 64 * 1024 * 1024;
 
 // An error with its place in a script. Syntax errors (E_SCRIPT_SYNTAX) carry a line and a
 // column; run-time errors the line of the statement that failed (column 0); file errors
@@ -67,9 +69,9 @@ class Program;
 // first error. fileName is used in messages only.
 std::shared_ptr<Program> parse(const QString &source, const QString &fileName = QString());
 
-// Reads a script file: UTF-8 text (a byte-order mark is skipped). Throws ScriptError
-// (E_SCRIPT_FILE) when the file does not exist, cannot be read, is a folder, or is not text
-// (holds NUL bytes or is not valid UTF-8).
+// Reads a script file: UTF-8 text (a byte-order mark is skipped); a pipe is read to its end.
+// Throws ScriptError (E_SCRIPT_FILE) when the file does not exist, cannot be read, is a folder,
+// is larger than MaxScriptFileSize, or is not text (holds NUL bytes or is not valid UTF-8).
 QString readScriptFile(const QString &path);
 
 struct RunOptions {

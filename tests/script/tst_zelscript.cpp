@@ -338,6 +338,27 @@ private Q_SLOTS:
         QCOMPARE(c.err, recursion + u":5: error 0x8004A101: Out of stack space: Subs and expressions nest more than 3000 levels deep\n"_s);
     }
 
+    // Script files of any size and kind: too large and endless ones are refused, a pipe is read.
+    void scriptFilesOfAnySize()
+    {
+        QTemporaryDir dir;
+        const QString huge = dir.filePath(u"huge.vbs"_s);
+        QVERIFY(writeBytes(huge, "Sub Main\r\n") && QFile::resize(huge, zelscript::MaxScriptFileSize + 1));
+        Cli c = zelscriptRun({huge});
+        QCOMPARE(c.status, 2);
+        QCOMPARE(c.err, huge + u": error 0x8004A402: Script file cannot be read: it holds 67108865 bytes, more than the 67108864 a "
+                              "script may hold\n"_s);
+        c = zelscriptRun({u"/dev/zero"_s});
+        QCOMPARE(c.status, 2);
+        QCOMPARE(c.err, u"/dev/zero: error 0x8004A402: Script file cannot be read: it is not a text file (byte 0 is 0)\n"_s);
+        QProcess bash;
+        bash.start(u"bash"_s, {u"-c"_s, u"exec \"$0\" <(printf 'Sub Main\\r\\n  dbg.output \"piped\"\\r\\nEnd Sub\\r\\n')"_s,
+                                QStringLiteral(ZELSCRIPT_EXE)});
+        QVERIFY(bash.waitForFinished(60000));
+        QCOMPARE(bash.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()), u"piped\n"_s);
+    }
+
     // ---- stopping a script that does not end -------------------------------------------------------
     void timeLimitAndStopRequest()
     {
