@@ -172,9 +172,8 @@ private Q_SLOTS:
             // a device would never end or block the reader
             {u"/dev/zero"_s, u"/dev/zero: this is not a regular file"_s},
         };
-        for (const auto &[path, says] : cases) {
-            EXPECT_FAILURE(([&] { Document::open(path); }), zel::E_KSF_READ, says);
-        }
+        for (const auto &c : cases) // not a structured binding: clang 14 cannot capture those
+            EXPECT_FAILURE(([&] { Document::open(c.first); }), zel::E_KSF_READ, c.second);
 
         // A file that opens but cannot be read: reading a process's memory from offset 0 fails
         // with an I/O error, for root as well.
