@@ -12,6 +12,7 @@
 #include "engine/frmWorkspace.h"
 #include "tools/frmStatus.h"
 #include "zel/errors.h"
+#include "zel/savefile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,7 +32,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -451,6 +451,11 @@ bool frmMDI::loadSequence()
         startRecording();
         return true;
     } catch (const zel::ZelError &e) {
+        // Also on standard error, for a start from a terminal or a script; a smoke test
+        // (ZELTESTER_QUIT_WHEN_READY) gets no box to wait on.
+        platform::debugOutput(QStringLiteral("ZelTester: ") + e.description());
+        if (quitWhenReady())
+            return false;
         QMessageBox box(QMessageBox::Critical, QStringLiteral("ZelTester"), e.description(), QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("msgStartError"));
         box.exec();
@@ -771,25 +776,24 @@ QString frmMDI::saveDialog(const QString &title, const QString &filter, const QS
 
 bool frmMDI::writeTextFile(const QString &path, const QString &text)
 {
+    QString error;
     bool ok = false;
     {
         OverrideCursor busy;
-        // Unbuffered, with every write checked: the replaced file only goes when the new one
-        // is complete.
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            QByteArray data = text.toUtf8();
-            ok = file.write(data) == data.size();
-            ok = ok ? file.commit() : (file.cancelWriting(), false);
-        }
+        ok = zel::saveFile(path, text.toUtf8(), &error);
     }
-    if (!ok) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"), QStringLiteral("Save Failed.\r\n") + path,
-                        QMessageBox::Ok, this);
-        box.setObjectName(QStringLiteral("msgSaveFailed"));
-        box.exec();
-    }
+    if (!ok)
+        showSaveFailed(path, error);
     return ok;
+}
+
+void frmMDI::showSaveFailed(const QString &path, const QString &reason)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"), QStringLiteral("Save Failed.\r\n") + path,
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("msgSaveFailed"));
+    box.setInformativeText(reason);
+    box.exec();
 }
 
 QString frmMDI::logText() const
@@ -831,11 +835,7 @@ void frmMDI::ExportFile(int kind)
         try {
             panel->workspaceDocument()->saveAs(path);
         } catch (const zel::ZelError &e) {
-            QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"),
-                            QStringLiteral("Save Failed.\r\n") + path + QStringLiteral("\r\n") + e.description(),
-                            QMessageBox::Ok, this);
-            box.setObjectName(QStringLiteral("msgSaveFailed"));
-            box.exec();
+            showSaveFailed(path, e.description());
         }
     }
 }

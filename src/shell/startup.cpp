@@ -2,6 +2,7 @@
 
 #include "clsRegKey.h"
 #include "frmMDI.h"
+#include "platform.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -106,7 +107,10 @@ void ZelTesterRun::finish()
     AppState &a = *m_state;
     a.workspaces.reset();
     a.engine.reset();
-    a.preloaded.save(a.settingsFile());
+    // The window is gone by now: a failed save is reported on standard error.
+    QString error;
+    if (!a.preloaded.save(a.settingsFile(), &error))
+        platform::debugOutput(QStringLiteral("ZelTester: the remembered controllers were not saved: %1").arg(error));
 }
 
 namespace {
@@ -132,6 +136,8 @@ void print(FILE *stream, const QString &text)
 }
 
 } // namespace
+
+bool quitWhenReady() { return qEnvironmentVariableIntValue(kQuitWhenReady) == 1; }
 
 QString usersGuidePath(const QString &programDir, bool japanese)
 {
@@ -245,7 +251,7 @@ int runZelTester(int argc, char *argv[], EngineFactory engineFactory)
     ZelTesterRun run({args, std::move(engineFactory), QString()});
     if (!run.started())
         return 1;
-    if (qEnvironmentVariableIntValue(kQuitWhenReady) == 1) {
+    if (quitWhenReady()) {
         // For smoke tests of an installed copy: report the status text that the start-up
         // ended with, then close as the user would.
         QTimer::singleShot(0, run.window(), [&run] {
