@@ -3,6 +3,7 @@
 // 50 MB of memory growth. Also: the same flood raised by the controller's periodic-message
 // option, the cost of the overflow rule for further messages, and what building every message
 // panel's window would cost.
+#include "aims.h"
 #include "panels/frmController.h"
 #include "panels/frmMessage.h"
 #include "shell/frmMDI.h"
@@ -72,7 +73,7 @@ int main(int argc, char *argv[])
     qputenv("ZELTESTER_REGISTRY", (dir.path() + QStringLiteral("/registry.ini")).toLocal8Bit());
     ZelTesterRun run({{}, [] { return zel::ObjectPtr(zel::ZelEngine::create()); }, dir.path()});
     if (!run.started())
-        return 1;
+        return Aims::kCouldNotRun;
     constexpr int kFlood = 1001;
 
     // 1. RaiseMessages: 1,001 messages raised in one call, delivered through the event loop.
@@ -128,5 +129,10 @@ int main(int argc, char *argv[])
     run.window()->DeleteForm(periodic->m_TreeNode);
     settle();
     std::printf("deleting rc2 with its %d message panels:  %8.1f ms\n", kFlood, clock.nsecsElapsed() / 1e6);
-    return 0;
+    Aims aims;
+    aims.check(listed < 1000.0, QStringLiteral("%1 pushed messages listed in %2 ms, under 1000 ms").arg(kFlood).arg(listed, 0, 'f', 1));
+    aims.check(mem1 - mem0 <= 50.0, QStringLiteral("memory grows by %1 MB, at most 50 MB").arg(mem1 - mem0, 0, 'f', 1));
+    aims.check(periodicListed < 1000.0,
+               QStringLiteral("%1 periodic messages listed in %2 ms, under 1000 ms").arg(kFlood).arg(periodicListed, 0, 'f', 1));
+    return aims.result();
 }

@@ -1,7 +1,8 @@
 // The performance check on a Zel.Modbus variable: "Write && Read" with Check Data on a holding
 // register of zelmodbus-sim over loopback TCP, inside the running program, against a bare
 // libmodbus loop of the same write (function 6) and read (function 3) on the same server, in the
-// same run. Goal: the check within 1.3 times the bare loop's time.
+// same run. Aim: the check within 1.3 times the bare loop's time.
+#include "aims.h"
 #include "perfchkdriver.h"
 #include "providers/providers.h"
 #include "shell/startup.h"
@@ -36,8 +37,8 @@ int main(int argc, char **argv)
     const QString map = dir.path() + QStringLiteral("/bench.map");
     QFile mapFile(map);
     if (!mapFile.open(QIODevice::WriteOnly) || mapFile.write("Speed holding 0 I2 value=1\n") <= 0) {
-        out << "FAIL: cannot write the device map\n";
-        return 1;
+        out << "FAILED: cannot write the device map\n";
+        return Aims::kCouldNotRun;
     }
     mapFile.close();
     QProcess sim;
@@ -45,16 +46,16 @@ int main(int argc, char **argv)
     sim.waitForReadyRead(10000);
     const QRegularExpressionMatch port = QRegularExpression(QStringLiteral(" port (\\d+) ")).match(QString::fromUtf8(sim.readLine()));
     if (!port.hasMatch()) {
-        out << "FAIL: zelmodbus-sim did not start\n";
-        return 1;
+        out << "FAILED: zelmodbus-sim did not start\n";
+        return Aims::kCouldNotRun;
     }
     const QString machine = QStringLiteral("127.0.0.1:") + port.captured(1);
 
     zelproviders::registerProviders();
     ZelTesterRun run({{}, [] { return zel::ObjectPtr(zel::ZelEngine::create()); }, dir.path()});
     if (!run.started()) {
-        out << "FAIL: the program did not start\n";
-        return 1;
+        out << "FAILED: the program did not start\n";
+        return Aims::kCouldNotRun;
     }
     auto engine = std::dynamic_pointer_cast<zel::ZelEngine>(run.state().engine);
     auto controller = engine->workspaces()->at(0)->addController("Bench", "Zel.Modbus", machine, "@Map=" + map);
@@ -66,8 +67,8 @@ int main(int argc, char **argv)
     // The bare loop: libmodbus on its own connection to the same server.
     modbus_t *ctx = modbus_new_tcp("127.0.0.1", port.captured(1).toInt());
     if (!ctx || modbus_connect(ctx) == -1) {
-        out << "FAIL: the bare loop cannot connect\n";
-        return 1;
+        out << "FAILED: the bare loop cannot connect\n";
+        return Aims::kCouldNotRun;
     }
     bool bareOk = true;
     auto bare = [&](int iterations) {
@@ -105,12 +106,11 @@ int main(int argc, char **argv)
                .arg(kRunCount)
                .arg(qint64(bareRate), 7);
     out << QStringLiteral("the check takes %1 times the bare loop's time\n").arg(ratio, 0, 'f', 3);
-    const bool allEnded = dlg.allEnded();
-    const bool ok = allEnded && bareOk && ratio <= 1.3;
-    out << (ok ? "PASS" : "FAIL") << QStringLiteral(": goal within 1.3 times the bare loop%1\n")
-                                         .arg(allEnded && bareOk ? QString() : QStringLiteral(" (a run did not complete)"));
     out.flush();
     sim.terminate();
     sim.waitForFinished(5000);
-    return ok ? 0 : 1;
+    Aims aims;
+    aims.check(dlg.allEnded() && bareOk, QStringLiteral("every run of the check and of the bare loop completes"));
+    aims.check(ratio <= 1.3, QStringLiteral("the check takes %1 times the bare loop's time, at most 1.3").arg(ratio, 0, 'f', 3));
+    return aims.result();
 }

@@ -2,6 +2,7 @@
 // recorder writes most: value writes and reads, names, attributes, Execute, robot motions)
 // parsed and run in process, and once through the real program from file to exit.
 // The goal: 100,000 statements replay in under two seconds.
+#include "aims.h"
 #include "script/zelscript.h"
 #include "zel/engine.h"
 
@@ -120,7 +121,7 @@ int main(int argc, char **argv)
         const qint64 ns = t.nsecsElapsed();
         if (!r.ok) {
             out << "FAILED: " << r.error.message() << "\n";
-            return 1;
+            return Aims::kCouldNotRun;
         }
         if (runNs < 0 || p + ns < parseNs + runNs) {
             parseNs = p;
@@ -140,7 +141,7 @@ int main(int argc, char **argv)
     const QString path = dir.filePath(QStringLiteral("bench.vbs"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(source.toUtf8()) < 0)
-        return 1;
+        return Aims::kCouldNotRun;
     file.close();
     QProcess p;
     t.restart();
@@ -156,7 +157,12 @@ int main(int argc, char **argv)
                .arg(p.exitCode())
                .arg(bytes / 1e6, 0, 'f', 1);
 
-    const bool ok = parseNs + runNs < 2'000'000'000LL && processNs < 2'000'000'000LL && p.exitCode() == 0;
-    out << (ok ? "PASS" : "MISS") << ": goal under 2000 ms for 100,000 statements\n";
-    return ok ? 0 : 1;
+    out.flush();
+    Aims aims;
+    aims.check(p.exitCode() == 0, QStringLiteral("zelscript FILE runs the script to its end (exit %1)").arg(p.exitCode()));
+    aims.check(parseNs + runNs < 2'000'000'000LL,
+               QStringLiteral("parse and run in %1 ms, under 2000 ms for 100,000 statements").arg((parseNs + runNs) / 1e6, 0, 'f', 1));
+    aims.check(processNs < 2'000'000'000LL,
+               QStringLiteral("zelscript FILE in %1 ms, under 2000 ms for 100,000 statements").arg(processNs / 1e6, 0, 'f', 1));
+    return aims.result();
 }

@@ -1,7 +1,7 @@
 # What the product tests in tests/app need to know about this build: where the programs, the
 # guide and cmake are, so that they can install the build into a temporary prefix and start
 # the installed copy.
-foreach(test tst_install tst_commandline tst_userguide)
+foreach(test tst_install tst_commandline tst_userguide tst_settingsfile tst_benchtarget)
   if(NOT TARGET ${test})
     continue()
   endif()

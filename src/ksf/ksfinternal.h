@@ -28,9 +28,4 @@ QString indexKey(int kind, const QString &name);
 // Text of a name for descriptions: the name in double quotes, or "(empty name)".
 QString quoted(const QString &name);
 
-// Writes bytes to a temporary file in path's folder and renames it over path. On any failure
-// the temporary file is removed, an existing file at path is left as it was, and
-// E_KSF_WRITE is thrown.
-void writeFileAtomically(const QString &path, const QByteArray &bytes);
-
 } // namespace ksf::detail

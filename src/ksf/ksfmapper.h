@@ -207,9 +207,10 @@ public:
     // Reads KSF text; sourceName stands for the file in error descriptions.
     static DocumentPtr parse(const QByteArray &xml, const QString &sourceName);
 
-    // Writes the document to a temporary file beside path and renames it over path, so that a
-    // failed save leaves an existing file as it was. Throws E_KSF_WRITE (E_KSF_TOO_LARGE when
-    // the text would exceed MaxFileSize).
+    // Writes the document through zel::saveFile (a temporary file beside path, renamed over
+    // path when complete), so that a failed save leaves an existing file as it was; a folder, a
+    // device or a pipe at path is refused. Throws E_KSF_WRITE (E_KSF_TOO_LARGE when the text
+    // would exceed MaxFileSize).
     void saveAs(const QString &path) const;
     // The document's text as saveAs writes it (UTF-8).
     QByteArray toXml() const;

@@ -2,8 +2,8 @@
 #include "ksfinternal.h"
 #include "ksfmapper.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
+#include "zel/savefile.h"
+
 #include <QXmlStreamWriter>
 
 using zel::ZelError;
@@ -85,42 +85,11 @@ void Document::saveAs(const QString &path) const
                        QStringLiteral("%1: the document's text takes %2 bytes; a KSF file may hold at most %3 bytes")
                            .arg(path, QString::number(xml.size()), QString::number(MaxFileSize)));
     }
-    detail::writeFileAtomically(path, xml);
-}
-
-namespace detail {
-
-void writeFileAtomically(const QString &path, const QByteArray &bytes)
-{
     if (path.isEmpty())
         throw ZelError(zel::E_KSF_WRITE, QStringLiteral("No KSF file name was given"));
-    if (QFileInfo(path).isDir())
-        throw ZelError(zel::E_KSF_WRITE, QStringLiteral("%1: this is a folder; the KSF file was not saved").arg(path));
-    // QSaveFile writes to a temporary file in the same folder and renames it over the target on
-    // commit; on failure it removes the temporary file and leaves the target untouched.
-    // Unbuffered, because a buffered QFileDevice reports a short write (a full disk, a file-size
-    // limit) as success when it flushes, and the commit would then rename a truncated file.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        throw ZelError(zel::E_KSF_WRITE,
-                       QStringLiteral("%1: the file cannot be created (%2)").arg(path, file.errorString()));
-    }
-    for (qint64 written = 0; written < bytes.size();) {
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            throw ZelError(zel::E_KSF_WRITE,
-                           QStringLiteral("%1: writing failed after %2 of %3 bytes (%4); the file was left as it was")
-                               .arg(path, QString::number(written), QString::number(bytes.size()), reason));
-        }
-        written += n;
-    }
-    if (!file.commit())
-        throw ZelError(zel::E_KSF_WRITE, QStringLiteral("%1: writing failed (%2)").arg(path, file.errorString()));
+    QString error;
+    if (!zel::saveFile(path, xml, &error))
+        throw ZelError(zel::E_KSF_WRITE, error);
 }
-
-} // namespace detail
 
 } // namespace ksf

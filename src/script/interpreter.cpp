@@ -12,6 +12,7 @@
 #include <QStringDecoder>
 #include <QVarLengthArray>
 #include <cmath>
+#include <pthread.h>
 
 namespace zelscript {
 
@@ -22,7 +23,35 @@ using zel::ZelError;
 
 namespace {
 
-constexpr int kMaxDepth = 1000;
+// Thrown to end a script that must stop (time limit, Ctrl+C). It is no ZelError, so that no
+// On Error Resume Next catches it on its way out.
+struct StopScript {
+    ScriptError error;
+};
+
+// The stack this thread may still use, less a reserve for the engine's and Qt's own calls, as
+// the lowest address it may reach; 0 when the platform does not tell. MaxRunDepth keeps
+// ordinary builds far from it; builds with larger frames (sanitizers) and threads with small
+// stacks stop at this mark instead of overflowing.
+quintptr stackFloor()
+{
+    constexpr size_t kReserve = 512 * 1024;
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0)
+        return 0;
+    void *base = nullptr;
+    size_t size = 0;
+    const bool known = pthread_attr_getstack(&attr, &base, &size) == 0;
+    pthread_attr_destroy(&attr);
+    if (!known || size < 2 * kReserve)
+        return 0;
+    return quintptr(base) + kReserve;
+}
+
+bool isBinary(Op op)
+{
+    return op == Op::Concat || op == Op::Add || op == Op::Subtract || op == Op::Multiply || op == Op::Divide;
+}
 
 ZelError typeMismatch(const QString &what)
 {
@@ -45,6 +74,14 @@ QString textOf(const Value &v, const char *where)
         throw typeMismatch(QStringLiteral("an array (%1) has no text (%2); use DAT.BstrFromVariant")
                                .arg(zel::typeName(v.type()), QLatin1String(where)));
     return zel::valueText(v);
+}
+
+// A text of & or + that would grow beyond MaxTextLength.
+QString &append(QString &text, const QString &more)
+{
+    if (more.size() > MaxTextLength - text.size())
+        throw ZelError(zel::E_OVERFLOW, QStringLiteral("Out of string space: a text of more than %1 characters").arg(MaxTextLength));
+    return text += more;
 }
 
 ZelError argCount(const char *host, const char *member, qsizetype given, int min, int max)
@@ -120,6 +157,8 @@ public:
         m_err = Value::fromObject(std::make_shared<HostObject>(this, Op::HostErr));
         m_globals.resize(p.globalCount);
         m_pump.start();
+        m_clock.start();
+        m_stackFloor = stackFloor();
     }
 
     RunResult run()
@@ -131,6 +170,9 @@ public:
             Frame top;
             runBlock(m_p.top, top);
             callSub(m_p.mainIndex);
+        } catch (const StopScript &stop) {
+            r.ok = false;
+            r.error = stop.error;
         } catch (const ScriptError &e) {
             r.ok = false;
             r.error = e;
@@ -203,19 +245,42 @@ private:
     friend class HostObject;
 
     // ---- statements ---------------------------------------------------------------------
+    // Counts one level of the running Subs and expressions for as long as it lives; beyond
+    // MaxRunDepth the script stops before the stack runs out.
+    class Level {
+    public:
+        explicit Level(Interpreter &in) : m_depth(in.m_runDepth)
+        {
+            if (m_depth >= MaxRunDepth) {
+                throw ZelError(zel::E_OVERFLOW,
+                               QStringLiteral("Out of stack space: Subs and expressions nest more than %1 levels deep").arg(MaxRunDepth));
+            }
+            if (quintptr(__builtin_frame_address(0)) < in.m_stackFloor) {
+                throw ZelError(zel::E_OVERFLOW,
+                               QStringLiteral("Out of stack space: Subs and expressions nest %1 levels deep, more than the stack holds").arg(m_depth));
+            }
+            ++m_depth;
+        }
+        ~Level() { --m_depth; }
+        Level(const Level &) = delete;
+        Level &operator=(const Level &) = delete;
+
+    private:
+        int &m_depth;
+    };
+
     void callSub(qint32 index)
     {
-        if (++m_depth > kMaxDepth) {
-            --m_depth;
-            throw ZelError(zel::E_OVERFLOW, QStringLiteral("Out of stack space: Subs call each other more than %1 deep").arg(kMaxDepth));
-        }
+        if (m_subDepth >= MaxSubDepth)
+            throw ZelError(zel::E_OVERFLOW, QStringLiteral("Out of stack space: Subs call each other more than %1 deep").arg(MaxSubDepth));
+        Level level(*this);
         const Sub &sub = m_p.subs[size_t(index)];
         Frame f;
         f.locals.resize(sub.localCount);
         struct Leave {
             int &depth;
             ~Leave() { --depth; }
-        } leave{m_depth};
+        } leave{++m_subDepth};
         runBlock(sub, f);
         if (f.resumeNext)
             clearErr(); // leaving a procedure resets Err, as On Error does
@@ -225,6 +290,7 @@ private:
     {
         for (const Stmt &s : sub.body) {
             ++m_statements;
+            checkStop(s);
             if (m_options.pumpIntervalMs >= 0 && m_pump.elapsed() >= m_options.pumpIntervalMs) {
                 if (QCoreApplication::instance())
                     QCoreApplication::processEvents();
@@ -252,6 +318,18 @@ private:
             }
             m_raisedSource.clear();
         }
+    }
+
+    void checkStop(const Stmt &s) const
+    {
+        const bool interrupted = m_options.stopRequest && m_options.stopRequest->load(std::memory_order_relaxed);
+        const bool late = !interrupted && m_options.timeLimitMs > 0 && m_clock.elapsed() >= m_options.timeLimitMs;
+        if (!interrupted && !late)
+            return;
+        const QString why = interrupted ? QStringLiteral("Script was stopped: interrupted")
+                                        : QStringLiteral("Script was stopped: its time limit of %1 s ran out")
+                                              .arg(QString::number(double(m_options.timeLimitMs) / 1000.0));
+        throw StopScript{ScriptError(ZelError(zel::E_SCRIPT_STOPPED, why), m_p.file, s.line)};
     }
 
     QString statementText(const Stmt &s) const
@@ -393,7 +471,8 @@ private:
             return obj->invoke(name, kind, args);
         // zel.Controllers("RC1"): the collection property takes no arguments; they go to the
         // collection's default member. Which way a class goes is learnt once per call site.
-        const std::type_info *cls = &typeid(*obj);
+        const zel::Object &object = *obj;
+        const std::type_info *cls = &typeid(object);
         if (x.seenClass != cls) {
             // Learnt at another call site of this member and class?
             auto known = m_learnt.constFind(Learnt{cls, x.index});
@@ -488,6 +567,12 @@ public:
 private:
     Value eval(qint32 e, Frame &f)
     {
+        Level level(*this);
+        return evalNode(e, f);
+    }
+
+    Value evalNode(qint32 e, Frame &f)
+    {
         const Expr &x = m_p.exprs[size_t(e)];
         switch (x.op) {
         case Op::Const:
@@ -518,18 +603,12 @@ private:
             evalArgs(x, f, args);
             return applyTo(callee, args, x);
         }
-        case Op::Concat: {
-            Value a = eval(x.a, f);
-            Value b = eval(x.b, f);
-            if (a.isNull() && b.isNull())
-                return Value::null();
-            return Value::fromString((a.isNull() ? QString() : textOf(a, "&")) + (b.isNull() ? QString() : textOf(b, "&")));
-        }
+        case Op::Concat:
         case Op::Add:
         case Op::Subtract:
         case Op::Multiply:
         case Op::Divide:
-            return arithmetic(x.op, eval(x.a, f), eval(x.b, f));
+            return evalChain(e, f);
         case Op::Negate: {
             Value a = eval(x.a, f);
             if (a.isNull())
@@ -552,12 +631,52 @@ private:
         return Value();
     }
 
+    // A chain of binary operators, a & b & c ..., is a tree that leans to the left, as deep as
+    // the chain is long. It runs in a loop: down the left operands to the first, then upwards,
+    // each right operand in turn, in the order and with the results of evaluating the tree.
+    // Texts joined by & grow in one buffer.
+    Value evalChain(qint32 top, Frame &f)
+    {
+        QVarLengthArray<qint32, 16> spine;
+        qint32 e = top;
+        while (isBinary(m_p.exprs[size_t(e)].op)) {
+            spine.append(e);
+            e = m_p.exprs[size_t(e)].a;
+        }
+        Value left = eval(e, f);
+        QString text;      // the result so far, while it is the text of a & that is not Null
+        bool joined = false;
+        for (qsizetype i = spine.size() - 1; i >= 0; --i) {
+            const Expr &x = m_p.exprs[size_t(spine[i])];
+            Value right = eval(x.b, f);
+            if (x.op == Op::Concat) {
+                if (!joined) {
+                    if (left.isNull() && right.isNull())
+                        continue; // Null & Null is Null
+                    text = left.isNull() ? QString() : textOf(left, "&");
+                    joined = true;
+                }
+                if (!right.isNull())
+                    append(text, textOf(right, "&"));
+                continue;
+            }
+            if (joined) {
+                left = Value::fromString(text);
+                joined = false;
+            }
+            left = arithmetic(x.op, left, right);
+        }
+        return joined ? Value::fromString(text) : left;
+    }
+
     static Value arithmetic(Op op, const Value &a, const Value &b)
     {
         if (a.isNull() || b.isNull())
             return Value::null();
-        if (op == Op::Add && a.isString() && b.isString())
-            return Value::fromString(a.stringValue() + b.stringValue());
+        if (op == Op::Add && a.isString() && b.isString()) {
+            QString text = a.stringValue();
+            return Value::fromString(append(text, b.stringValue()));
+        }
         const double x = numberOf(a);
         const double y = numberOf(b);
         const bool integers = (a.isInteger() || a.isEmpty() || a.type() == zel::VT_BOOL)
@@ -590,8 +709,11 @@ private:
     QString m_raisedSource;
     qint64 m_statements = 0;
     qint64 m_resumed = 0;
-    int m_depth = 0;
+    int m_subDepth = 0; // Subs running
+    int m_runDepth = 0; // Subs and expressions running (Level)
+    quintptr m_stackFloor = 0;
     QElapsedTimer m_pump;
+    QElapsedTimer m_clock; // since the start, for the time limit
     // Which way the arguments of a member go, per class and member name (see callMember).
     struct Learnt {
         const std::type_info *cls;
@@ -660,15 +782,26 @@ QString readScriptFile(const QString &path)
         throw fail(QStringLiteral("it does not exist"));
     if (info.isDir())
         throw fail(QStringLiteral("it is a folder"));
+    if (info.isFile() && info.size() > MaxScriptFileSize)
+        throw fail(QStringLiteral("it holds %1 bytes, more than the %2 a script may hold").arg(info.size()).arg(MaxScriptFileSize));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw fail(file.errorString());
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw fail(file.errorString());
-    qsizetype nul = data.indexOf('\0');
-    if (nul >= 0)
-        throw fail(QStringLiteral("it is not a text file (byte %1 is 0)").arg(nul));
+    // Piece by piece: a pipe (zelscript <(...)) is read to its end, a device that never ends
+    // (/dev/zero) stops at the limit or at its first NUL byte.
+    QByteArray data;
+    for (;;) {
+        const QByteArray piece = file.read(1 << 20);
+        if (file.error() != QFileDevice::NoError)
+            throw fail(file.errorString());
+        if (piece.isEmpty())
+            break;
+        if (const qsizetype nul = piece.indexOf('\0'); nul >= 0)
+            throw fail(QStringLiteral("it is not a text file (byte %1 is 0)").arg(data.size() + nul));
+        data += piece;
+        if (data.size() > MaxScriptFileSize)
+            throw fail(QStringLiteral("it holds more than the %1 bytes a script may hold").arg(MaxScriptFileSize));
+    }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     // hasError() tells malformed UTF-8 apart from text.
     QString text = decoder.decode(data);

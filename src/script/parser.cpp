@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QVarLengthArray>
 #include <cmath>
+#include <optional>
 
 namespace zelscript {
 
@@ -497,12 +498,13 @@ private:
 
     qint32 nameIndex(const QString &name)
     {
-        qsizetype i = m_p.names.indexOf(name);
-        if (i < 0) {
-            m_p.names.append(name);
-            i = m_p.names.size() - 1;
-        }
-        return qint32(i);
+        auto it = m_nameIndex.constFind(name);
+        if (it != m_nameIndex.constEnd())
+            return it.value();
+        m_p.names.append(name);
+        const qint32 i = qint32(m_p.names.size() - 1);
+        m_nameIndex.insert(name, i);
+        return i;
     }
 
     qint32 constant(const Value &v, const Token &at)
@@ -530,10 +532,8 @@ private:
         const QString lower = nameTok.text.toLower();
         if (reservedWords().contains(lower))
             fail(nameTok, QStringLiteral("'%1' is a keyword and cannot name a Sub").arg(nameTok.text));
-        for (const Sub &s : m_p.subs) {
-            if (s.name.compare(nameTok.text, Qt::CaseInsensitive) == 0)
-                fail(nameTok, QStringLiteral("Sub %1 is defined twice (first on line %2)").arg(nameTok.text).arg(s.line));
-        }
+        if (const auto known = m_subIndex.constFind(lower); known != m_subIndex.constEnd())
+            fail(nameTok, QStringLiteral("Sub %1 is defined twice (first on line %2)").arg(nameTok.text).arg(m_p.subs[size_t(*known)].line));
         if (peek().kind == Tok::LParen) {
             next();
             if (peek().kind != Tok::RParen)
@@ -548,6 +548,7 @@ private:
         sub.column = subTok.column;
         sub.exprBegin = qint32(m_p.exprs.size());
         const qsizetype index = m_p.subs.size() - 1;
+        m_subIndex.insert(lower, qint32(index));
         m_sub = &sub;
         for (;;) {
             skipSeparators();
@@ -597,9 +598,8 @@ private:
                 const Token &nameTok = expect(Tok::Ident, "a variable name");
                 QString lower = nameTok.text.toLower();
                 checkVariableName(nameTok);
-                if (m_sub->dims.contains(lower))
+                if (!m_sub->declared(lower))
                     fail(nameTok, QStringLiteral("the variable %1 is declared twice").arg(nameTok.text));
-                m_sub->dims.append(lower);
                 if (peek().kind == Tok::LParen)
                     fail(peek(), QStringLiteral("arrays cannot be declared; Dim takes plain variables"));
             } while (peek().kind == Tok::Comma && (next(), true));
@@ -724,8 +724,7 @@ private:
             QString lower = m_p.names[x.index].toLower();
             if (reservedWords().contains(lower))
                 syntaxError(m_p.file, x.line, x.column, QStringLiteral("'%1' is a keyword").arg(m_p.names[x.index]));
-            if (!m_sub->assigned.contains(lower))
-                m_sub->assigned.append(lower);
+            m_sub->assign(lower);
             addStatement(isSet ? StKind::SetAssign : StKind::Assign, first, target, value);
             return;
         }
@@ -779,8 +778,17 @@ private:
 
     qint32 postfix(qint32 e, size_t *lastParen = nullptr, qint32 *lastNode = nullptr)
     {
+        // Each link runs on the result of the one before: the arguments of a later link are
+        // evaluated deeper, so the links count as levels until the chain ends.
+        std::optional<Nest> links;
+        int linkCount = 0;
+        auto link = [&] {
+            links.reset();
+            links.emplace(*this, peek(), ++linkCount);
+        };
         for (;;) {
             if (peek().kind == Tok::Dot) {
+                link();
                 const Token &dot = next();
                 const Token &name = peek();
                 if (name.kind != Tok::Ident)
@@ -797,8 +805,9 @@ private:
             if (peek().kind == Tok::LParen) {
                 const size_t parenPos = m_pos;
                 QVarLengthArray<qint32, 8> args;
-                Expr &x = m_p.exprs[e];
-                const bool takesArgs = (x.op == Op::Name || x.op == Op::Member) && !x.parens;
+                const bool takesArgs = (m_p.exprs[e].op == Op::Name || m_p.exprs[e].op == Op::Member) && !m_p.exprs[e].parens;
+                if (!takesArgs)
+                    link(); // a node of its own (Apply); arguments of a name or member are not
                 const Token &open = peek();
                 parseArgumentList(args);
                 if (takesArgs) {
@@ -840,7 +849,34 @@ private:
         return e;
     }
 
-    qint32 parseExpression() { return concatenation(); }
+    // Expressions nest by recursion here and when they run, so their depth is limited: every
+    // expression in parentheses or as an argument, every sign and every link of a member chain
+    // counts one level. The operands of a chain of binary operators (a & b & c ...) do not add
+    // up: the chain is read in a loop and runs in one (interpreter.cpp).
+    class Nest {
+    public:
+        Nest(Parser &p, const Token &at, int levels = 1) : m_p(p), m_levels(levels)
+        {
+            m_p.m_depth += levels;
+            if (m_p.m_depth > MaxExpressionDepth) {
+                syntaxError(m_p.m_p.file, at.line, at.column,
+                            QStringLiteral("expression nested too deeply (more than %1 levels)").arg(MaxExpressionDepth));
+            }
+        }
+        ~Nest() { m_p.m_depth -= m_levels; }
+        Nest(const Nest &) = delete;
+        Nest &operator=(const Nest &) = delete;
+
+    private:
+        Parser &m_p;
+        int m_levels;
+    };
+
+    qint32 parseExpression()
+    {
+        Nest nest(*this, peek());
+        return concatenation();
+    }
 
     qint32 binary(Op op, const Token &at, qint32 a, qint32 b)
     {
@@ -884,13 +920,14 @@ private:
     {
         if (peek().kind == Tok::Minus) {
             const Token &op = next();
+            Nest nest(*this, op);
             qint32 e = node(Op::Negate, op);
             qint32 operand = unary();
             m_p.exprs[e].a = operand;
             return e;
         }
         if (peek().kind == Tok::Plus) {
-            next();
+            Nest nest(*this, next());
             return unary();
         }
         return primary();
@@ -971,11 +1008,7 @@ private:
                        : lower == QLatin1String("dat") ? Op::HostDat
                                                        : Op::HostErr;
             } else {
-                qint32 subIndex = -1;
-                for (size_t k = 0; k < m_p.subs.size(); ++k) {
-                    if (m_p.subs[k].name.compare(m_p.names[x.index], Qt::CaseInsensitive) == 0)
-                        subIndex = qint32(k);
-                }
+                const qint32 subIndex = m_subIndex.value(lower, -1);
                 if (subIndex >= 0) {
                     if (x.argCount > 0)
                         syntaxError(m_p.file, x.line, x.column,
@@ -1021,6 +1054,9 @@ private:
     std::vector<Token> m_toks; // the current line
     size_t m_pos = 0;
     Sub *m_sub = nullptr;
+    QHash<QString, qint32> m_nameIndex; // m_p.names by text
+    QHash<QString, qint32> m_subIndex;  // m_p.subs by lower-case name
+    int m_depth = 0;                    // nesting of the expression being read (see Nest)
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "zel/value.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 #include <typeinfo>
 #include <vector>
@@ -91,10 +92,31 @@ struct Sub {
     qint32 exprBegin = 0; // the expression nodes written inside this Sub
     qint32 exprEnd = 0;
     qint32 localCount = 0;
-    // Filled while parsing, used by the resolution (lower-case names).
+    // Filled while parsing, used by the resolution (lower-case names, in order of appearance).
     QStringList dims;
     QStringList assigned;
     QHash<QString, qint32> locals;
+
+    // Adds a declared name; false when it was declared before.
+    bool declared(const QString &lower)
+    {
+        if (m_dimSet.contains(lower))
+            return false;
+        m_dimSet.insert(lower);
+        dims.append(lower);
+        return true;
+    }
+    void assign(const QString &lower)
+    {
+        if (!m_assignedSet.contains(lower)) {
+            m_assignedSet.insert(lower);
+            assigned.append(lower);
+        }
+    }
+
+private:
+    QSet<QString> m_dimSet;
+    QSet<QString> m_assignedSet;
 };
 
 } // namespace detail

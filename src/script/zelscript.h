@@ -18,10 +18,27 @@
 #include "zel/object.h"
 
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 
 namespace zelscript {
+
+// Limits that keep a script of any size from exhausting the stack; real scripts stay far
+// below them. An expression may nest MaxExpressionDepth levels (parentheses, arguments, signs
+// and the links of a member chain count one each; a chain of & + - * / of any length counts
+// once); deeper is a syntax error. Subs may call each other MaxSubDepth deep, and the Subs
+// and expressions running at one time together MaxRunDepth levels (and no more than the
+// thread's stack holds); beyond either the script stops with an "Out of stack space" error
+// (E_OVERFLOW).
+inline constexpr int MaxExpressionDepth = 200;
+inline constexpr int MaxSubDepth = 1000;
+inline constexpr int MaxRunDepth = 3000;
+// The longest text that & and + build (in characters): a script that doubles a text in a
+// recursion stops with an "Out of string space" error (E_OVERFLOW) instead of taking all memory.
+inline constexpr qsizetype MaxTextLength = 16 * 1024 * 1024;
+// The largest script file read (64 MiB, about a million recorded statements).
+inline constexpr qint64 MaxScriptFileSize = 64 * 1024 * 1024;
 
 // An error with its place in a script. Syntax errors (E_SCRIPT_SYNTAX) carry a line and a
 // column; run-time errors the line of the statement that failed (column 0); file errors
@@ -52,9 +69,9 @@ class Program;
 // first error. fileName is used in messages only.
 std::shared_ptr<Program> parse(const QString &source, const QString &fileName = QString());
 
-// Reads a script file: UTF-8 text (a byte-order mark is skipped). Throws ScriptError
-// (E_SCRIPT_FILE) when the file does not exist, cannot be read, is a folder, or is not text
-// (holds NUL bytes or is not valid UTF-8).
+// Reads a script file: UTF-8 text (a byte-order mark is skipped); a pipe is read to its end.
+// Throws ScriptError (E_SCRIPT_FILE) when the file does not exist, cannot be read, is a folder,
+// is larger than MaxScriptFileSize, or is not text (holds NUL bytes or is not valid UTF-8).
 QString readScriptFile(const QString &path);
 
 struct RunOptions {
@@ -65,6 +82,13 @@ struct RunOptions {
     // Pending Qt events (engine events, asynchronous commands, task steps) are processed between
     // statements at most this often, in milliseconds; negative: never.
     int pumpIntervalMs = 20;
+    // The longest the script may run, in milliseconds; 0: no limit. Checked before each
+    // statement: beyond it the script stops with E_SCRIPT_STOPPED, naming the statement's line,
+    // whatever On Error Resume Next says.
+    qint64 timeLimitMs = 0;
+    // When given and set (by a signal handler, another thread), the script stops the same way
+    // before its next statement.
+    const std::atomic<bool> *stopRequest = nullptr;
 };
 
 struct RunResult {

@@ -1,9 +1,10 @@
 #include "IniFile.h"
 
+#include "zel/savefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -29,8 +30,9 @@ QString cutAtNul(QString s)
 }
 
 // "[name]" (blanks allowed around the name and before the bracket); a missing "]" ends the
-// name at the end of the line.
-bool parseSection(const QString &line, QString *name)
+// name at the end of the line, and a NUL ends it too. A view into the line: the searches run
+// over every line and should not copy them.
+bool parseSection(QStringView line, QStringView *name)
 {
     QStringView s = trimBlanks(line);
     if (!s.startsWith(QLatin1Char('[')))
@@ -39,8 +41,11 @@ bool parseSection(const QString &line, QString *name)
     qsizetype close = s.indexOf(QLatin1Char(']'));
     if (close >= 0)
         s = s.left(close);
-    if (name)
-        *name = cutAtNul(trimBlanks(s).toString());
+    if (name) {
+        s = trimBlanks(s);
+        const qsizetype nul = s.indexOf(QChar(0));
+        *name = nul >= 0 ? s.left(nul) : s;
+    }
     return true;
 }
 
@@ -67,34 +72,37 @@ bool sameName(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsens
 bool IniFile::load(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A device or a pipe could block the reader or never end: it reads as a missing file.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         setText(QString());
         return false;
     }
-    QByteArray data = file.readAll();
-    m_bom = data.startsWith("\xEF\xBB\xBF");
-    if (m_bom)
-        data.remove(0, 3);
-    QStringDecoder decode(QStringDecoder::Utf8);
-    QString text = decode(data);
-    bool bom = m_bom;
-    setText(text);
-    m_bom = bom;
+    setData(file.readAll());
     return true;
 }
 
-bool IniFile::save(const QString &path) const
+bool IniFile::save(const QString &path, QString *error) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    return zel::saveFile(path, data(), error);
+}
+
+void IniFile::setData(QByteArray data)
+{
+    const bool bom = data.startsWith("\xEF\xBB\xBF");
+    if (bom)
+        data.remove(0, 3);
+    QStringDecoder decode(QStringDecoder::Utf8);
+    setText(decode(data));
+    m_bom = bom;
+}
+
+QByteArray IniFile::data() const
+{
     QByteArray data;
     if (m_bom)
         data = "\xEF\xBB\xBF";
     data += text().toUtf8();
-    if (file.write(data) != data.size())
-        return false;
-    return file.commit();
+    return data;
 }
 
 void IniFile::setText(const QString &text)
@@ -136,7 +144,7 @@ QString IniFile::text() const
 IniFile::Range IniFile::findSection(const QString &section, qsizetype from) const
 {
     Range r;
-    QString name;
+    QStringView name;
     for (qsizetype i = from; i < m_lines.size(); ++i) {
         if (!parseSection(m_lines[i], &name))
             continue;
@@ -165,10 +173,10 @@ qsizetype IniFile::findKey(const Range &range, const QString &key) const
 QStringList IniFile::sectionNames() const
 {
     QStringList names;
-    QString name;
+    QStringView name;
     for (const QString &line : m_lines) {
         if (parseSection(line, &name))
-            names.append(name);
+            names.append(name.toString());
     }
     return names;
 }
@@ -243,6 +251,17 @@ bool IniFile::removeKey(const QString &section, const QString &key)
         removed = true;
     }
     return removed;
+}
+
+bool IniFile::removeAllSections()
+{
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (parseSection(m_lines[i], nullptr)) {
+            m_lines.resize(i);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool IniFile::removeSection(const QString &section)

@@ -5,6 +5,7 @@
 // text in place, so comments, blank lines and unknown lines survive.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -13,10 +14,17 @@ class IniFile {
 public:
     IniFile() = default;
 
-    // Reads a file. A missing or unreadable file gives an empty document and false.
+    // Reads a file. A missing or unreadable file, and anything that is not a regular file (a
+    // device, a pipe), give an empty document and false.
     bool load(const QString &path);
-    // Writes the document (replacing the file as a whole); false when it cannot be written.
-    bool save(const QString &path) const;
+    // Writes the document, replacing the file as a whole through zel::saveFile: a failed save
+    // leaves the old file as it was and returns false with the reason in *error.
+    bool save(const QString &path, QString *error = nullptr) const;
+
+    // The document from and as the bytes of a file: UTF-8 (malformed sequences read as
+    // U+FFFD), a byte order mark kept as it was found.
+    void setData(QByteArray data);
+    QByteArray data() const;
 
     void setText(const QString &text);
     QString text() const;
@@ -38,6 +46,9 @@ public:
     bool removeKey(const QString &section, const QString &key);
     // Removes every section of that name with all its lines; true when one was removed.
     bool removeSection(const QString &section);
+    // Removes every section, whatever its name (the lines before the first stay); true when
+    // there was one. One pass, where removing them by name takes one per section.
+    bool removeAllSections();
 
 private:
     struct Range {

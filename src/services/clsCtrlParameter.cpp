@@ -1,5 +1,6 @@
 #include "clsCtrlParameter.h"
 
+#include "IniFile.h"
 #include "clsProfile.h"
 #include "zel/errors.h"
 
@@ -46,16 +47,17 @@ qsizetype PreloadedControllers::indexOf(const QString &controllerName) const
 
 void PreloadedControllers::load(const QString &fileName)
 {
-    clsProfile profile;
-    profile.setFileName(fileName);
+    // The profile functions read the file once per key; it is read once for all of them.
+    IniFile ini;
+    ini.load(fileName);
     PreloadedControllers loaded;
-    for (const QString &section : profile.GetSectNames()) {
+    for (const QString &section : ini.sectionNames()) {
         clsCtrlParameter rec;
         rec.m_ControllerName = section;
-        rec.m_ProviderName = profile.GetString(section, kProviderName, QString());
-        rec.m_MachineName = profile.GetString(section, kMachineName, QString());
-        rec.m_OptionVal = profile.GetString(section, kOption, QString());
-        QString event = profile.GetString(section, kEventEnable, QString());
+        rec.m_ProviderName = clsProfile::GetString(ini, section, kProviderName, QString());
+        rec.m_MachineName = clsProfile::GetString(ini, section, kMachineName, QString());
+        rec.m_OptionVal = clsProfile::GetString(ini, section, kOption, QString());
+        QString event = clsProfile::GetString(ini, section, kEventEnable, QString());
         bool overflow = false;
         if (!readInteger(event, &rec.m_EventDisable, &overflow)) {
             throw zel::ZelError(overflow ? zel::E_OVERFLOW : zel::E_TYPE_MISMATCH,
@@ -74,21 +76,28 @@ void PreloadedControllers::load(const QString &fileName)
     m_items = std::move(loaded.m_items);
 }
 
-bool PreloadedControllers::save(const QString &fileName) const
+bool PreloadedControllers::save(const QString &fileName, QString *error) const
 {
-    clsProfile profile;
-    profile.setFileName(fileName);
-    bool ok = true;
-    for (const QString &section : profile.GetSectNames())
-        ok = profile.DeleteSection(section) && ok;
+    // The contents are those of deleting every section and then writing the four keys of each
+    // record one by one through the profile functions, but built in memory and written once:
+    // an interruption or a full disk leaves the old file whole, and the time does not grow
+    // with the square of the number of records.
+    IniFile ini;
+    ini.load(fileName);
+    bool changed = ini.removeAllSections();
+    // Key by key, the file was read again before the first key was written: a document that
+    // the deletions emptied starts afresh (CR LF line ends), as an absent file does.
+    if (changed)
+        ini.setData(ini.data());
     for (const clsCtrlParameter &rec : m_items) {
-        ok = profile.WriteString(rec.m_ControllerName, kProviderName, rec.m_ProviderName) && ok;
-        ok = profile.WriteString(rec.m_ControllerName, kMachineName, rec.m_MachineName) && ok;
-        ok = profile.WriteString(rec.m_ControllerName, kOption, rec.m_OptionVal) && ok;
-        ok = profile.WriteString(rec.m_ControllerName, kEventEnable, QString::number(rec.m_EventDisable)) && ok;
+        ini.setValue(rec.m_ControllerName, kProviderName, rec.m_ProviderName);
+        ini.setValue(rec.m_ControllerName, kMachineName, rec.m_MachineName);
+        ini.setValue(rec.m_ControllerName, kOption, rec.m_OptionVal);
+        ini.setValue(rec.m_ControllerName, kEventEnable, QString::number(rec.m_EventDisable));
+        changed = true;
     }
-    profile.Flush();
-    return ok;
+    // Nothing deleted and nothing written: the file stays as it is (or absent).
+    return !changed || ini.save(fileName, error);
 }
 
 void PreloadedControllers::remember(const clsCtrlParameter &record)

@@ -29,9 +29,10 @@ public:
     // when it does not fit 32 bits) and for a name already in the list (E_INVALID_ARG); the
     // list is then left as it was.
     void load(const QString &fileName);
-    // Deletes every section of the file, then writes the records in list order. False when
-    // the file could not be written.
-    bool save(const QString &fileName) const;
+    // Deletes every section of the file, then writes the records in list order, in one save:
+    // when the file cannot be written it is left whole, and false comes back with the reason
+    // in *error.
+    bool save(const QString &fileName, QString *error = nullptr) const;
     // Puts the record at the front: a record of the same name (any letter case) is removed
     // first, and the oldest records drop out so that at most MaxCount remain.
     void remember(const clsCtrlParameter &record);

@@ -20,6 +20,11 @@ QString clsProfile::GetString(const QString &Section, const QString &Key, const 
 {
     IniFile ini;
     ini.load(m_fileName);
+    return GetString(ini, Section, Key, defVal);
+}
+
+QString clsProfile::GetString(const IniFile &ini, const QString &Section, const QString &Key, const QString &defVal)
+{
     QString value = ini.value(Section, Key).value_or(defVal);
     qsizetype nul = value.indexOf(QChar(0));
     if (nul >= 0)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class IniFile;
+
 class clsProfile {
 public:
     // Size of the read buffer of GetString, terminating NUL included: a longer value comes
@@ -19,6 +21,8 @@ public:
 
     // The key's value, or defVal when the file, the section or the key is missing.
     QString GetString(const QString &Section, const QString &Key, const QString &defVal) const;
+    // The same from a file already read, for readers of many keys.
+    static QString GetString(const IniFile &ini, const QString &Section, const QString &Key, const QString &defVal);
     // The key's value read as a decimal integer (its leading digits; 0 when it has none),
     // or defVal when the key is missing.
     qint32 GetInt(const QString &Section, const QString &Key, qint32 defVal) const;

@@ -1,6 +1,7 @@
 #include "clsRegKey.h"
 
 #include "IniFile.h"
+#include "platform.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -142,6 +143,19 @@ QStringList splitMulti(QStringView s, bool *ok)
     return items;
 }
 
+// Writes the store as a whole. A failed write leaves the old store as it was; the caller gets
+// a code, and the reason goes to the debugger output (standard error), since the start-up
+// does not examine the codes.
+qint32 saveStore(const IniFile &ini, const QString &file)
+{
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QString error;
+    if (ini.save(file, &error))
+        return ERROR_SUCCESS;
+    platform::debugOutput(QStringLiteral("ZelTester: the registry store was not saved: %1").arg(error));
+    return ERROR_ACCESS_DENIED;
+}
+
 } // namespace
 
 clsRegKey::~clsRegKey() { CloseReg(); }
@@ -172,9 +186,8 @@ qint32 clsRegKey::openKey(HKEY hKeyParent, const QString &lpszKeyName, quint32 s
         return ERROR_FILE_NOT_FOUND;
     if (!exists) {
         ini.addSection(path);
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        if (!ini.save(file))
-            return ERROR_ACCESS_DENIED;
+        if (const qint32 code = saveStore(ini, file))
+            return code;
     }
     if (lpdwDisposition)
         *lpdwDisposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
@@ -264,8 +277,7 @@ qint32 clsRegKey::SetValue(const Value &vntValue, const QString &lpszValueName)
     IniFile ini;
     ini.load(file);
     ini.setValue(m_path, entryName(lpszValueName), data);
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    return ini.save(file) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    return saveStore(ini, file);
 }
 
 qint32 clsRegKey::QueryValue(Value &vntValue, const QString &lpszValueName)

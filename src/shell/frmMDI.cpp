@@ -10,6 +10,7 @@
 #include "services/platform.h"
 #include "startup.h"
 #include "zel/errors.h"
+#include "zel/savefile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,7 +30,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -415,6 +415,11 @@ bool frmMDI::loadSequence(const std::function<void()> &openFirstPanels)
         startRecording();
         return true;
     } catch (const zel::ZelError &e) {
+        // Also on standard error, for a start from a terminal or a script; a smoke test
+        // (ZELTESTER_QUIT_WHEN_READY) gets no box to wait on.
+        platform::debugOutput(QStringLiteral("ZelTester: ") + e.description());
+        if (quitWhenReady())
+            return false;
         QMessageBox box(QMessageBox::Critical, QStringLiteral("ZelTester"), e.description(), QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("msgStartError"));
         box.exec();
@@ -735,25 +740,24 @@ QString frmMDI::saveDialog(const QString &title, const QString &filter, const QS
 
 bool frmMDI::writeTextFile(const QString &path, const QString &text)
 {
+    QString error;
     bool ok = false;
     {
         OverrideCursor busy;
-        // Unbuffered, with every write checked: the replaced file only goes when the new one
-        // is complete.
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            QByteArray data = text.toUtf8();
-            ok = file.write(data) == data.size();
-            ok = ok ? file.commit() : (file.cancelWriting(), false);
-        }
+        ok = zel::saveFile(path, text.toUtf8(), &error);
     }
-    if (!ok) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"), QStringLiteral("Save Failed.\r\n") + path,
-                        QMessageBox::Ok, this);
-        box.setObjectName(QStringLiteral("msgSaveFailed"));
-        box.exec();
-    }
+    if (!ok)
+        showSaveFailed(path, error);
     return ok;
+}
+
+void frmMDI::showSaveFailed(const QString &path, const QString &reason)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"), QStringLiteral("Save Failed.\r\n") + path,
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("msgSaveFailed"));
+    box.setInformativeText(reason);
+    box.exec();
 }
 
 QString frmMDI::logText() const
@@ -795,11 +799,7 @@ void frmMDI::ExportFile(int kind)
         try {
             panel->workspaceDocument()->saveAs(path);
         } catch (const zel::ZelError &e) {
-            QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"),
-                            QStringLiteral("Save Failed.\r\n") + path + QStringLiteral("\r\n") + e.description(),
-                            QMessageBox::Ok, this);
-            box.setObjectName(QStringLiteral("msgSaveFailed"));
-            box.exec();
+            showSaveFailed(path, e.description());
         }
     }
 }

@@ -84,7 +84,8 @@ public:
     void setObjectWindowVisible(bool visible);
     void setLogWindowVisible(bool visible);
 
-    // Writes a text file, replacing it. On failure shows "Save Failed." and returns false.
+    // Writes a text file, replacing it (zel::saveFile). On failure shows "Save Failed." with
+    // the path, the reason below it, and returns false; the old file is left as it was.
     bool writeTextFile(const QString &path, const QString &text);
     // The log pane's whole text with CR LF line ends.
     QString logText() const;
@@ -128,6 +129,8 @@ private:
     void showUsersGuide();
     void showVersion();
     QString saveDialog(const QString &title, const QString &filter, const QString &suffix, const QString &fileName);
+    // The warning of a failed export: "Save Failed." and the path, the reason as further text.
+    void showSaveFailed(const QString &path, const QString &reason);
     void closeAllWindows();
     // Opens a panel's frame the first time it is shown: at its natural size as far as the client
     // area allows, at the next step of a cascade that starts again at the top left when the

@@ -5,6 +5,7 @@
 #include "panels/frmEngine.h"
 #include "panels/frmWorkspace.h"
 #include "services/clsRegKey.h"
+#include "services/platform.h"
 #include "tools/frmStatus.h"
 
 #include <QApplication>
@@ -152,7 +153,10 @@ void ZelTesterRun::finish()
     AppState &a = *m_state;
     a.workspaces.reset();
     a.engine.reset();
-    a.preloaded.save(a.settingsFile());
+    // The window is gone by now: a failed save is reported on standard error.
+    QString error;
+    if (!a.preloaded.save(a.settingsFile(), &error))
+        platform::debugOutput(QStringLiteral("ZelTester: the remembered controllers were not saved: %1").arg(error));
 }
 
 namespace {
@@ -178,6 +182,8 @@ void print(FILE *stream, const QString &text)
 }
 
 } // namespace
+
+bool quitWhenReady() { return qEnvironmentVariableIntValue(kQuitWhenReady) == 1; }
 
 QString usersGuidePath(const QString &programDir, bool japanese)
 {
@@ -291,7 +297,7 @@ int runZelTester(int argc, char *argv[], EngineFactory engineFactory)
     ZelTesterRun run({args, std::move(engineFactory), QString()});
     if (!run.started())
         return 1;
-    if (qEnvironmentVariableIntValue(kQuitWhenReady) == 1) {
+    if (quitWhenReady()) {
         // For smoke tests of an installed copy: report the status text that the start-up
         // ended with, then close as the user would.
         QTimer::singleShot(0, run.window(), [&run] {

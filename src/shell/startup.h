@@ -68,6 +68,10 @@ CommandLine parseCommandLine(const QStringList &arguments);
 QString commandLineHelp();
 QString commandLineVersion();
 
+// True when the environment variable ZELTESTER_QUIT_WHEN_READY is 1: the program closes as
+// soon as it has started, and an error of the start-up does not wait for a click.
+bool quitWhenReady();
+
 // The program: parses the command line, runs the main window, returns the exit code.
 // --help and --version print and return 0 without opening a window. With the environment
 // variable ZELTESTER_QUIT_WHEN_READY=1 the program prints "ZelTester: " and the status text

@@ -413,6 +413,12 @@ private:
     // Reads elements until the end of the text or the closing parenthesis (not consumed).
     Value readArray(quint16 elementType, QChar closer)
     {
+        if (++m_depth > MaxArrayDepth)
+            syntax(QStringLiteral("arrays nested more than %1 levels deep").arg(MaxArrayDepth));
+        struct Leave {
+            int &depth;
+            ~Leave() { --depth; }
+        } leave{m_depth};
         Array a;
         a.elementType = VarType(elementType);
         skipBlanks();
@@ -512,6 +518,7 @@ private:
     const QString &m_text;
     quint16 m_type;
     int m_pos = 0;
+    int m_depth = 0; // arrays being read
 };
 
 } // namespace

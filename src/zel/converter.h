@@ -8,6 +8,11 @@
 
 namespace zel {
 
+// The deepest nesting of arrays in a value text (an array of general values holding an array
+// holding an array ...): one array is depth 1. Deeper texts are refused as malformed
+// (E_VALUE_SYNTAX) before they could exhaust the stack; real values nest two or three levels.
+inline constexpr int MaxArrayDepth = 64;
+
 // Text to value. Throws ZelError with a description that names the offending text and type.
 Value VariantFromBstr(const QString &text);
 // Value to text; option is always 0. Objects have no text form and throw E_TYPE_MISMATCH.

@@ -70,7 +70,8 @@ namespace zel {
     /* script runner */                                                                           \
     X(E_SCRIPT_SYNTAX,   0x8004A400u, "Syntax error")                                             \
     X(E_SCRIPT_UNDEFINED, 0x8004A401u, "Variable is undefined")                                   \
-    X(E_SCRIPT_FILE,     0x8004A402u, "Script file cannot be read") \
+    X(E_SCRIPT_FILE,     0x8004A402u, "Script file cannot be read")                               \
+    X(E_SCRIPT_STOPPED,  0x8004A403u, "Script was stopped")                                       \
     /* Modbus exception responses: 0x8004A500 + the exception code */                             \
     X(E_MODBUS_EXCEPTION, 0x8004A500u, "Device refused the request")                              \
     X(E_MODBUS_ILLEGAL_FUNCTION, 0x8004A501u, "Illegal function")                                 \

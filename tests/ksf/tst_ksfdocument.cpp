@@ -164,7 +164,10 @@ private Q_SLOTS:
             {Command, [&](const QString &n) { rc->removeCommand(n); }},
             {Message, [&](const QString &n) { rc->removeMessage(n); }},
         };
-        for (const auto &[kind, remove] : removals) {
+        for (const auto &removal : removals) {
+            // Named copies, not a structured binding: clang 14 cannot capture those.
+            const int kind = removal.first;
+            const auto &remove = removal.second;
             const qsizetype before = rc->members().size();
             remove(u"SAME"_s);
             QCOMPARE(rc->members().size(), before - 1);

@@ -73,7 +73,7 @@ private Q_SLOTS:
         PanelBase *ctrl = addController(run);
         // The status bar while the action writes its lines, and after.
         auto *label = child<QLabel>(run.mdi(), "stbrMain_1");
-        QObject::connect(run.mdi()->logPane(), &QPlainTextEdit::textChanged, label, [&] { seen << label->text(); });
+        QObject::connect(run.mdi()->logPane(), &QPlainTextEdit::textChanged, label, [&seen, label] { seen << label->text(); });
         selectPage(ctrl, page);
         // Only the selected page takes input.
         for (int i = 0; i < frmController::PageCount; ++i) {

@@ -3,9 +3,12 @@
 #include "script/zelscript.h"
 #include "zel/engine.h"
 
+#include "../common/faultyfiles.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <signal.h>
 
 using namespace Qt::StringLiterals;
 
@@ -57,9 +60,11 @@ struct Cli {
     QString err;
 };
 
-Cli zelscriptRun(const QStringList &args)
+Cli zelscriptRun(const QStringList &args, const std::function<void()> &childSetup = {})
 {
     QProcess p;
+    if (childSetup)
+        p.setChildProcessModifier(childSetup);
     p.start(QStringLiteral(ZELSCRIPT_EXE), args);
     Cli c;
     if (!p.waitForFinished(60000)) {
@@ -71,6 +76,26 @@ Cli zelscriptRun(const QStringList &args)
     c.out = QString::fromUtf8(p.readAllStandardOutput());
     c.err = QString::fromUtf8(p.readAllStandardError());
     return c;
+}
+
+// The first line of a script written as text: Sub Main, then the statement on line 2.
+QString statementOnLine2(const QString &statement)
+{
+    return mainOf({u"  "_s + statement});
+}
+
+// True once the process has its own handler for the signal (so that it can no longer be
+// killed by it before it is ready).
+bool catches(qint64 pid, int signal)
+{
+    QFile status(u"/proc/%1/status"_s.arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    }
+    return false;
 }
 
 } // namespace
@@ -225,6 +250,197 @@ private Q_SLOTS:
         o = runSource(mainOf({u"  Again"_s}) + u"Sub Again\r\n  Again\r\nEnd Sub\r\n"_s);
         QCOMPARE(o.result.error.unsignedNumber(), quint32(zel::E_OVERFLOW));
         QVERIFY(o.result.error.description().startsWith(u"Out of stack space"_s));
+    }
+
+    // ---- input of any size: an error, never a crash ---------------------------------------------
+    void deepNestingIsASyntaxError_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<int>("column");
+        const QString parens = u"x = "_s + QString(20000, u'(') + u"1"_s + QString(20000, u')');
+        QTest::newRow("20,000 parentheses") << parens << 207;
+        QString calls = u"x = "_s;
+        for (int i = 0; i < 20000; ++i)
+            calls += u"DAT.BstrFromVariant("_s;
+        QTest::newRow("20,000 calls") << calls + u"1"_s + QString(20000, u')') << 2007;
+        QTest::newRow("50,000 signs") << u"x = "_s + QString(50000, u'-') + u"1"_s << 206;
+        QString chain = u"x = zel"_s;
+        for (int i = 0; i < 5000; ++i)
+            chain += u".Controllers(0).Parent"_s;
+        QTest::newRow("5,000 links of a chain") << chain << 2201;
+        QTest::newRow("one level too many") << u"dbg.output "_s + QString(200, u'(') + u"1"_s + QString(200, u')') << 214;
+    }
+
+    void deepNestingIsASyntaxError()
+    {
+        QFETCH(QString, statement);
+        QFETCH(int, column);
+        try {
+            zelscript::parse(statementOnLine2(statement), u"t.vbs"_s);
+            QFAIL("no syntax error");
+        } catch (const zelscript::ScriptError &e) {
+            QCOMPARE(e.message(), u"t.vbs:2:%1: error 0x8004A400: Syntax error: expression nested too deeply (more than 200 levels)"_s.arg(column));
+        }
+    }
+
+    void longChainsAndDeepCallsRun()
+    {
+        // The deepest expression allowed runs.
+        Outcome o = runMain({u"  dbg.output "_s + QString(199, u'(') + u"\"deep\""_s + QString(199, u')')});
+        QVERIFY2(o.result.ok, qPrintable(o.result.error.message()));
+        QCOMPARE(o.out, QStringList{u"deep"_s});
+
+        // A long flat chain is no nesting: 50,000 terms of &, of + and a mixed one.
+        QString amp = u"  x = \"a\""_s;
+        QString plus = u"  n = 0"_s;
+        for (int i = 0; i < 50000; ++i) {
+            amp += u" & \"b\""_s;
+            plus += u" + 1"_s;
+        }
+        o = runMain({amp, plus, u"  dbg.output DAT.BstrFromVariant(x)"_s, u"  dbg.output DAT.BstrFromVariant(n)"_s,
+                     u"  dbg.output DAT.BstrFromVariant(Null & Null & Null) & \"|\" & Null & \"a\" & Null & \"|\" & 1 & 2 + 3 & 4 & \"|\" & (1 & 2) + 3 * 2 - 1"_s});
+        QVERIFY2(o.result.ok, qPrintable(o.result.error.message()));
+        QCOMPARE(o.out.value(0), u"8,a"_s + QString(50000, u'b'));
+        QCOMPARE(o.out.value(1), u"3,50000"_s);
+        QCOMPARE(o.out.value(2), u"1,|a|154|17"_s);
+
+        // Subs that call each other while deep in expressions stop with an error of the line.
+        o = runSource(mainOf({u"  Again"_s}) + u"Sub Again\r\n  x = "_s + QString(150, u'-') + u"Again\r\nEnd Sub\r\n"_s);
+        QCOMPARE(o.result.error.message(), u"t.vbs:5: error 0x8004A101: Out of stack space: Subs and expressions nest more than 3000 levels deep"_s);
+
+        // A value text nested deeper than the converter reads.
+        const QString deepValue = u"8204,"_s + u"8204:("_s.repeated(20000) + u"3:1"_s + u")"_s.repeated(20000);
+        o = runMain({u"  v = DAT.VariantFromBstr(\""_s + deepValue + u"\")"_s});
+        QCOMPARE(o.result.error.unsignedNumber(), quint32(zel::E_VALUE_SYNTAX));
+        QVERIFY2(o.result.error.message().startsWith(u"t.vbs:2: error 0x8004A102: arrays nested more than 64 levels deep"_s),
+                 qPrintable(o.result.error.message().left(200)));
+    }
+
+    // The real program with the same input: exit 2 for the syntax errors, 1 for the run-time
+    // error, 0 for the long chain.
+    void deepInputThroughTheProgram()
+    {
+        QTemporaryDir dir;
+        const QString parens = writeFile(dir, "parens.vbs", statementOnLine2(u"x = "_s + QString(20000, u'(') + u"1"_s + QString(20000, u')')).toUtf8());
+        Cli c = zelscriptRun({parens});
+        QCOMPARE(c.status, 2);
+        QCOMPARE(c.err, parens + u":2:207: error 0x8004A400: Syntax error: expression nested too deeply (more than 200 levels)\n"_s);
+        QString amp = u"x = \"a\""_s;
+        for (int i = 0; i < 50000; ++i)
+            amp += u" & \"b\""_s;
+        const QString chain = writeFile(dir, "chain.vbs", mainOf({u"  "_s + amp, u"  dbg.output DAT.BstrFromVariant(x)"_s}).toUtf8());
+        c = zelscriptRun({chain});
+        QCOMPARE(c.status, 0);
+        QCOMPARE(c.out, u"8,a"_s + QString(50000, u'b') + u"\n"_s);
+        const QString recursion = writeFile(dir, "recursion.vbs", (mainOf({u"  Again"_s}) + u"Sub Again\r\n  x = 1 & "_s + QString(150, u'-') + u"Again\r\nEnd Sub\r\n"_s).toUtf8());
+        c = zelscriptRun({recursion});
+        QCOMPARE(c.status, 1);
+        QCOMPARE(c.err, recursion + u":5: error 0x8004A101: Out of stack space: Subs and expressions nest more than 3000 levels deep\n"_s);
+    }
+
+    // Script files of any size and kind: too large and endless ones are refused, a pipe is read.
+    void scriptFilesOfAnySize()
+    {
+        QTemporaryDir dir;
+        const QString huge = dir.filePath(u"huge.vbs"_s);
+        QVERIFY(writeBytes(huge, "Sub Main\r\n") && QFile::resize(huge, zelscript::MaxScriptFileSize + 1));
+        Cli c = zelscriptRun({huge});
+        QCOMPARE(c.status, 2);
+        QCOMPARE(c.err, huge + u": error 0x8004A402: Script file cannot be read: it holds 67108865 bytes, more than the 67108864 a "
+                              "script may hold\n"_s);
+        c = zelscriptRun({u"/dev/zero"_s});
+        QCOMPARE(c.status, 2);
+        QCOMPARE(c.err, u"/dev/zero: error 0x8004A402: Script file cannot be read: it is not a text file (byte 0 is 0)\n"_s);
+        QProcess bash;
+        bash.start(u"bash"_s, {u"-c"_s, u"exec \"$0\" <(printf 'Sub Main\\r\\n  dbg.output \"piped\"\\r\\nEnd Sub\\r\\n')"_s,
+                                QStringLiteral(ZELSCRIPT_EXE)});
+        QVERIFY(bash.waitForFinished(60000));
+        QCOMPARE(bash.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()), u"piped\n"_s);
+    }
+
+    // ---- stopping a script that does not end -------------------------------------------------------
+    void timeLimitAndStopRequest()
+    {
+        // Subs that call each other twice, under On Error Resume Next: the depth limit only
+        // sends them back, and the calls never end.
+        const QString runaway = mainOf({u"  On Error Resume Next"_s, u"  Grow"_s})
+                                + u"Sub Grow\r\n  On Error Resume Next\r\n  Grow\r\n  Grow\r\nEnd Sub\r\n"_s;
+        auto program = zelscript::parse(runaway, u"t.vbs"_s);
+        auto engine = zel::ZelEngine::create();
+        zelscript::RunOptions options;
+        options.timeLimitMs = 200;
+        zelscript::RunResult r = zelscript::run(*program, engine->workspaces()->at(0), options);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.error.unsignedNumber(), quint32(zel::E_SCRIPT_STOPPED));
+        QVERIFY2(r.error.message().contains(QRegularExpression(u"^t\\.vbs:[2-9]: error 0x8004A403: Script was stopped: its time limit of 0\\.2 s ran out$"_s)),
+                 qPrintable(r.error.message()));
+        QVERIFY(r.resumedErrors > 0);
+
+        // A request to stop (Ctrl+C) ends the script before its next statement.
+        std::atomic<bool> stop{true};
+        options.timeLimitMs = 0;
+        options.stopRequest = &stop;
+        r = zelscript::run(*program, engine->workspaces()->at(0), options);
+        QCOMPARE(r.error.message(), u"t.vbs:2: error 0x8004A403: Script was stopped: interrupted"_s);
+        QCOMPARE(r.statements, qint64(1));
+    }
+
+    void timeoutAndCtrlCOfTheProgram()
+    {
+        QTemporaryDir dir;
+        const QString runaway = writeFile(dir, "runaway.vbs", (mainOf({u"  On Error Resume Next"_s, u"  Grow"_s})
+                                                               + u"Sub Grow\r\n  On Error Resume Next\r\n  Grow\r\n  Grow\r\nEnd Sub\r\n"_s).toUtf8());
+        const QString state = dir.filePath(u"state.txt"_s);
+        Cli c = zelscriptRun({u"--timeout"_s, u"0.5"_s, u"--state"_s, state, runaway});
+        QCOMPARE(c.status, 1);
+        QVERIFY2(c.err.contains(QRegularExpression(u": error 0x8004A403: Script was stopped: its time limit of 0\\.5 s ran out\n$"_s)), qPrintable(c.err));
+        QVERIFY(c.err.startsWith(runaway + u":"_s));
+        QVERIFY(QFileInfo(state).isFile()); // stopped cleanly: the end state is written
+        for (const QStringList &bad : {QStringList{u"--timeout"_s, u"x"_s}, QStringList{u"--timeout=0"_s}, QStringList{u"--timeout"_s}}) {
+            c = zelscriptRun(bad + QStringList{runaway});
+            QCOMPARE(c.status, 2);
+            QVERIFY2(c.err.startsWith(u"zelscript: --timeout needs a number of seconds greater than 0"_s), qPrintable(c.err));
+        }
+        QVERIFY(zelscriptRun({u"--help"_s}).out.contains(u"--timeout SECONDS"_s));
+
+        // Ctrl+C: the terminal sends SIGINT to the running program.
+        QFile::remove(state);
+        QProcess p;
+        p.start(QStringLiteral(ZELSCRIPT_EXE), {u"--state"_s, state, runaway});
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(catches(p.processId(), SIGINT), 30000);
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.contains(QRegularExpression(u"^.*runaway\\.vbs:[2-9]: error 0x8004A403: Script was stopped: interrupted\n$"_s)), qPrintable(err));
+        QVERIFY(QFileInfo(state).isFile());
+    }
+
+    // The state file is saved like every other file: a failing disk keeps the old one, and a
+    // pipe or a device is not replaced.
+    void stateFileFailures()
+    {
+        QTemporaryDir dir;
+        QStringList lines{kAdd};
+        for (int i = 0; i < 40; ++i)
+            lines << u"  Call zel.Controllers(\"RC1\").AddVariable(\"Variable%1\", \"\")"_s.arg(i);
+        const QString script = writeFile(dir, "many.vbs", mainOf(lines).toUtf8());
+        const QString state = writeFile(dir, "state.txt", "old state\n");
+        Cli c = zelscriptRun({u"--state"_s, state, script}, childFileSizeLimit(2048));
+        QCOMPARE(c.status, 1);
+        QVERIFY2(c.err.startsWith(u"zelscript: the state was not written: %1: writing failed after 2048 of "_s.arg(state)), qPrintable(c.err));
+        QCOMPARE(fileBytes(state), QByteArray("old state\n"));
+
+        for (const SpecialFile &special : makeSpecialFiles(dir.path())) {
+            c = zelscriptRun({u"--state"_s, special.path, script});
+            QCOMPARE(c.status, 1);
+            QCOMPARE(c.err, u"zelscript: the state was not written: %1: this is not a regular file (a device, a named pipe or a "
+                            "socket); nothing was saved\n"_s.arg(special.path));
+            QVERIFY2(isStillSpecial(special), qPrintable(special.what));
+        }
     }
 
     // ---- the language beyond the recorder --------------------------------------------------------

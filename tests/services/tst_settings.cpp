@@ -6,7 +6,10 @@
 #include "services/clsRegKey.h"
 #include "zel/errors.h"
 
+#include "../common/faultyfiles.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +35,22 @@ clsCtrlParameter record(const QString &name, const QString &provider = u"Zel.Vir
     r.m_OptionVal = u"Timeout=500"_s;
     r.m_EventDisable = event;
     return r;
+}
+
+// The exit save as it was made before it became one write: every section deleted and every
+// key written through the profile functions, each a full rewrite of the file.
+void saveKeyByKey(const PreloadedControllers &list, const QString &fileName)
+{
+    clsProfile profile;
+    profile.setFileName(fileName);
+    for (const QString &section : profile.GetSectNames())
+        profile.DeleteSection(section);
+    for (const clsCtrlParameter &rec : list.items()) {
+        profile.WriteString(rec.m_ControllerName, u"ProviderName"_s, rec.m_ProviderName);
+        profile.WriteString(rec.m_ControllerName, u"MachineName"_s, rec.m_MachineName);
+        profile.WriteString(rec.m_ControllerName, u"Option"_s, rec.m_OptionVal);
+        profile.WriteString(rec.m_ControllerName, u"EventEnable"_s, QString::number(rec.m_EventDisable));
+    }
 }
 
 QStringList names(const PreloadedControllers &list)
@@ -316,6 +335,131 @@ private Q_SLOTS:
         QVERIFY(list.save(path("ZelTester.ini")));
         QCOMPARE(profile("ZelTester.ini")->GetSectNames(), (QStringList{"RC2", "RC1"}));
         QVERIFY(readFile(path("ZelTester.ini")).startsWith("; kept: not in any section\n[RC2]\n"));
+    }
+
+    // The exit save writes what deleting and writing key by key wrote, byte for byte, but in
+    // one write: files as the program leaves them and as people edit them.
+    void exitSaveWritesTheSameBytesAtOnce_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // null: no file
+        QTest::addColumn<int>("records");
+        QTest::newRow("no file, empty list") << QByteArray() << 0;
+        QTest::newRow("no file") << QByteArray() << 3;
+        QTest::newRow("own file") << QByteArray("[RC1]\r\nProviderName=Zel.Virtual\r\nMachineName=\r\nOption=\r\nEventEnable=0\r\n") << 10;
+        QTest::newRow("own file, list emptied") << QByteArray("[RC1]\r\nProviderName=Zel.Virtual\r\nEventEnable=0\r\n") << 0;
+        QTest::newRow("comments and blank lines")
+            << QByteArray("; my controllers\r\ntop=level\r\n\r\n[rc2]\r\n; about rc2\r\nEventEnable=1\r\n\r\n\r\n[Hand]\r\nx\r\n") << 4;
+        QTest::newRow("LF, no final line end") << QByteArray("[A]\nk=v\n[B]\nEventEnable=1") << 2;
+        QTest::newRow("CR only") << QByteArray("; mac\r[A]\rEventEnable=0\r") << 2;
+        QTest::newRow("mixed line ends") << QByteArray("[A]\nk=v\r\n[B]\rj=w\n") << 2;
+        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[RC1]\r\nEventEnable=0\r\n") << 2;
+        QTest::newRow("twice the same section") << QByteArray("[RC1]\r\nEventEnable=0\r\n[x]\r\n[rc1]\r\nEventEnable=1\r\n") << 3;
+        QTest::newRow("not UTF-8") << QByteArray("; caf\xE9\r\n[A\xFF]\r\nEventEnable=0\r\n") << 1;
+        QTest::newRow("only comments") << QByteArray("; nothing here\r\n") << 0;
+    }
+
+    void exitSaveWritesTheSameBytesAtOnce()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(int, records);
+        PreloadedControllers list;
+        for (int i = records; i >= 1; --i) {
+            clsCtrlParameter r = record(i == 2 ? u"rc2"_s : u"RC%1"_s.arg(i), u"Zel.Virtual"_s, i % 2);
+            r.m_OptionVal = i == 3 ? u"@EventDisable=true,a=\"b\""_s : QString();
+            r.m_MachineName = i == 4 ? QString(u"pc-\u00e9"_s) : u"localhost"_s;
+            list.remember(r);
+        }
+        if (!before.isNull()) {
+            writeFile("old.ini", before);
+            writeFile("new.ini", before);
+        }
+        saveKeyByKey(list, path("old.ini"));
+        QVERIFY(list.save(path("new.ini")));
+        QCOMPARE(QFile::exists(path("new.ini")), QFile::exists(path("old.ini")));
+        QCOMPARE(readFile(path("new.ini")), readFile(path("old.ini")));
+    }
+
+    // A disk that fills up while the settings are saved: the old file stays whole and the
+    // failure is reported; so for the registry store and any INI file.
+    void failedSavesKeepTheOldFile()
+    {
+        PreloadedControllers list;
+        list.remember(record(u"Old"_s));
+        QVERIFY(list.save(path("ZelTester.ini")));
+        const QByteArray old = readFile(path("ZelTester.ini"));
+        for (int i = 1; i <= 10; ++i)
+            list.remember(record(u"Controller number %1"_s.arg(i)));
+        QString error;
+        {
+            FileSizeLimit limit(old.size() + 200);
+            QVERIFY(limit.active());
+            QVERIFY(!list.save(path("ZelTester.ini"), &error));
+        }
+        QVERIFY2(error.startsWith(path("ZelTester.ini") + u": writing failed after "_s), qPrintable(error));
+        QCOMPARE(readFile(path("ZelTester.ini")), old);
+
+        clsRegKey key;
+        QCOMPARE(key.CreateKey(reg::HKEY_CLASSES_ROOT, u"Software\\ZelTester"_s, 0, reg::KEY_ALL_ACCESS), reg::ERROR_SUCCESS);
+        QCOMPARE(key.SetValue(Value::fromString(u"/old/place"_s), u"AppPath"_s), reg::ERROR_SUCCESS);
+        const QByteArray store = readFile(path("registry.ini"));
+        {
+            FileSizeLimit limit(store.size() + 10);
+            QCOMPARE(key.SetValue(Value::fromString(QString(500, u'x')), u"ScriptPath"_s), reg::ERROR_ACCESS_DENIED);
+        }
+        QCOMPARE(readFile(path("registry.ini")), store);
+
+        auto p = profile("plain.ini", "[A]\r\nk=v\r\n");
+        {
+            FileSizeLimit limit(20);
+            QVERIFY(!p->WriteString(u"A"_s, u"long"_s, QString(100, u'y')));
+        }
+        QCOMPARE(readFile(path("plain.ini")), QByteArray("[A]\r\nk=v\r\n"));
+        QStringList files = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+        files.sort();
+        QCOMPARE(files, (QStringList{"ZelTester.ini", "plain.ini", "registry.ini"}));
+    }
+
+    // A settings file or store that is a pipe or a device reads as missing (nothing blocks)
+    // and is never replaced by a regular file.
+    void pipesAndDevicesAreLeftAlone()
+    {
+        const QList<SpecialFile> specials = makeSpecialFiles(m_dir->path());
+        QVERIFY(specials.size() >= 3);
+        PreloadedControllers list;
+        list.remember(record(u"RC1"_s));
+        for (const SpecialFile &special : specials) {
+            QString error;
+            list.load(special.path);
+            QCOMPARE(list.count(), 0);
+            list.remember(record(u"RC1"_s));
+            QVERIFY2(!list.save(special.path, &error), qPrintable(special.what));
+            QVERIFY2(error.contains(u"not a regular file"_s), qPrintable(error));
+            QVERIFY2(isStillSpecial(special), qPrintable(special.what));
+
+            qputenv("ZELTESTER_REGISTRY", special.path.toLocal8Bit());
+            clsRegKey key;
+            QCOMPARE(key.CreateKey(reg::HKEY_CLASSES_ROOT, u"Software\\ZelTester"_s, 0, reg::KEY_ALL_ACCESS), reg::ERROR_ACCESS_DENIED);
+            QVERIFY2(isStillSpecial(special), qPrintable(special.what));
+        }
+        qputenv("ZELTESTER_REGISTRY", path("registry.ini").toLocal8Bit());
+    }
+
+    // Thousands of remembered sections (a file edited by hand or by another program) load and
+    // save whole.
+    void largeFiles()
+    {
+        QByteArray many;
+        for (int i = 0; i < 2000; ++i)
+            many += u"[Cell %1]\r\nProviderName=Zel.Virtual\r\nMachineName=pc\r\nOption=\r\nEventEnable=0\r\n"_s.arg(i).toUtf8();
+        writeFile("ZelTester.ini", many);
+        PreloadedControllers list;
+        list.load(path("ZelTester.ini"));
+        QCOMPARE(list.count(), 2000);
+        list.remember(record(u"RC1"_s));
+        QVERIFY(list.save(path("ZelTester.ini")));
+        PreloadedControllers again;
+        again.load(path("ZelTester.ini"));
+        QCOMPARE(again.items(), list.items());
     }
 
     void loadFailures_data()

@@ -30,10 +30,10 @@ QString readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-// The enabled state of the toolbar's clipboard buttons, as "Cut Copy Paste" with 1 or 0.
+// The enabled state of the toolbar's clipboard buttons, as "Cut Copy Paste" with 1 or 0; the
+// activity check sets them within its period, so compare with QTRY_COMPARE.
 QString clipboardButtons(frmMDI *mdi)
 {
-    QTest::qWait(70); // one period of the activity check and a little more
     QString states;
     for (const char *name : {"btnCut", "btnCopy", "btnPaste"})
         states += tool(mdi, name)->isEnabled() ? u'1' : u'0';
@@ -264,16 +264,14 @@ private Q_SLOTS:
         QTreeWidget *tree = run.mdi()->tree();
         for (QTreeWidgetItem *node : {run.mdi()->node1(), run.mdi()->node2()}) {
             tree->setCurrentItem(node);
-            QTest::qWait(70);
-            QVERIFY(tool(run.mdi(), "btnShow")->isEnabled());
-            QVERIFY(!tool(run.mdi(), "btnDelete")->isEnabled());
-            QVERIFY(!action(run.mdi(), "mnuEditItem_0")->isEnabled());
+            QTRY_VERIFY(tool(run.mdi(), "btnShow")->isEnabled());
+            QTRY_VERIFY(!tool(run.mdi(), "btnDelete")->isEnabled());
+            QTRY_VERIFY(!action(run.mdi(), "mnuEditItem_0")->isEnabled());
             run.mdi()->SelectPopupMenu(1); // the popup's Delete does nothing on them
             QVERIFY(run.mdi()->findForm(node->data(0, Qt::UserRole).toInt()));
         }
         tree->setCurrentItem(run.panel(4)->m_TreeNode);
-        QTest::qWait(70);
-        QVERIFY(tool(run.mdi(), "btnDelete")->isEnabled());
+        QTRY_VERIFY(tool(run.mdi(), "btnDelete")->isEnabled());
         // A right click on node 1 opens the popup with Delete disabled.
         QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(run.mdi()->node1()).center());
         QVERIFY(!run.state().popup->mdiItems[1]->isEnabled());
@@ -307,8 +305,7 @@ private Q_SLOTS:
         QVERIFY(mdi->tree()->isVisible() && !mdi->logPane()->isVisible() && child<QWidget>(mdi, "PicFrame")->isVisible());
         // With the tree hidden, Show is off.
         objectWindow->trigger();
-        QTest::qWait(70);
-        QVERIFY(!tool(mdi, "btnShow")->isEnabled());
+        QTRY_VERIFY(!tool(mdi, "btnShow")->isEnabled());
     }
 
     // The 50 ms activity check rests when idle, wakes on a key press, and sets the clipboard
@@ -328,7 +325,7 @@ private Q_SLOTS:
         QTest::keyClicks(name, "abc");
         QVERIFY(timer->isActive());
         name->selectAll();
-        QCOMPARE(clipboardButtons(mdi), u"111"_s);
+        QTRY_COMPARE(clipboardButtons(mdi), u"111"_s);
         QCOMPARE(run.state().textTarget.data(), name);
         QVERIFY(action(mdi, "mnuEditItem_5")->isEnabled());
         // Copy and paste through the menu act on the text target.
@@ -343,15 +340,15 @@ private Q_SLOTS:
         result->setText("xyz");
         result->setFocus();
         result->selectAll();
-        QCOMPARE(clipboardButtons(mdi), u"010"_s);
+        QTRY_COMPARE(clipboardButtons(mdi), u"010"_s);
         // A focused button is no text box: all three off within one period.
         child<QPushButton>(engine, "cmdAddWS")->setFocus();
-        QCOMPARE(clipboardButtons(mdi), u"000"_s);
+        QTRY_COMPARE(clipboardButtons(mdi), u"000"_s);
         QVERIFY(!run.state().textTarget);
         // The workspace panel's controller list counts as a text box.
         mdi->ShowForm(run.panel(4)->m_TreeNode);
         run.panel(4)->findChild<QComboBox *>("cmbController")->setFocus();
-        QCOMPARE(clipboardButtons(mdi).right(1), u"1"_s);
+        QTRY_COMPARE(clipboardButtons(mdi).right(1), u"1"_s);
         QVERIFY(run.state().textTarget);
     }
 

@@ -196,6 +196,35 @@ private Q_SLOTS:
         QTest::newRow("bad lower bound") << "8195,[x]1" << quint32(E_VALUE_SYNTAX) << "lower bound";
     }
 
+    // Texts of any depth and size: arrays nest at most MaxArrayDepth levels, deeper ones are
+    // refused as malformed (no crash, at any depth); long flat arrays are read whole.
+    void deepAndLargeTexts()
+    {
+        auto nested = [](int depth) {
+            return u"8204,"_s + u"8204:("_s.repeated(depth - 1) + u"3:1"_s + u")"_s.repeated(depth - 1);
+        };
+        const Value deepest = VariantFromBstr(nested(MaxArrayDepth));
+        QCOMPARE(BstrFromVariant(deepest), nested(MaxArrayDepth));
+        for (int depth : {MaxArrayDepth + 1, 20000, 200000}) {
+            const ZelError e = errorOf([&] { VariantFromBstr(nested(depth)); });
+            QCOMPARE(e.unsignedNumber(), quint32(E_VALUE_SYNTAX));
+            QVERIFY2(e.description().startsWith(u"arrays nested more than 64 levels deep in ARRAY | VARIANT at position %1 of '"_s
+                                                    .arg(6 * MaxArrayDepth + 1)),
+                     qPrintable(e.description().left(120)));
+        }
+        // Unclosed, and closed too often.
+        EXPECT_ERROR(VariantFromBstr(u"8204,"_s + u"8204:("_s.repeated(100000)), E_VALUE_SYNTAX);
+        EXPECT_ERROR(VariantFromBstr(u"8204,8204:(3:1"_s + u")"_s.repeated(100000)), E_VALUE_SYNTAX);
+
+        QString flat = u"8195,"_s;
+        for (int i = 0; i < 200000; ++i)
+            flat += QString::number(i) + u',';
+        flat.chop(1);
+        const Value big = VariantFromBstr(flat);
+        QCOMPARE(big.arrayValue().items.size(), 200000);
+        QCOMPARE(BstrFromVariant(big), flat);
+    }
+
     void failures()
     {
         QFETCH(QString, text);
