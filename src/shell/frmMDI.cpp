@@ -197,6 +197,9 @@ void frmMDI::buildMenus()
             m_view);
     addMenu(QStringLiteral("mnuWindow"), QStringLiteral("&Window"), QStringLiteral("mnuWindowItem"),
             {QStringLiteral("&Cascade"), QStringLiteral("C&lose All")}, m_window);
+    // Additions beyond the classic menus (watch, log file...) sit in their own menu, just before Help.
+    m_tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    m_tools->setObjectName(QStringLiteral("mnuTools"));
     addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), QStringLiteral("mnuHelpItem"),
             {QStringLiteral("&User's Guide..."), QStringLiteral("&Version...")}, m_help);
 

@@ -36,6 +36,9 @@ public:
     // on an error (already shown).
     bool loadSequence(const std::function<void()> &openFirstPanels);
 
+    // The menu "&Tools" (mnuTools), where the additions beyond the classic menus put their items.
+    QMenu *toolsMenu() const { return m_tools; }
+
     // --- operations panels call ------------------------------------------------------------
     // Adds a node; with a relative node it becomes that node's last child. Counts one use of
     // the object named by strUniqueName.
@@ -154,6 +157,7 @@ private:
     QHash<const QTreeWidgetItem *, QString> m_nodeNames; // node -> unique name of its object
 
     QList<QAction *> m_file, m_edit, m_view, m_window, m_help;
+    QMenu *m_tools = nullptr;
     QToolButton *m_btnShow = nullptr, *m_btnDelete = nullptr, *m_btnCut = nullptr, *m_btnCopy = nullptr,
                 *m_btnPaste = nullptr, *m_btnRecStart = nullptr, *m_btnRecPause = nullptr, *m_btnRecStop = nullptr;
     bool m_closing = false;
