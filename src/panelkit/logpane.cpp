@@ -30,13 +30,7 @@ void PlainTextLogOutput::appendLogText(const QString &line)
 {
     if (!m_edit)
         return;
-    QString text = line;
-    if (text.endsWith(QLatin1String("\r\n")))
-        text.chop(2);
-    // The message limits keep CR out of a line; a stray LF would otherwise split it.
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    text += QLatin1Char('\n');
+    const QString text = clsLogMsg::SingleLine(line) + QLatin1Char('\n');
 
     // The document ends in the empty line that follows the last written line (or is empty);
     // the new text completes it and opens the next one, in a single edit. The layout's
@@ -49,9 +43,13 @@ void PlainTextLogOutput::appendLogText(const QString &line)
         doc->setUndoRedoEnabled(false);
     QAbstractTextDocumentLayout *layout = doc->documentLayout();
     QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::End);
     const bool blocked = layout->blockSignals(true);
+    // Inside an edit block a cursor that moves does not lay out its block to find its x
+    // position, which would keep a text layout alive for every line of the log.
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
     cursor.insertText(text);
+    cursor.endEditBlock();
     layout->blockSignals(blocked);
 
     // A caret at the end moves along with the insertion; one elsewhere is brought to the end.

@@ -65,7 +65,20 @@ QString clsLogMsg::WriteLogMsg(QString &strMsg)
                    + now.toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ') + strMsg + QLatin1String("\r\n");
     if (m_output)
         m_output->appendLogText(line);
+    if (m_fileOutput)
+        m_fileOutput->appendLogText(line);
     return line;
+}
+
+QString clsLogMsg::SingleLine(const QString &line)
+{
+    QString text = line;
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    // The message limits keep CR out of a line; a stray LF would otherwise split it.
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
 }
 
 QString clsLogMsg::WriteLogMsg(const QString &strMsg)

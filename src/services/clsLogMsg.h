@@ -38,6 +38,13 @@ public:
     requires requires(Pane *pane) { logOutputFor(pane); }
     void OutputTextBox(Pane *pane) { OutputTextBox(logOutputFor(pane)); }
     LogOutput *OutputTextBox() const { return m_output; }
+    // A second output beside the pane (the log file): every line written goes there too, in
+    // the same order. None by default.
+    void setFileOutput(std::unique_ptr<LogOutput> output) { m_fileOutput = std::move(output); }
+    LogOutput *fileOutput() const { return m_fileOutput.get(); }
+    // A written line as the pane and the log file hold it: without its CR LF, and a line break
+    // that got into the message (a lone LF) as a blank, so that the line stays one line.
+    static QString SingleLine(const QString &line);
 
     // Writes one line and returns it complete ("[n] hh:mm:ss message" CR LF). A message held
     // in a modifiable string is shortened in place by the message limits.
@@ -74,6 +81,7 @@ public:
 private:
     LogOutput *m_output = nullptr;
     std::unique_ptr<LogOutput> m_ownOutput;
+    std::unique_ptr<LogOutput> m_fileOutput;
     qint32 m_lineCount = 0;
     Clock m_clock;
 };

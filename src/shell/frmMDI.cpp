@@ -4,6 +4,8 @@
 #include "panelkit/PanelBase.h"
 #include "panelkit/ZelForm.h"
 #include "panelkit/iconset.h"
+#include "panelkit/logfileswitch.h"
+#include "panelkit/logfindbar.h"
 #include "panelkit/logpane.h"
 #include "panelkit/textops.h"
 #include "services/clsRegKey.h"
@@ -161,6 +163,8 @@ void frmMDI::buildLeftPane()
 
     m_objectPart = makePart(QStringLiteral("lblObject"), QStringLiteral(" Object"), m_tree);
     m_logPart = makePart(QStringLiteral("lblLog"), QStringLiteral(" Log"), m_log);
+    m_logFind = new LogFindBar(m_log, m_logPart);
+    m_logPart->layout()->addWidget(m_logFind);
     m_hSplit->addWidget(m_objectPart);
     m_hSplit->addWidget(m_logPart);
     m_hSplit->handle(1)->setObjectName(QStringLiteral("picHBar"));
@@ -200,6 +204,14 @@ void frmMDI::buildMenus()
     // Additions beyond the classic menus (watch, log file...) sit in their own menu, just before Help.
     m_tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     m_tools->setObjectName(QStringLiteral("mnuTools"));
+    QAction *find = m_tools->addAction(QStringLiteral("Find in the &Log"));
+    find->setObjectName(QStringLiteral("mnuToolsFindLog"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        if (!m_logPart->isVisible() && isVisible())
+            m_view[3]->trigger(); // the log window comes back to show the bar
+        m_logFind->open();
+    });
     addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), QStringLiteral("mnuHelpItem"),
             {QStringLiteral("&User's Guide..."), QStringLiteral("&Version...")}, m_help);
 
@@ -402,6 +414,9 @@ bool frmMDI::loadSequence(const std::function<void()> &openFirstPanels)
         connect(a.popup->txtItems[4], &QAction::triggered, this, [this] { ExportFile(ExportLog); });
         connect(a.popup->txtItems[6], &QAction::triggered, this, [] { textops::clear(app().textTarget); });
         a.log.OutputTextBox(m_log); // through its adapter, panelkit/logpane.h
+        m_logFile = new LogFileSwitch(a.log, windowSettingsFile(), this);
+        m_tools->addAction(m_logFile->action());
+        m_logFile->restore();
 
         a.logLine(QStringLiteral("Creating ZelEngine..."));
         a.engine = a.engineFactory ? a.engineFactory() : nullptr;

@@ -158,6 +158,8 @@ private:
 
     QList<QAction *> m_file, m_edit, m_view, m_window, m_help;
     QMenu *m_tools = nullptr;
+    class LogFindBar *m_logFind = nullptr;     // under the log (Ctrl+F)
+    class LogFileSwitch *m_logFile = nullptr;  // Tools > Log to File...
     QToolButton *m_btnShow = nullptr, *m_btnDelete = nullptr, *m_btnCut = nullptr, *m_btnCopy = nullptr,
                 *m_btnPaste = nullptr, *m_btnRecStart = nullptr, *m_btnRecPause = nullptr, *m_btnRecStop = nullptr;
     bool m_closing = false;
