@@ -18,7 +18,9 @@
 #include "zel/engine.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -263,6 +265,7 @@ private:
     void tools();
     void capabilities();
     void overview();
+    void findInLog();
     void exportScript();
     void modbusDevice();
 
@@ -566,6 +569,29 @@ void Session::overview()
     shotMenu(QStringLiteral("&Help"), QStringLiteral("menu-help"));
 }
 
+void Session::findInLog()
+{
+    // The find bar under the log (Ctrl+F) with every match of a request on screen marked.
+    QAction *find = m_mdi->findChild<QAction *>(QStringLiteral("mnuToolsFindLog"));
+    if (!find) {
+        fail(QStringLiteral("no Tools > Find in the Log"));
+        return;
+    }
+    find->trigger();
+    QWidget *bar = m_mdi->findChild<QWidget *>(QStringLiteral("fraLogFind"));
+    if (!bar) {
+        fail(QStringLiteral("no find bar"));
+        return;
+    }
+    type(bar, QStringLiteral("txtLogFind"), QStringLiteral("get_"));
+    if (auto *all = bar->findChild<QCheckBox *>(QStringLiteral("chkLogFindAll")))
+        all->setChecked(true);
+    settle(100);
+    save(m_mdi->findChild<QWidget *>(QStringLiteral("PicFrame")), QStringLiteral("log-find"));
+    if (auto *close = bar->findChild<QAbstractButton *>(QStringLiteral("cmdLogFindClose")))
+        close->click();
+}
+
 void Session::exportScript()
 {
     // The session's recorded script, saved the way the user saves it: File > Export Script...
@@ -654,6 +680,7 @@ int Session::run()
     tools();
     capabilities();
     overview();
+    findInLog();
     exportScript();
     modbusDevice();
 

@@ -105,7 +105,7 @@ LogFindBar::LogFindBar(QPlainTextEdit *pane, QWidget *parent) : QFrame(parent), 
     connect(m_text, &QLineEdit::returnPressed, this, &LogFindBar::findNext);
     connect(m_next, &QToolButton::clicked, this, &LogFindBar::findNext);
     connect(m_prev, &QToolButton::clicked, this, &LogFindBar::findPrevious);
-    connect(m_close, &QToolButton::clicked, this, &LogFindBar::close);
+    connect(m_close, &QToolButton::clicked, this, &LogFindBar::closeBar);
     connect(m_all, &QCheckBox::toggled, this, &LogFindBar::updateHighlights);
     connect(m_filter, &QCheckBox::toggled, this, [this] { applyFilter(0); });
     connect(m_failures, &QCheckBox::toggled, this, [this] { applyFilter(0); });
@@ -114,7 +114,7 @@ LogFindBar::LogFindBar(QPlainTextEdit *pane, QWidget *parent) : QFrame(parent), 
         s->setContext(Qt::WidgetWithChildrenShortcut);
         connect(s, &QShortcut::activated, this, slot);
     };
-    shortcut(QKeySequence(Qt::Key_Escape), &LogFindBar::close);
+    shortcut(QKeySequence(Qt::Key_Escape), &LogFindBar::closeBar);
     shortcut(QKeySequence(Qt::Key_F3), &LogFindBar::findNext);
     shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), &LogFindBar::findPrevious);
     shortcut(QKeySequence(Qt::SHIFT | Qt::Key_Return), &LogFindBar::findPrevious);
@@ -146,7 +146,7 @@ void LogFindBar::open()
     rescan();
 }
 
-void LogFindBar::close()
+void LogFindBar::closeBar()
 {
     const bool hadFocus = isAncestorOf(QApplication::focusWidget());
     hide();
@@ -285,13 +285,14 @@ void LogFindBar::searchChanged()
     rescan();
     if (m_matches.isEmpty() || !m_pane)
         return;
-    // From the caret backwards, as a log is read: at first the newest match.
+    // From the caret backwards, as a log is read: at first the newest match; while the text
+    // grows, the match selected stays as long as it still matches.
     const int caret = m_pane->textCursor().selectionStart();
-    auto after = std::lower_bound(m_matches.cbegin(), m_matches.cend(), caret,
-                                  [](const Match &m, int pos) { return m.pos < pos; });
+    auto after = std::upper_bound(m_matches.cbegin(), m_matches.cend(), caret,
+                                  [](int pos, const Match &m) { return pos < m.pos; });
     int index = int(after - m_matches.cbegin()) - 1;
     if (index < 0)
-        index = 0;
+        index = int(m_matches.size()) - 1; // round the start of the log
     select(index);
     if (!lineShown(lineOf(m_matches[index].pos)))
         step(-1);

@@ -26,7 +26,7 @@ public:
     // Shows the bar with the text box focused and its text selected (Ctrl+F).
     void open();
     // Hides the bar; the filter and the highlights go with it (Escape).
-    void close();
+    void closeBar();
     void findNext() { step(+1); }
     void findPrevious() { step(-1); }
 
