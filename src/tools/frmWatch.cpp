@@ -115,7 +115,10 @@ frmWatch::frmWatch(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(m_csv, &QPushButton::clicked, this, &frmWatch::exportCsv);
     connect(m_png, &QPushButton::clicked, this, &frmWatch::exportPng);
     connect(m_list, &WatchList::pollingChanged, this, &frmWatch::refreshButtons);
-    connect(m_list, &QAbstractItemModel::rowsInserted, this, &frmWatch::refreshButtons);
+    connect(m_list, &QAbstractItemModel::rowsInserted, this, [this] {
+        m_table->resizeColumnToContents(WatchList::ColPath);
+        refreshButtons();
+    });
     connect(m_list, &QAbstractItemModel::rowsRemoved, this, &frmWatch::refreshButtons);
     connect(m_list, &WatchList::plottedChanged, this, &frmWatch::refreshSeries);
     connect(m_list, &WatchList::polled, this, [this] {

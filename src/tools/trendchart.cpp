@@ -40,14 +40,8 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent)
     outer->setContentsMargins(0, 0, 0, 0);
 
     m_chart = new QChart;
-    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_chart->legend()->setAlignment(Qt::AlignRight);
     m_chart->setMargins(QMargins(4, 4, 4, 4));
-    m_time = new QDateTimeAxis;
-    m_time->setFormat(QStringLiteral("hh:mm:ss"));
-    m_time->setTickCount(7);
-    m_values = new QValueAxis;
-    m_chart->addAxis(m_time, Qt::AlignBottom);
-    m_chart->addAxis(m_values, Qt::AlignLeft);
     m_view = new QChartView(m_chart, this);
     m_view->setObjectName(QStringLiteral("chvTrend"));
     m_view->setRenderHint(QPainter::Antialiasing, false);
@@ -113,11 +107,26 @@ void TrendChart::setSeries(const QStringList &names)
         auto *line = new QLineSeries;
         line->setName(legendName(name));
         m_chart->addSeries(line);
-        line->attachAxis(m_time);
-        line->attachAxis(m_values);
         m_lines.append(line);
     }
+    // Axes made before any series are not drawn: they come with the first series.
+    if (!m_time && !m_lines.isEmpty())
+        makeAxes();
+    for (QLineSeries *line : std::as_const(m_lines)) {
+        line->attachAxis(m_time);
+        line->attachAxis(m_values);
+    }
     refresh();
+}
+
+void TrendChart::makeAxes()
+{
+    m_time = new QDateTimeAxis;
+    m_time->setFormat(QStringLiteral("hh:mm:ss"));
+    m_time->setTickCount(6);
+    m_values = new QValueAxis;
+    m_chart->addAxis(m_time, Qt::AlignBottom);
+    m_chart->addAxis(m_values, Qt::AlignLeft);
 }
 
 void TrendChart::setSpanMs(qint64 ms)
@@ -148,11 +157,9 @@ void TrendChart::requestRefresh()
 
 QString TrendChart::legendName(const QString &name)
 {
-    // Paths are links "A(..).B(..).C(..)"; the last two say which value it is.
-    const QLatin1String link(").");
-    qsizetype last = name.lastIndexOf(link);
-    qsizetype before = last > 0 ? name.lastIndexOf(link, last - 1) : -1;
-    return before < 0 ? name : QStringLiteral("\u2026") + name.mid(before + 2);
+    // Paths are links "A(..).B(..).C(..)"; the last one says which value it is.
+    const qsizetype last = name.lastIndexOf(QLatin1String(")."));
+    return last < 0 ? name : QStringLiteral("\u2026") + name.mid(last + 2);
 }
 
 void TrendChart::updateScroll()
@@ -235,8 +242,10 @@ void TrendChart::refresh()
         low -= margin;
         high += margin;
     }
-    m_values->setRange(low, high);
-    m_time->setRange(QDateTime::fromMSecsSinceEpoch(begin), QDateTime::fromMSecsSinceEpoch(end));
+    if (m_time) {
+        m_values->setRange(low, high);
+        m_time->setRange(QDateTime::fromMSecsSinceEpoch(begin), QDateTime::fromMSecsSinceEpoch(end));
+    }
     updateScroll();
 }
 

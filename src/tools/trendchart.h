@@ -45,11 +45,12 @@ public:
     qsizetype drawnPoints(const QString &name) const;
     QChart *chart() const { return m_chart; }
 
-    // The short name of a series in the legend: "…" and its last two path links.
+    // The short name of a series in the legend: "…" and its last path link.
     static QString legendName(const QString &name);
 
 private:
     void updateScroll();
+    void makeAxes();
 
     const TrendStore *m_store = nullptr;
     QStringList m_names;

@@ -316,7 +316,7 @@ private Q_SLOTS:
         QTRY_COMPARE(w->chart()->series(), list->seriesOf(0));
         w->chart()->refresh();
         QCOMPARE(w->chart()->drawnPoints(path + "[x]"), 2);
-        QCOMPARE(w->chart()->chart()->series().first()->name(), u"\u2026Robots(\"Arm\").Vars(\"@CurrentPosition\")[x]"_s);
+        QCOMPARE(w->chart()->chart()->series().first()->name(), u"\u2026Vars(\"@CurrentPosition\")[x]"_s);
         QCOMPARE(list->store().points(path + "[y]").back().value, 100.0);
 
         // Many points in the shown span: at most two per column of pixels are drawn.
