@@ -475,6 +475,28 @@ void Session::tools()
     settle(400);
     press(status, QStringLiteral("cmdStartStop"));
     shotPanel(status, QStringLiteral("status"));
+    // Its trend: the counts while members come and go.
+    press(status, QStringLiteral("chkTrend"));
+    QWidget *trend = find(status, QStringLiteral("frmStatusTrend"));
+    if (auto *span = find<QComboBox>(trend, QStringLiteral("cmbTrendSpan")))
+        span->setCurrentIndex(0);
+    press(status, QStringLiteral("cmdStartStop"));
+    settle(1500);
+    PanelBase *extra = nullptr;
+    if (m_ctrl) {
+        page(m_ctrl, QStringLiteral("tabController"), 0);
+        for (const char *name : {"Temp", "Pressure", "Level"}) {
+            type(m_ctrl, QStringLiteral("txtName_0"), QLatin1String(name));
+            press(m_ctrl, QStringLiteral("cmdVariable"));
+            extra = lastPanel(PanelKind::Variable);
+            settle(1200);
+        }
+    }
+    settle(1500);
+    press(status, QStringLiteral("cmdStartStop"));
+    save(trend, QStringLiteral("status-trend"));
+    press(status, QStringLiteral("chkTrend"));
+    Q_UNUSED(extra);
     m_mdi->HideForm(status ? status->m_TreeNode : nullptr);
 
     // The performance check of the variable: 1000 writes and reads with data comparison. The

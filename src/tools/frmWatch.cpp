@@ -64,7 +64,7 @@ frmWatch::frmWatch(QWidget *parent) : QWidget(parent, Qt::Window)
     intervalLabel->setBuddy(m_interval);
     m_start = pushButton(this, "cmdWatchStart", QStringLiteral("&Start"));
     m_stop = pushButton(this, "cmdWatchStop", QStringLiteral("S&top"));
-    m_trend = new QCheckBox(QStringLiteral("T&rend"), this);
+    m_trend = new QCheckBox(QStringLiteral("Tr&end"), this);
     m_trend->setObjectName(QStringLiteral("chkTrend"));
     m_csv = pushButton(this, "cmdExportCsv", QStringLiteral("Export &CSV..."));
     m_png = pushButton(this, "cmdExportPng", QStringLiteral("Export P&NG..."));

@@ -1,15 +1,13 @@
 #include "trendchart.h"
 
-#include "panelkit/ZelForm.h"
-
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -243,6 +241,8 @@ void TrendChart::refresh()
         high += margin;
     }
     if (m_time) {
+        // As many time labels as the plot's width has room for.
+        m_time->setTickCount(std::clamp(int(m_chart->plotArea().width()) / 110 + 1, 2, 7));
         m_values->setRange(low, high);
         m_time->setRange(QDateTime::fromMSecsSinceEpoch(begin), QDateTime::fromMSecsSinceEpoch(end));
     }
@@ -272,13 +272,20 @@ CountTrend::CountTrend(const QList<QPair<QString, QLineEdit *>> &boxes, QTimer *
     setObjectName(QStringLiteral("fraTrend"));
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    m_check = new QCheckBox(QStringLiteral("T&rend"), this);
+    m_check = new QCheckBox(QStringLiteral("Tr&end"), this);
     m_check->setObjectName(QStringLiteral("chkTrend"));
     outer->addWidget(m_check);
-    m_chart = new TrendChart(this);
+    // The chart has a window of its own beside the monitor: the monitor keeps its size and
+    // nothing in it moves, and the legend of every count has room.
+    m_window = new QWidget(this, Qt::Window);
+    m_window->setObjectName(QStringLiteral("frmStatusTrend"));
+    m_window->setWindowTitle(QStringLiteral("ZelEngineStatus Trend"));
+    m_window->installEventFilter(this);
+    auto *inner = new QVBoxLayout(m_window);
+    m_chart = new TrendChart(m_window);
     m_chart->setStore(&m_store);
-    m_chart->hide();
-    outer->addWidget(m_chart, 1);
+    inner->addWidget(m_chart);
+    m_window->resize(720, 520);
     connect(m_check, &QCheckBox::toggled, this, &CountTrend::toggle);
     if (sampler)
         connect(sampler, &QTimer::timeout, this, &CountTrend::sample);
@@ -304,12 +311,15 @@ void CountTrend::toggle(bool on)
     for (const auto &[name, box] : std::as_const(m_boxes))
         names.append(name);
     m_chart->setSeries(on ? names : QStringList());
-    m_chart->setVisible(on);
-    // The monitor's frame grows to take the chart and shrinks again without it.
-    for (QWidget *w = parentWidget(); w; w = w->parentWidget()) {
-        if (auto *frame = qobject_cast<QMdiSubWindow *>(w)) {
-            frame->adjustSize();
-            break;
-        }
-    }
+    m_window->setVisible(on);
+    if (on)
+        m_window->raise();
+}
+
+bool CountTrend::eventFilter(QObject *watched, QEvent *event)
+{
+    // Closing the chart's window turns the trend off.
+    if (watched == m_window && event->type() == QEvent::Close)
+        m_check->setChecked(false);
+    return QWidget::eventFilter(watched, event);
 }

@@ -70,7 +70,8 @@ private:
 };
 
 // The "Trend" toggle of a window that samples counts into text boxes: a check box (chkTrend)
-// and, while it is on, a chart of every box's number at each tick of the sampling timer.
+// and, while it is on, a window beside it (frmStatusTrend) with a chart of every box's number
+// at each tick of the sampling timer.
 class CountTrend : public QWidget {
     Q_OBJECT
 public:
@@ -81,6 +82,10 @@ public:
     void sample();
     const TrendStore &store() const { return m_store; }
     TrendChart *chart() const { return m_chart; }
+    QWidget *chartWindow() const { return m_window; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void toggle(bool on);
@@ -88,5 +93,6 @@ private:
     QList<QPair<QString, QLineEdit *>> m_boxes;
     TrendStore m_store;
     QCheckBox *m_check = nullptr;
+    QWidget *m_window = nullptr;
     TrendChart *m_chart = nullptr;
 };

@@ -389,8 +389,10 @@ private Q_SLOTS:
         QVERIFY(check->mapTo(s, QPoint()).y() > startStop->mapTo(s, QPoint()).y() + startStop->height() - 1);
         auto *trend = s->findChild<CountTrend *>();
         QVERIFY(!trend->chart()->isVisible());
+        const QSize before = s->subWindow()->size();
         check->click();
-        QVERIFY(trend->chart()->isVisible());
+        QVERIFY(trend->chart()->isVisible() && trend->chartWindow()->isWindow());
+        QCOMPARE(s->subWindow()->size(), before); // the monitor keeps its size
         QCOMPARE(trend->chart()->series().size(), frmStatus::KindCount);
         QCOMPARE(trend->chart()->series().first(), u"ZelEngine"_s);
         addController(run);
@@ -401,8 +403,13 @@ private Q_SLOTS:
         clickButton(s, u"cmdStartStop"_s);
         QTRY_VERIFY(trend->store().points(u"ZelWorkspace"_s).size() >= 3);
         clickButton(s, u"cmdStartStop"_s);
+        // Closing the chart's window turns the trend off.
+        trend->chartWindow()->close();
+        QVERIFY(!check->isChecked() && !trend->chart()->isVisible());
         check->click();
-        QVERIFY(!trend->chart()->isVisible());
+        QVERIFY(trend->chartWindow()->isVisible());
+        check->click();
+        QVERIFY(!trend->chartWindow()->isVisible());
     }
 };
 
