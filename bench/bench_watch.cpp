@@ -5,6 +5,7 @@
 //
 // BENCH_WATCH_SECONDS sets the length of each phase (default 10).
 #include "aims.h"
+#include "memory.h"
 #include "panelkit/PanelBase.h"
 #include "shell/frmMDI.h"
 #include "shell/startup.h"
@@ -35,17 +36,6 @@ namespace {
 constexpr int kRows = 200;
 constexpr int kIntervalMs = 100;
 constexpr int kPlotted = 10;
-
-double residentMB()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 // Process CPU time (user and system) in seconds.
 double cpuSeconds()
