@@ -4,6 +4,7 @@
 // option, the cost of the overflow rule for further messages, and what building every message
 // panel's window would cost.
 #include "aims.h"
+#include "memory.h"
 #include "panels/frmController.h"
 #include "panels/frmMessage.h"
 #include "shell/frmMDI.h"
@@ -22,17 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-double residentMB()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 void settle()
 {

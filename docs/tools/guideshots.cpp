@@ -15,6 +15,9 @@
 #include "panelkit/AppState.h"
 #include "shell/frmMDI.h"
 #include "shell/startup.h"
+#include "tools/frmWatch.h"
+#include "tools/trendchart.h"
+#include "tools/watchlist.h"
 #include "zel/engine.h"
 
 #include <QAbstractButton>
@@ -39,6 +42,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSplitter>
+#include <QTableView>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTabWidget>
@@ -263,6 +267,7 @@ private:
     void members();
     void messages();
     void tools();
+    void watch();
     void capabilities();
     void overview();
     void findInLog();
@@ -473,6 +478,28 @@ void Session::tools()
     settle(400);
     press(status, QStringLiteral("cmdStartStop"));
     shotPanel(status, QStringLiteral("status"));
+    // Its trend: the counts while members come and go.
+    press(status, QStringLiteral("chkTrend"));
+    QWidget *trend = find(status, QStringLiteral("frmStatusTrend"));
+    if (auto *span = find<QComboBox>(trend, QStringLiteral("cmbTrendSpan")))
+        span->setCurrentIndex(0);
+    press(status, QStringLiteral("cmdStartStop"));
+    settle(1500);
+    PanelBase *extra = nullptr;
+    if (m_ctrl) {
+        page(m_ctrl, QStringLiteral("tabController"), 0);
+        for (const char *name : {"Temp", "Pressure", "Level"}) {
+            type(m_ctrl, QStringLiteral("txtName_0"), QLatin1String(name));
+            press(m_ctrl, QStringLiteral("cmdVariable"));
+            extra = lastPanel(PanelKind::Variable);
+            settle(1200);
+        }
+    }
+    settle(1500);
+    press(status, QStringLiteral("cmdStartStop"));
+    save(trend, QStringLiteral("status-trend"));
+    press(status, QStringLiteral("chkTrend"));
+    Q_UNUSED(extra);
     m_mdi->HideForm(status ? status->m_TreeNode : nullptr);
 
     // The performance check of the variable: 1000 writes and reads with data comparison. The
@@ -507,6 +534,69 @@ void Session::tools()
     press(var, QStringLiteral("cmdPerfchk"));
     if (!seen)
         fail(QStringLiteral("the performance check was not shown"));
+}
+
+void Session::watch()
+{
+    // The watch window: the robot's position with a trend while the robot moves, the controller's
+    // counter and a variable whose every read fails.
+    PanelBase *robot = lastPanel(PanelKind::Robot);
+    if (!robot || !m_ctrl) {
+        fail(QStringLiteral("no robot to watch"));
+        return;
+    }
+    type(robot, QStringLiteral("txtVarName"), QStringLiteral("@CurrentPosition"));
+    press(robot, QStringLiteral("cmdGetVar"));
+    PanelBase *position = lastPanel(PanelKind::Variable);
+    page(m_ctrl, QStringLiteral("tabController"), 0);
+    QList<qint32> ids{position ? position->m_FormID : 0};
+    for (const char *name : {"@Counter", "@Fail"}) {
+        type(m_ctrl, QStringLiteral("txtName_0"), QLatin1String(name));
+        press(m_ctrl, QStringLiteral("cmdVariable"));
+        if (PanelBase *v = lastPanel(PanelKind::Variable))
+            ids.append(v->m_FormID);
+    }
+    QAction *item = m_mdi->findChild<QAction *>(QStringLiteral("mnuToolsWatch"));
+    if (!item) {
+        fail(QStringLiteral("no menu item Tools > Watch..."));
+        return;
+    }
+    item->trigger();
+    auto *w = m_mdi->findChild<frmWatch *>(QStringLiteral("frmWatch"));
+    if (!w) {
+        fail(QStringLiteral("the watch window did not open"));
+        return;
+    }
+    if (w->addForms(ids) != 3)
+        fail(QStringLiteral("the watch window did not take the three variables"));
+    w->list()->setPlotted(0, true);
+    w->move(20, 20);
+    w->resize(1040, 640);
+    press(w, QStringLiteral("chkTrend"));
+    if (auto *span = find<QComboBox>(w, QStringLiteral("cmbTrendSpan")))
+        span->setCurrentIndex(0);
+    type(w, QStringLiteral("txtWatchInterval"), QStringLiteral("100"));
+    press(w, QStringLiteral("cmdWatchStart"));
+    // The robot goes round a square in the XY plane and back home.
+    const char *const poses[] = {"P(500, 100, 400, 0, 0, 0)", "P(500, 300, 400, 0, 0, 0)", "P(300, 300, 450, 0, 0, 0)",
+                                 "P(300, 100, 450, 0, 0, 0)", "P(500, 100, 400, 0, 0, 0)", "P(600, 0, 400, 0, 0, 0)"};
+    settle(600);
+    for (const char *pose : poses) {
+        try {
+            robot->m_ZelObj->invoke(QStringLiteral("Move"), zel::CallKind::Method,
+                                    {zel::Value::fromI4(2), zel::Value::fromString(QLatin1String(pose)),
+                                     zel::Value::fromString(QString())});
+        } catch (const zel::ZelError &e) {
+            fail(QStringLiteral("Move to %1: %2").arg(QLatin1String(pose), e.description()));
+        }
+        settle(900);
+    }
+    press(w, QStringLiteral("cmdWatchStop"));
+    w->chart()->refresh();
+    if (auto *table = find<QTableView>(w, QStringLiteral("tblWatch")))
+        table->clearSelection();
+    save(w, QStringLiteral("watch"));
+    w->close();
 }
 
 void Session::capabilities()
@@ -678,6 +768,7 @@ int Session::run()
     members();
     messages();
     tools();
+    watch();
     capabilities();
     overview();
     findInLog();

@@ -6,6 +6,7 @@
 // panel number and expands it, and the host finds a panel from a node by that number.
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QMdiSubWindow;
@@ -32,6 +33,8 @@ public:
     virtual void DeleteForm(QTreeWidgetItem *node, bool childrenOnly = false) = 0;
     // Hides the node's panel; it stays loaded and keeps its node.
     virtual void HideForm(QTreeWidgetItem *node) = 0;
+    // Every open form, in the order they were added (the watch window's choice of variables).
+    virtual QList<ZelForm *> forms() const { return {}; }
 
     // The first panel of the status bar.
     virtual void WriteStatusBar(const QString &text) = 0;

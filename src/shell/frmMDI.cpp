@@ -11,6 +11,7 @@
 #include "services/clsRegKey.h"
 #include "services/platform.h"
 #include "startup.h"
+#include "tools/frmWatch.h"
 #include "zel/errors.h"
 #include "zel/savefile.h"
 
@@ -145,6 +146,8 @@ void frmMDI::buildLeftPane()
     m_tree->setIconSize(QSize(16, 16));
     m_tree->setMinimumHeight(18);
     m_tree->viewport()->installEventFilter(this);
+    // Nodes can be dragged out (onto the watch list), never moved within the tree.
+    m_tree->setDragDropMode(QAbstractItemView::DragOnly);
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { nodeClicked(item); });
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { ShowForm(item); });
     connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
@@ -204,6 +207,8 @@ void frmMDI::buildMenus()
     // Additions beyond the classic menus (watch, log file...) sit in their own menu, just before Help.
     m_tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     m_tools->setObjectName(QStringLiteral("mnuTools"));
+    QAction *watch = m_tools->addAction(QStringLiteral("&Watch..."), this, [this] { frmWatch::open(this); });
+    watch->setObjectName(QStringLiteral("mnuToolsWatch"));
     QAction *find = m_tools->addAction(QStringLiteral("Find in the &Log"));
     find->setObjectName(QStringLiteral("mnuToolsFindLog"));
     find->setShortcut(QKeySequence::Find);
@@ -469,6 +474,16 @@ ZelForm *frmMDI::findForm(qint32 formId) const
             return form;
     }
     return nullptr;
+}
+
+QList<ZelForm *> frmMDI::forms() const
+{
+    QList<ZelForm *> list;
+    for (QMdiSubWindow *frame : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto *form = qobject_cast<ZelForm *>(frame->widget()); form && !form->isUnloaded())
+            list.append(form);
+    }
+    return list;
 }
 
 ZelForm *frmMDI::findForm(const QTreeWidgetItem *node) const

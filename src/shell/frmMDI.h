@@ -56,6 +56,7 @@ public:
     // The open form with that panel number, or null.
     ZelForm *findForm(qint32 formId) const;
     ZelForm *findForm(const QTreeWidgetItem *node) const override;
+    QList<ZelForm *> forms() const override;
     // Object use counts by unique name.
     int useCount(const QString &uniqueName) const { return m_useCounts.value(uniqueName); }
     // Forgets the tree's node (the panel has closed).

@@ -4,6 +4,7 @@
 #include "panelkit/PanelHost.h"
 #include "panelkit/iconset.h"
 #include "panelkit/textops.h"
+#include "trendchart.h"
 #include "services/valuetext.h"
 #include "zel/errors.h"
 
@@ -118,10 +119,15 @@ frmStatus::frmStatus(QWidget *parent) : ZelForm(parent)
     sampling->addStretch(1);
     sampling->addWidget(hide);
     outer->addLayout(sampling);
+    // The counts as a trend, below everything else (off until its check box is ticked).
+    QList<QPair<QString, QLineEdit *>> trendBoxes;
+    for (int k = 0; k < KindCount; ++k)
+        trendBoxes.append({QString::fromLatin1(kKinds[k].label).chopped(2), m_counts[k]});
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("timSampling"));
     connect(m_timer, &QTimer::timeout, this, &frmStatus::sample);
+    outer->addWidget(new CountTrend(trendBoxes, m_timer, this));
     connect(getDate, &QPushButton::clicked, this, &frmStatus::getDateTime);
     connect(m_startStop, &QPushButton::clicked, this, &frmStatus::startStop);
     connect(hide, &QPushButton::clicked, this, [this] { app().host->HideForm(m_TreeNode); });

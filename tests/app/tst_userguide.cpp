@@ -110,7 +110,7 @@ private Q_SLOTS:
             engine.insert(it.next().captured(1).toUpper());
         QVERIFY(engine.size() >= 40);
         QString guide = guideText();
-        qsizetype start = guide.indexOf(QLatin1String("## 23 Error numbers"));
+        qsizetype start = guide.indexOf(QLatin1String("## 24 Error numbers"));
         QVERIFY(start > 0);
         static const QRegularExpression row(QStringLiteral("^\\| 0x([0-9A-F]{8}) \\|"), QRegularExpression::MultilineOption);
         QSet<QString> listed;
