@@ -87,7 +87,8 @@ void frmMDI::buildLeftPane()
         l->setSpacing(2);
         auto *title = new QLabel(caption, part);
         title->setObjectName(labelName);
-        title->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; background: palette(mid); color: palette(bright-text); padding: 2px; }"));
+        title->setStyleSheet(QStringLiteral(
+            "QLabel { font-weight: bold; background: palette(mid); color: palette(bright-text); padding: 2px; }"));
         l->addWidget(title);
         l->addWidget(content, 1);
         return part;
@@ -106,6 +107,7 @@ void frmMDI::buildLeftPane()
         wakeActivityCheck();
     });
 
+    // The log pane; the log writer reaches it through its adapter (loadSequence).
     m_log = new QPlainTextEdit;
     m_log->setObjectName(QStringLiteral("txtLog"));
     m_log->setReadOnly(true);

@@ -38,8 +38,8 @@ struct MenuRow {
 };
 
 const MenuRow kMenus[] = {
-    {"mnuFile", "&File", "mnuFileItem"},     {"mnuEdit", "&Edit", "mnuEditItem"},
-    {"mnuView", "&View", "mnuViewItem"},     {"mnuWindow", "&Window", "mnuWindowItem"},
+    {"mnuFile", "&File", "mnuFileItem"},    {"mnuEdit", "&Edit", "mnuEditItem"},
+    {"mnuView", "&View", "mnuViewItem"},    {"mnuWindow", "&Window", "mnuWindowItem"},
     {"mnuTools", "&Tools", "mnuToolsItem"}, {"mnuHelp", "&Help", "mnuHelpItem"},
 };
 static_assert(std::size(kMenus) == static_cast<size_t>(MenuId::Count));
@@ -192,7 +192,8 @@ void frmMDI::buildToolbar()
         button->setObjectName(QLatin1String(row.key));
         m_buttons[static_cast<int>(row.id)] = button;
         if (row.click)
-            connect(button, &QToolButton::clicked, this, [this, click = row.click](bool pressed) { (this->*click)(pressed); });
+            connect(button, &QToolButton::clicked, this,
+                    [this, click = row.click](bool pressed) { (this->*click)(pressed); });
     }
 }
 
@@ -247,14 +248,38 @@ void frmMDI::deleteSelected()
         DeleteForm(n);
 }
 
-void frmMDI::showSelected() { ShowForm(m_tree->currentItem()); }
-void frmMDI::clearLog() { m_log->clear(); }
-void frmMDI::cutText() { textops::cut(app().textTarget); }
-void frmMDI::copyText() { textops::copy(app().textTarget); }
-void frmMDI::pasteText() { textops::paste(app().textTarget); }
-void frmMDI::toggleObjectWindow() { setObjectWindowVisible(command(Command::ObjectWindow)->isChecked()); }
-void frmMDI::toggleLogWindow() { setLogWindowVisible(command(Command::LogWindow)->isChecked()); }
-void frmMDI::cascadeWindows() { m_mdi->cascadeSubWindows(); }
+void frmMDI::showSelected()
+{
+    ShowForm(m_tree->currentItem());
+}
+void frmMDI::clearLog()
+{
+    m_log->clear();
+}
+void frmMDI::cutText()
+{
+    textops::cut(app().textTarget);
+}
+void frmMDI::copyText()
+{
+    textops::copy(app().textTarget);
+}
+void frmMDI::pasteText()
+{
+    textops::paste(app().textTarget);
+}
+void frmMDI::toggleObjectWindow()
+{
+    setObjectWindowVisible(command(Command::ObjectWindow)->isChecked());
+}
+void frmMDI::toggleLogWindow()
+{
+    setLogWindowVisible(command(Command::LogWindow)->isChecked());
+}
+void frmMDI::cascadeWindows()
+{
+    m_mdi->cascadeSubWindows();
+}
 
 // ---- activity check, enabling ----------------------------------------------------------------
 
@@ -389,8 +414,8 @@ void frmMDI::showUsersGuide()
     // <program directory>/../Doc, or ../share/zeltester/Doc for an installed copy (startup.h).
     QString path = usersGuidePath(app().programDir, QLocale::system().language() == QLocale::Japanese);
     if (!platform::openDocument(path)) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"), QStringLiteral("Failed to display the User's Guide."),
-                        QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"),
+                        QStringLiteral("Failed to display the User's Guide."), QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("msgGuide"));
         box.exec();
     }
@@ -399,9 +424,10 @@ void frmMDI::showUsersGuide()
 void frmMDI::showVersion()
 {
     QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZelTester"),
-                    name + QStringLiteral(" version %1.%2.%3").arg(ZEL_VERSION_MAJOR).arg(ZEL_VERSION_MINOR).arg(ZEL_VERSION_PATCH),
-                    QMessageBox::Ok, this);
+    QMessageBox box(
+        QMessageBox::NoIcon, QStringLiteral("ZelTester"),
+        name + QStringLiteral(" version %1.%2.%3").arg(ZEL_VERSION_MAJOR).arg(ZEL_VERSION_MINOR).arg(ZEL_VERSION_PATCH),
+        QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("msgVersion"));
     box.exec();
 }

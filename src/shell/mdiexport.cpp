@@ -63,7 +63,8 @@ void frmMDI::ExportFile(int kind)
 {
     AppState &a = app();
     if (kind == ExportLog) {
-        QString path = saveDialog(QStringLiteral("Save Log"), QStringLiteral("Log File (*.log)"), QStringLiteral("log"), QString());
+        QString path = saveDialog(QStringLiteral("Save Log"), QStringLiteral("Log File (*.log)"), QStringLiteral("log"),
+                                  QString());
         if (!path.isEmpty())
             writeTextFile(path, logText());
     } else if (kind == ExportScript) {
