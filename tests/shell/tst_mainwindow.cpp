@@ -110,7 +110,7 @@ private Q_SLOTS:
             QStringList items;
             for (QAction *item : top->menu()->actions())
                 items << item->objectName() + u'=' + (item->isSeparator() ? u"-"_s : item->text());
-            menus << top->menu()->objectName() + u' ' + top->text() + u": " + items.join(u", ");
+            menus << top->menu()->objectName() + u' ' + top->text() + u": "_s + items.join(u", "_s);
         }
         QCOMPARE(menus, QStringList({
             u"mnuFile &File: mnuFileItem_0=Export &Log..., mnuFileItem_1=Export &Script..., mnuFileItem_2=Export &KSF..., "
