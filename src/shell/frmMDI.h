@@ -65,7 +65,7 @@ public:
     // Forgets the tree's node (the panel has closed).
     void removeTreeNode(QTreeWidgetItem *node) override;
 
-    // The command's one action, shared by its menu item and (for most commands) its toolbar button.
+    // The command's one action: its menu item, which its toolbar button (for most commands) follows.
     QAction *command(Command id) const { return m_commands[static_cast<int>(id)]; }
     // Runs the command's handler, as its menu item does.
     void runCommand(Command id);

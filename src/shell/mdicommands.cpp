@@ -1,6 +1,6 @@
 // The main window's commands: one table gives each command its menu item, its toolbar button
-// and its handler; one QAction per command serves the menu, the toolbar and the popups. Also the
-// enabling of the commands, the recording commands, the view toggles and Help.
+// and its handler. A command's one QAction is its menu item; its toolbar button follows it and
+// its popup items run it. Also the enabling of the commands, recording, the View toggles and Help.
 #include "frmMDI.h"
 
 #include "panelkit/AppState.h"
@@ -69,10 +69,10 @@ struct frmMDI::CommandRow {
     void (frmMDI::*run)();
 };
 
-// A toolbar button (key null: a separator). A button without a click handler shows its command's
-// own action: same enabling, same handler. The recording buttons stay enabled and show the
-// recorder's mode by their pressed state while the menu items are enabled by it, so they keep
-// actions of their own, and their click handlers decide what a click means.
+// A toolbar button (key null: a separator). A button without a click handler follows its
+// command's action: it is enabled when the action is and runs the command's handler. The
+// recording buttons stay enabled and show the recorder's mode by their pressed state while the
+// menu items are enabled by it, so their click handlers decide what a click means.
 struct frmMDI::ButtonRow {
     Command id;
     const char *key;
@@ -176,16 +176,15 @@ void frmMDI::buildToolbar()
             continue;
         }
         const QString tip = QString::fromUtf8(row.tip);
-        QAction *action = nullptr;
-        if (row.click) {
-            action = bar->addAction(zelIcon(QLatin1String(row.image)), tip);
-            action->setCheckable(row.twoState);
-        } else {
-            action = command(row.id);
-            action->setIcon(zelIcon(QLatin1String(row.image)));
-            action->setIconVisibleInMenu(false);
-            action->setIconText(tip);
-            bar->addAction(action);
+        QAction *action = bar->addAction(zelIcon(QLatin1String(row.image)), tip);
+        action->setCheckable(row.twoState);
+        if (!row.click) {
+            // The button follows its command's action: its enabled state, and a click runs it.
+            // (The image stays on the button's own action: one on the menu item's would widen the menu.)
+            QAction *shown = command(row.id);
+            action->setEnabled(shown->isEnabled());
+            connect(shown, &QAction::enabledChanged, action, &QAction::setEnabled);
+            connect(action, &QAction::triggered, this, [this, id = row.id] { runCommand(id); });
         }
         action->setToolTip(tip);
         auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(action));
