@@ -81,23 +81,19 @@ struct Tables {
 
 void store(modbus_mapping_t *m, const Place &p, const zel::Value &v)
 {
+    auto copy = [&p](auto *dest, const auto &items) {
+        for (int i = 0; i < items.size(); ++i)
+            dest[p.address + i] = items[i];
+    };
     switch (p.table) {
     case Table::Coil:
-    case Table::Discrete: {
-        const QList<bool> bits = encodeBits(p, v, QString());
-        uint8_t *dest = p.table == Table::Coil ? m->tab_bits : m->tab_input_bits;
-        for (int i = 0; i < bits.size(); ++i)
-            dest[p.address + i] = bits[i];
+    case Table::Discrete:
+        copy(p.table == Table::Coil ? m->tab_bits : m->tab_input_bits, encodeBits(p, v, QString()));
         break;
-    }
     case Table::Input:
-    case Table::Holding: {
-        const QList<quint16> words = encodeRegisters(p, v, QString());
-        uint16_t *dest = p.table == Table::Holding ? m->tab_registers : m->tab_input_registers;
-        for (int i = 0; i < words.size(); ++i)
-            dest[p.address + i] = words[i];
+    case Table::Holding:
+        copy(p.table == Table::Holding ? m->tab_registers : m->tab_input_registers, encodeRegisters(p, v, QString()));
         break;
-    }
     }
 }
 

@@ -200,32 +200,30 @@ QString Entry::describe() const
     return QStringLiteral("the %1 entry %2").arg(kindWord(m_kind), quoted(m_name));
 }
 
+void Entry::setControllerText(QString &field, const QString &text, const char *what)
+{
+    if (m_kind != Controller) {
+        throw ZelError(zel::E_INVALID_ARG, capitalized(describe())
+                                               + QStringLiteral(" has no %1; only controller entries have one")
+                                                     .arg(QLatin1String(what)));
+    }
+    checkText(text, [&] { return QStringLiteral("The %1 of ").arg(QLatin1String(what)) + describe(); });
+    field = text;
+}
+
 void Entry::setKey(const QString &key)
 {
-    if (m_kind != Controller)
-        throw ZelError(zel::E_INVALID_ARG, capitalized(describe()) + QStringLiteral(" has no key; only controller entries have one"));
-    checkText(key, [&] { return QStringLiteral("The key of ") + describe(); });
-    m_key = key;
+    setControllerText(m_key, key, "key");
 }
 
 void Entry::setProviderName(const QString &provider)
 {
-    if (m_kind != Controller) {
-        throw ZelError(zel::E_INVALID_ARG,
-                       capitalized(describe()) + QStringLiteral(" has no provider name; only controller entries have one"));
-    }
-    checkText(provider, [&] { return QStringLiteral("The provider name of ") + describe(); });
-    m_provider = provider;
+    setControllerText(m_provider, provider, "provider name");
 }
 
 void Entry::setMachineName(const QString &machine)
 {
-    if (m_kind != Controller) {
-        throw ZelError(zel::E_INVALID_ARG,
-                       capitalized(describe()) + QStringLiteral(" has no machine name; only controller entries have one"));
-    }
-    checkText(machine, [&] { return QStringLiteral("The machine name of ") + describe(); });
-    m_machine = machine;
+    setControllerText(m_machine, machine, "machine name");
 }
 
 void Entry::setOption(const QString &option)

@@ -173,6 +173,8 @@ public:
     void removeMessage(const QString &name) { removeMember(Message, name); }
 
 private:
+    // Sets a text only controller entries have (what: "key", "provider name", "machine name").
+    void setControllerText(QString &field, const QString &text, const char *what);
     friend class Document;
     static EntryPtr createRoot();
     QString describe() const;

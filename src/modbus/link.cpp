@@ -292,25 +292,27 @@ void Link::failed(int error, int function, int address, const QString &where)
     fail(E_DEVICE_UNREACHABLE, text);
 }
 
+template <class T>
+QList<T> Link::readTable(int (*read)(modbus_t *, int, int, T *), int function, int address, int count,
+                         const QString &where)
+{
+    QList<T> items(count);
+    request([&](modbus_t *ctx) { return read(ctx, address, count, items.data()); }, function, address, where);
+    return items;
+}
+
 QList<quint16> Link::readRegisters(Table table, int address, int count, const QString &where)
 {
-    QList<quint16> words(count);
     const bool input = table == Table::Input;
-    request([&](modbus_t *ctx) {
-        return input ? modbus_read_input_registers(ctx, address, count, words.data())
-                     : modbus_read_registers(ctx, address, count, words.data());
-    }, input ? 4 : 3, address, where);
-    return words;
+    return readTable<quint16>(input ? modbus_read_input_registers : modbus_read_registers, input ? 4 : 3, address,
+                              count, where);
 }
 
 QList<bool> Link::readBits(Table table, int address, int count, const QString &where)
 {
-    QList<uint8_t> raw(count);
     const bool discrete = table == Table::Discrete;
-    request([&](modbus_t *ctx) {
-        return discrete ? modbus_read_input_bits(ctx, address, count, raw.data())
-                        : modbus_read_bits(ctx, address, count, raw.data());
-    }, discrete ? 2 : 1, address, where);
+    const QList<uint8_t> raw =
+        readTable<uint8_t>(discrete ? modbus_read_input_bits : modbus_read_bits, discrete ? 2 : 1, address, count, where);
     QList<bool> bits;
     bits.reserve(count);
     for (uint8_t b : raw)

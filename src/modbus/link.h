@@ -71,6 +71,10 @@ private:
     // the failure leaves it in doubt.
     template <class F>
     int request(F &&f, int function, int address, const QString &where);
+    // Reads count items of a table through read (a libmodbus read function) as request does.
+    template <class T>
+    QList<T> readTable(int (*read)(_modbus *, int, int, T *), int function, int address, int count,
+                       const QString &where);
     [[noreturn]] void failed(int error, int function, int address, const QString &where);
     void setUp(bool up, const QString &reason);
 

@@ -21,6 +21,20 @@ namespace {
     throw ZelError(number, text);
 }
 
+// An option whose text parse reads; a text it does not take fails with what the option takes.
+template <class Parse>
+auto parsedOption(const detail::Options &o, const char *key, Parse parse, const QString &where, const QString &takes)
+    -> decltype(parse(QString()))
+{
+    const std::optional<QString> text = o.text(key);
+    if (!text)
+        return std::nullopt;
+    auto parsed = parse(*text);
+    if (!parsed)
+        fail(E_BAD_OPTION, QStringLiteral("Option %1 of %2: '%3' is not %4").arg(QLatin1String(key), where, *text, takes));
+    return parsed;
+}
+
 // Everything an option text of AddController says, checked before anything is opened.
 struct DeviceSettings {
     LinkSettings link;
@@ -329,30 +343,22 @@ public:
             fail(E_NOT_FOUND, QStringLiteral("AddVariable: %1 is not a name of the device map%2; name its place with @Table and @Address")
                                   .arg(name, m_settings.map->fileName().isEmpty() ? QString() : QLatin1Char(' ') + QFileInfo(m_settings.map->fileName()).fileName()));
         Place p = entry ? entry->place : Place{};
-        if (std::optional<QString> t = o.text("@Table")) {
-            const std::optional<Table> table = parseTable(*t);
-            if (!table)
-                fail(E_BAD_OPTION, QStringLiteral("Option @Table of %1: '%2' is not coil, discrete, input or holding").arg(where, *t));
+        if (const std::optional<Table> table =
+                parsedOption(o, "@Table", parseTable, where, QStringLiteral("coil, discrete, input or holding"))) {
             if (isBitTable(*table) != isBitTable(p.table) || !entry)
                 p.type = isBitTable(*table) ? quint16(VT_BOOL) : quint16(VT_I2);
             p.table = *table;
         }
         if (o.has("@Address"))
             p.address = o.integer("@Address", 0, 0, 65535);
-        if (std::optional<QString> t = o.text("@Type")) {
-            const std::optional<quint16> type = parseType(*t);
-            if (!type)
-                fail(E_BAD_OPTION, QStringLiteral("Option @Type of %1: '%2' is not one of %3").arg(where, *t, placeTypeNames()));
+        if (const std::optional<quint16> type =
+                parsedOption(o, "@Type", parseType, where, QStringLiteral("one of ") + placeTypeNames()))
             p.type = *type;
-        }
         if (o.has("@Count"))
             p.count = o.integer("@Count", 1, 1, 2000);
-        if (std::optional<QString> t = o.text("@WordOrder")) {
-            const std::optional<WordOrder> order = parseOrder(*t);
-            if (!order)
-                fail(E_BAD_OPTION, QStringLiteral("Option @WordOrder of %1: '%2' is not big or little").arg(where, *t));
+        if (const std::optional<WordOrder> order =
+                parsedOption(o, "@WordOrder", parseOrder, where, QStringLiteral("big or little")))
             p.order = *order;
-        }
         if (!p.isArray() && p.elementType() != VT_BSTR)
             p.count = 1;
         const QString wrong = checkPlace(p);

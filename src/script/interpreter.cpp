@@ -738,24 +738,7 @@ QString HostObject::className() const
 
 Value HostObject::invoke(const QString &member, CallKind kind, const QList<Value> &args)
 {
-    auto is = [&member](const char *name) { return member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
-    Op op = Op::Member;
-    if (m_which == Op::HostDbg && is("output"))
-        op = Op::DbgOutput;
-    else if (m_which == Op::HostDat && is("BstrFromVariant"))
-        op = Op::DatToText;
-    else if (m_which == Op::HostDat && is("VariantFromBstr"))
-        op = Op::DatFromText;
-    else if (m_which == Op::HostErr && is("Number"))
-        op = Op::ErrNumber;
-    else if (m_which == Op::HostErr && is("Description"))
-        op = Op::ErrDescription;
-    else if (m_which == Op::HostErr && is("Source"))
-        op = Op::ErrSource;
-    else if (m_which == Op::HostErr && is("Clear"))
-        op = Op::ErrClear;
-    else if (m_which == Op::HostErr && is("Raise"))
-        op = Op::ErrRaise;
+    const Op op = hostMemberOp(m_which, member);
     if (op == Op::Member)
         throw ZelError(zel::E_UNKNOWN_MEMBER, QStringLiteral("%1 has no property or method '%2'").arg(className(), member));
     if (kind == CallKind::PropertyPut)

@@ -1,8 +1,11 @@
 // Lexer, parser and name resolution of ZelScript files.
 #include "program.h"
+#include "zel/quoted.h"
 
 #include <QSet>
 #include <QVarLengthArray>
+#include <algorithm>
+#include <initializer_list>
 #include <cmath>
 #include <optional>
 
@@ -161,21 +164,9 @@ public:
             if (c == QLatin1Char('"')) {
                 Token t = make(Tok::String, i);
                 QString value;
-                qsizetype j = i + 1;
-                for (;;) {
-                    if (j >= n || m_src[j] == QLatin1Char('\r') || m_src[j] == QLatin1Char('\n'))
-                        fail(i, QStringLiteral("the string has no closing double quote"));
-                    if (m_src[j] == QLatin1Char('"')) {
-                        if (j + 1 < n && m_src[j + 1] == QLatin1Char('"')) {
-                            value += QLatin1Char('"');
-                            j += 2;
-                            continue;
-                        }
-                        ++j;
-                        break;
-                    }
-                    value += m_src[j++];
-                }
+                qsizetype j = i;
+                if (!zel::readQuoted(m_src, j, &value, true))
+                    fail(i, QStringLiteral("the string has no closing double quote"));
                 t.text = value;
                 t.end = qint32(j);
                 out.push_back(t);
@@ -886,35 +877,29 @@ private:
         return e;
     }
 
-    qint32 concatenation()
+    // One level of left-associative binary operators: operands of the next level joined by the
+    // level's operators, read in a loop (a & b & c ...).
+    struct BinaryOperator {
+        Tok token;
+        Op op;
+    };
+    qint32 binaryChain(qint32 (Parser::*operand)(), std::initializer_list<BinaryOperator> operators)
     {
-        qint32 e = additive();
-        while (peek().kind == Tok::Amp) {
+        qint32 e = (this->*operand)();
+        for (;;) {
+            const Tok kind = peek().kind;
+            auto found = std::find_if(operators.begin(), operators.end(),
+                                      [kind](const BinaryOperator &o) { return o.token == kind; });
+            if (found == operators.end())
+                return e;
             const Token &op = next();
-            e = binary(Op::Concat, op, e, additive());
+            e = binary(found->op, op, e, (this->*operand)());
         }
-        return e;
     }
 
-    qint32 additive()
-    {
-        qint32 e = multiplicative();
-        while (peek().kind == Tok::Plus || peek().kind == Tok::Minus) {
-            const Token &op = next();
-            e = binary(op.kind == Tok::Plus ? Op::Add : Op::Subtract, op, e, multiplicative());
-        }
-        return e;
-    }
-
-    qint32 multiplicative()
-    {
-        qint32 e = unary();
-        while (peek().kind == Tok::Star || peek().kind == Tok::Slash) {
-            const Token &op = next();
-            e = binary(op.kind == Tok::Star ? Op::Multiply : Op::Divide, op, e, unary());
-        }
-        return e;
-    }
+    qint32 concatenation() { return binaryChain(&Parser::additive, {{Tok::Amp, Op::Concat}}); }
+    qint32 additive() { return binaryChain(&Parser::multiplicative, {{Tok::Plus, Op::Add}, {Tok::Minus, Op::Subtract}}); }
+    qint32 multiplicative() { return binaryChain(&Parser::unary, {{Tok::Star, Op::Multiply}, {Tok::Slash, Op::Divide}}); }
 
     qint32 unary()
     {
@@ -1027,25 +1012,7 @@ private:
                 continue;
             const Op host = m_p.exprs[x.a].op;
             const QString &member = m_p.names[x.index];
-            auto is = [&member](const char *name) { return member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
-            Op fast = Op::Member;
-            if (host == Op::HostDbg && is("output"))
-                fast = Op::DbgOutput;
-            else if (host == Op::HostDat && is("BstrFromVariant"))
-                fast = Op::DatToText;
-            else if (host == Op::HostDat && is("VariantFromBstr"))
-                fast = Op::DatFromText;
-            else if (host == Op::HostErr && is("Number"))
-                fast = Op::ErrNumber;
-            else if (host == Op::HostErr && is("Description"))
-                fast = Op::ErrDescription;
-            else if (host == Op::HostErr && is("Source"))
-                fast = Op::ErrSource;
-            else if (host == Op::HostErr && is("Clear"))
-                fast = Op::ErrClear;
-            else if (host == Op::HostErr && is("Raise"))
-                fast = Op::ErrRaise;
-            x.op = fast;
+            x.op = hostMemberOp(host, member);
         }
     }
 
@@ -1060,6 +1027,30 @@ private:
 };
 
 } // namespace
+
+Op detail::hostMemberOp(Op host, const QString &member)
+{
+    struct HostMember {
+        Op host;
+        const char *name;
+        Op op;
+    };
+    static const HostMember kMembers[] = {
+        {Op::HostDbg, "output", Op::DbgOutput},
+        {Op::HostDat, "BstrFromVariant", Op::DatToText},
+        {Op::HostDat, "VariantFromBstr", Op::DatFromText},
+        {Op::HostErr, "Number", Op::ErrNumber},
+        {Op::HostErr, "Description", Op::ErrDescription},
+        {Op::HostErr, "Source", Op::ErrSource},
+        {Op::HostErr, "Clear", Op::ErrClear},
+        {Op::HostErr, "Raise", Op::ErrRaise},
+    };
+    for (const HostMember &m : kMembers) {
+        if (m.host == host && member.compare(QLatin1String(m.name), Qt::CaseInsensitive) == 0)
+            return m.op;
+    }
+    return Op::Member;
+}
 
 ScriptError::ScriptError(const zel::ZelError &error, QString file, int line, int column)
     : zel::ZelError(error.unsignedNumber(), error.description()), m_file(std::move(file)), m_line(line), m_column(column)

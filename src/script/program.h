@@ -119,6 +119,10 @@ private:
     QSet<QString> m_assignedSet;
 };
 
+// The node of a host object's member that has one of its own (dbg.Output, DAT.BstrFromVariant,
+// Err.Number...), or Op::Member for any other member. host: Op::HostDbg, Op::HostDat or Op::HostErr.
+Op hostMemberOp(Op host, const QString &member);
+
 } // namespace detail
 
 class Program {

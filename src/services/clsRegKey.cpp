@@ -2,6 +2,7 @@
 
 #include "IniFile.h"
 #include "platform.h"
+#include "zel/quoted.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -114,22 +115,9 @@ QStringList splitMulti(QStringView s, bool *ok)
             return items;
         }
         QString item;
-        ++i;
-        for (;;) {
-            if (i >= s.size()) {
-                *ok = false;
-                return items;
-            }
-            if (s[i] == QLatin1Char('"')) {
-                if (i + 1 < s.size() && s[i + 1] == QLatin1Char('"')) {
-                    item += QLatin1Char('"');
-                    i += 2;
-                    continue;
-                }
-                ++i;
-                break;
-            }
-            item += s[i++];
+        if (!zel::readQuoted(s, i, &item, false)) {
+            *ok = false;
+            return items;
         }
         items.append(item);
         if (i < s.size()) {

@@ -1,7 +1,11 @@
 // The main window: the panels' client area, the object tree, the log pane, menus, toolbar and
-// status bar. It is the panels' host (PanelHost).
+// status bar. It is the panels' host (PanelHost). Its code is split by concern: frmMDI.cpp (the
+// window's parts, start-up, input, closing), mdicommands.cpp (the command table, menus, toolbar,
+// popups, enabling, recording, view and help), mditree.cpp (tree and panels), mdiexport.cpp
+// (save dialog and exports) and mdilayout.cpp (window settings, panes, placing panels).
 #pragma once
 
+#include "mdicommands.h"
 #include "panelkit/PanelHost.h"
 #include "panelkit/frmPopupmenu.h"
 
@@ -62,8 +66,15 @@ public:
     // Forgets the tree's node (the panel has closed).
     void removeTreeNode(QTreeWidgetItem *node) override;
 
-    void RefreshTlbar();
-    void RefreshMenuBar();
+    // The command's one action: its menu item, which its toolbar button (for most commands) follows.
+    QAction *command(Command id) const { return m_commands[static_cast<int>(id)]; }
+    // Runs the command's handler, as its menu item does.
+    void runCommand(Command id);
+
+    // The enabling rules, applied to the commands' actions: the menu and the toolbar share them,
+    // so either name refreshes both.
+    void RefreshTlbar() { refreshCommands(); }
+    void RefreshMenuBar() { refreshCommands(); }
     void ExportFile(int kind);
 
     // Recording commands, as the menu runs them.
@@ -121,9 +132,40 @@ private:
     };
     Enabling computeEnabling() const;
 
+    // A row of the command table and of the toolbar (mdicommands.cpp).
+    struct CommandRow;
+    struct ButtonRow;
+    static const CommandRow kCommandTable[];
+    static const ButtonRow kToolbar[];
+    static const CommandRow *commandRow(Command id);
+
     void buildMenus();
+    void buildToolsMenu();
     void buildToolbar();
+    void connectPopups();
     void buildLeftPane();
+    void buildStatusBar();
+    void refreshCommands();
+    // Shows the recorder's mode on the Edit menu's recording items and the recording buttons.
+    void showRecordMode(int mode);
+    // Handlers of the command table.
+    void exportLog() { ExportFile(ExportLog); }
+    void exportScript() { ExportFile(ExportScript); }
+    void exportKSF() { ExportFile(ExportKSF); }
+    void exitProgram() { close(); }
+    void deleteSelected();
+    void clearLog();
+    void cutText();
+    void copyText();
+    void pasteText();
+    void showSelected();
+    void toggleObjectWindow();
+    void toggleLogWindow();
+    void cascadeWindows();
+    // Clicks of the toolbar's recording buttons, which keep their own two-state actions.
+    void recStartClicked(bool pressed);
+    void recPauseClicked(bool pressed);
+    void recStopClicked(bool pressed);
     void activityCheck();
     void wakeActivityCheck();
     void refreshNodeStatus(QTreeWidgetItem *node);
@@ -149,7 +191,11 @@ private:
     QWidget *m_logPart = nullptr;
     QTreeWidget *m_tree = nullptr;
     QPlainTextEdit *m_log = nullptr;
-    QLabel *m_status[3] = {};
+    // The status bar's panels: texts such as "Ready", the selected node, its number of children.
+    enum StatusPanel { StatusText = 0, StatusNode = 1, StatusChildren = 2, StatusPanelCount = 3 };
+    QLabel *m_status[StatusPanelCount] = {};
+    // Marks a panel's frame that has been given its place in the client area.
+    static constexpr char kPlacedProperty[] = "zelPlaced";
     QTimer *m_activeCheck = nullptr;
     QTreeWidgetItem *m_node1 = nullptr;
     QTreeWidgetItem *m_node2 = nullptr;
@@ -157,12 +203,11 @@ private:
     QHash<QString, int> m_useCounts;
     QHash<const QTreeWidgetItem *, QString> m_nodeNames; // node -> unique name of its object
 
-    QList<QAction *> m_file, m_edit, m_view, m_window, m_help;
+    QAction *m_commands[kCommandCount] = {};
+    QToolButton *m_buttons[kCommandCount] = {}; // by command; null for a command without a button
     QMenu *m_tools = nullptr;
-    class LogFindBar *m_logFind = nullptr;     // under the log (Ctrl+F)
-    class LogFileSwitch *m_logFile = nullptr;  // Tools > Log to File...
-    QToolButton *m_btnShow = nullptr, *m_btnDelete = nullptr, *m_btnCut = nullptr, *m_btnCopy = nullptr,
-                *m_btnPaste = nullptr, *m_btnRecStart = nullptr, *m_btnRecPause = nullptr, *m_btnRecStop = nullptr;
+    class LogFindBar *m_logFind = nullptr;    // under the log (Ctrl+F)
+    class LogFileSwitch *m_logFile = nullptr; // Tools > Log to File...
     bool m_closing = false;
     bool m_laidOut = false;      // the first show has set the panes; panels are placed from then on
     bool m_framePending = false; // the window manager's frame has not been seen yet

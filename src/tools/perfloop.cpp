@@ -10,6 +10,18 @@
 using zel::CallKind;
 using zel::Value;
 
+namespace {
+
+// The variable of the run; a run without one fails each step.
+zel::Object *present(zel::Object *variable)
+{
+    if (!variable)
+        throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("No variable"));
+    return variable;
+}
+
+} // namespace
+
 // Everything that does not change during the run is worked out before it; an iteration does
 // the engine calls, the optional debugger output and comparison, and one pass of the event pump.
 int PerfLoop::run(const Plan &plan, zel::Object *variable, const Value &writeValue, TickCount tick, quint32 startTick)
@@ -30,6 +42,16 @@ int PerfLoop::run(const Plan &plan, zel::Object *variable, const Value &writeVal
     int result = StepNone;
     int step = StepNone;
     quint64 iterations = 0;
+    // Runs a step's call; a failure is the run's result, and ends the run unless errors are ignored.
+    auto attempt = [&](auto &&call) {
+        try {
+            call();
+            return true;
+        } catch (...) {
+            result = step;
+            return ignore;
+        }
+    };
 
     for (;;) {
         if (pattern == PatternTime) {
@@ -45,36 +67,15 @@ int PerfLoop::run(const Plan &plan, zel::Object *variable, const Value &writeVal
 
         if (doWrite) {
             step = StepWrite;
-            try {
-                if (!variable)
-                    throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("No variable"));
-                variable->invoke(member, CallKind::PropertyPut, putArgs);
-            } catch (...) {
-                result = step;
-                if (!ignore)
-                    break;
-            }
+            if (!attempt([&] { present(variable)->invoke(member, CallKind::PropertyPut, putArgs); }))
+                break;
         }
         if (doRead) {
             step = StepRead;
-            try {
-                if (!variable)
-                    throw zel::ZelError(zel::E_UNEXPECTED, QStringLiteral("No variable"));
-                readValue = variable->invoke(member, CallKind::PropertyGet, noArgs);
-            } catch (...) {
-                result = step;
-                if (!ignore)
-                    break;
-            }
-            if (debug) {
-                try {
-                    platform::debugOutput(zel::BstrFromVariant(readValue, 0));
-                } catch (...) {
-                    result = step;
-                    if (!ignore)
-                        break;
-                }
-            }
+            if (!attempt([&] { readValue = present(variable)->invoke(member, CallKind::PropertyGet, noArgs); }))
+                break;
+            if (debug && !attempt([&] { platform::debugOutput(zel::BstrFromVariant(readValue, 0)); }))
+                break;
         }
         if (compare) {
             step = StepCompare;

@@ -45,12 +45,6 @@ ZelCommand::ZelCommand(std::shared_ptr<EngineContext> ctx, quint64 scope, QStrin
 
 ZelCommand::~ZelCommand() = default;
 
-qint32 ZelCommand::timeout() const
-{
-    guard("get_Timeout");
-    return m_timeout;
-}
-
 void ZelCommand::setTimeout(qint32 milliseconds)
 {
     guard("put_Timeout");
@@ -59,28 +53,10 @@ void ZelCommand::setTimeout(qint32 milliseconds)
     m_timeout = milliseconds;
 }
 
-qint32 ZelCommand::state() const
-{
-    guard("get_State");
-    return m_state;
-}
-
-Value ZelCommand::parameters() const
-{
-    guard("get_Parameters");
-    return m_parameters;
-}
-
 void ZelCommand::setParameters(const Value &value)
 {
     guard("put_Parameters");
     m_parameters = value;
-}
-
-Value ZelCommand::result() const
-{
-    guard("get_Result");
-    return m_result;
 }
 
 qint32 ZelCommand::durationFor(const Value &parameters) const
@@ -178,14 +154,21 @@ void ZelCommand::execute(qint32 mode)
         m_state = TimedOut;
         raise(E_TIMEOUT, QStringLiteral("Execute: command %1 takes %2 ms, longer than its Timeout of %3 ms").arg(displayName()).arg(duration).arg(m_timeout));
     }
+    if (std::exception_ptr failed = computeResult(mode))
+        std::rethrow_exception(failed);
+}
+
+std::exception_ptr ZelCommand::computeResult(qint32 mode)
+{
     try {
         m_result = compute(m_runParameters, mode);
         m_state = Completed;
     } catch (const ZelError &e) {
         m_state = e.unsignedNumber() == E_DEVICE_TIMEOUT ? TimedOut : Failed;
         m_result = Value::fromString(e.description());
-        throw;
+        return std::current_exception();
     }
+    return nullptr;
 }
 
 void ZelCommand::complete()
@@ -195,13 +178,7 @@ void ZelCommand::complete()
         m_state = TimedOut;
         m_result = Value::fromString(QStringLiteral("Command %1 timed out after %2 ms").arg(displayName()).arg(m_timeout));
     } else {
-        try {
-            m_result = compute(m_runParameters, m_mode);
-            m_state = Completed;
-        } catch (const ZelError &e) {
-            m_state = e.unsignedNumber() == E_DEVICE_TIMEOUT ? TimedOut : Failed;
-            m_result = Value::fromString(e.description());
-        }
+        computeResult(m_mode); // a failure is the command's state and result
     }
     if (CollectionBase *c = collection()) {
         auto keepCollection = c->shared_from_this();

@@ -78,48 +78,6 @@ QString ZelMessage::displayName() const
     return QStringLiteral("Message %1").arg(m_data.serialNumber);
 }
 
-qint32 ZelMessage::number() const
-{
-    guard("get_Number");
-    return m_data.number;
-}
-
-qint32 ZelMessage::serialNumber() const
-{
-    guard("get_SerialNumber");
-    return m_data.serialNumber;
-}
-
-Date ZelMessage::dateTime() const
-{
-    guard("get_DateTime");
-    return m_dateTime;
-}
-
-QString ZelMessage::source() const
-{
-    guard("get_Source");
-    return m_data.source;
-}
-
-QString ZelMessage::destination() const
-{
-    guard("get_Destination");
-    return m_data.destination;
-}
-
-QString ZelMessage::description() const
-{
-    guard("get_Description");
-    return m_data.description;
-}
-
-Value ZelMessage::value() const
-{
-    guard("get_Value");
-    return m_data.value;
-}
-
 void ZelMessage::reply(const Value &data)
 {
     guard("Reply");
@@ -213,17 +171,27 @@ std::shared_ptr<ZelVariable> ZelController::addVariable(const QString &name, con
     return detail::addVariable(*this, *this, *m_variables, name, option, m_device.get());
 }
 
+template <class T, class Bind>
+std::shared_ptr<T> ZelController::addNamed(Collection<T> &members, MemberKind kind, const char *operation,
+                                           const char *stem, const QString &requested, const QString &option, Bind bind)
+{
+    guard(operation);
+    checkOffers(kind, operation);
+    Options(option, QString::fromLatin1(operation));
+    const QString name = requested.isEmpty() ? members.generatedName(QString::fromLatin1(stem)) : requested;
+    auto make = bind(name);
+    if (auto existing = members.find(name))
+        return existing;
+    std::shared_ptr<T> member = make();
+    members.append(member);
+    return member;
+}
+
 std::shared_ptr<ZelRobot> ZelController::addRobot(const QString &requested, const QString &option)
 {
-    guard("AddRobot");
-    checkOffers(MemberKind::Robot, "AddRobot");
-    Options(option, QStringLiteral("AddRobot"));
-    const QString name = requested.isEmpty() ? m_robots->generatedName(QStringLiteral("Robot")) : requested;
-    if (auto existing = m_robots->find(name))
-        return existing;
-    auto r = std::make_shared<ZelRobot>(context(), scope(), name);
-    m_robots->append(r);
-    return r;
+    return addNamed(*m_robots, MemberKind::Robot, "AddRobot", "Robot", requested, option, [this](const QString &name) {
+        return [this, name] { return std::make_shared<ZelRobot>(context(), scope(), name); };
+    });
 }
 
 std::shared_ptr<ZelFile> ZelController::addFile(const QString &name, const QString &option)
@@ -264,30 +232,22 @@ std::shared_ptr<ZelTask> ZelController::addTask(const QString &requested, const 
 
 std::shared_ptr<ZelExtension> ZelController::addExtension(const QString &requested, const QString &option)
 {
-    guard("AddExtension");
-    checkOffers(MemberKind::Extension, "AddExtension");
-    Options(option, QStringLiteral("AddExtension"));
-    const QString name = requested.isEmpty() ? m_extensions->generatedName(QStringLiteral("Extension")) : requested;
-    std::shared_ptr<IoBinding> io = m_device->extension(name, option);
-    if (auto existing = m_extensions->find(name))
-        return existing;
-    auto x = std::make_shared<ZelExtension>(context(), scope(), name, std::move(io));
-    m_extensions->append(x);
-    return x;
+    return addNamed(*m_extensions, MemberKind::Extension, "AddExtension", "Extension", requested, option,
+                    [this, &option](const QString &name) {
+                        std::shared_ptr<IoBinding> io = m_device->extension(name, option);
+                        return [this, name, io] { return std::make_shared<ZelExtension>(context(), scope(), name, io); };
+                    });
 }
 
 std::shared_ptr<ZelCommand> ZelController::addCommand(const QString &requested, const QString &option)
 {
-    guard("AddCommand");
-    checkOffers(MemberKind::Command, "AddCommand");
-    Options(option, QStringLiteral("AddCommand"));
-    const QString name = requested.isEmpty() ? m_commands->generatedName(QStringLiteral("Command")) : requested;
-    std::shared_ptr<CommandBinding> binding = m_device->command(name, option);
-    if (auto existing = m_commands->find(name))
-        return existing;
-    auto c = std::make_shared<ZelCommand>(context(), scope(), name, option, std::move(binding));
-    m_commands->append(c);
-    return c;
+    return addNamed(*m_commands, MemberKind::Command, "AddCommand", "Command", requested, option,
+                    [this, &option](const QString &name) {
+                        std::shared_ptr<CommandBinding> binding = m_device->command(name, option);
+                        return [this, name, &option, binding] {
+                            return std::make_shared<ZelCommand>(context(), scope(), name, option, binding);
+                        };
+                    });
 }
 
 QStringList ZelController::variableNames(const QString &option) const
@@ -642,22 +602,18 @@ Value ZelController::invoke(const QString &member, CallKind kind, const QList<Va
 #define ZEL_NAMES(Name, fn) \
     prop<C>(Name, [](C &c, const Args &a) { return textArray(c.fn(argText(a, 0, "option", Name))); }, nullptr, 0, 1)
     static const DispatchTable<C> table{
-        sharedMembers<C>(),
-        executeMember<C>(),
+        holderMembers<C>(),
         {
-            prop<C>("Variables", [](C &c, const Args &) { return Value::fromObject(c.variables()); }),
             prop<C>("Robots", [](C &c, const Args &) { return Value::fromObject(c.robots()); }),
             prop<C>("Files", [](C &c, const Args &) { return Value::fromObject(c.files()); }),
             prop<C>("Tasks", [](C &c, const Args &) { return Value::fromObject(c.tasks()); }),
             prop<C>("Extensions", [](C &c, const Args &) { return Value::fromObject(c.extensions()); }),
             prop<C>("Commands", [](C &c, const Args &) { return Value::fromObject(c.commands()); }),
-            ZEL_ADD("AddVariable", addVariable),
             ZEL_ADD("AddRobot", addRobot),
             ZEL_ADD("AddFile", addFile),
             ZEL_ADD("AddTask", addTask),
             ZEL_ADD("AddExtension", addExtension),
             ZEL_ADD("AddCommand", addCommand),
-            ZEL_NAMES("VariableNames", variableNames),
             ZEL_NAMES("RobotNames", robotNames),
             ZEL_NAMES("FileNames", fileNames),
             ZEL_NAMES("TaskNames", taskNames),

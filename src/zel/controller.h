@@ -25,13 +25,13 @@ public:
     ZelMessage(std::shared_ptr<EngineContext> ctx, quint64 scope, std::weak_ptr<ZelController> controller, Data data);
     ~ZelMessage() override;
 
-    qint32 number() const;
-    qint32 serialNumber() const;
-    Date dateTime() const;
-    QString source() const;
-    QString destination() const;
-    QString description() const;
-    Value value() const;
+    qint32 number() const { return guarded("get_Number", m_data.number); }
+    qint32 serialNumber() const { return guarded("get_SerialNumber", m_data.serialNumber); }
+    Date dateTime() const { return guarded("get_DateTime", m_dateTime); }
+    QString source() const { return guarded("get_Source", m_data.source); }
+    QString destination() const { return guarded("get_Destination", m_data.destination); }
+    QString description() const { return guarded("get_Description", m_data.description); }
+    Value value() const { return guarded("get_Value", m_data.value); }
     void reply(const Value &data);
     void clear();
 
@@ -121,6 +121,12 @@ private:
     void periodicTick();
     // Fails an Add of a kind the provider does not offer.
     void checkOffers(MemberKind kind, const char *operation) const;
+    // AddRobot, AddExtension, AddCommand: the member named requested (else the collection's next
+    // generated name from stem), or the one of that name already there. bind(name) binds it on the
+    // device first, which may refuse the name, and returns what makes the member.
+    template <class T, class Bind>
+    std::shared_ptr<T> addNamed(Collection<T> &members, MemberKind kind, const char *operation, const char *stem,
+                                const QString &requested, const QString &option, Bind bind);
 
     QString m_provider;
     QString m_machine;

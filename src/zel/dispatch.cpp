@@ -66,31 +66,32 @@ namespace {
 }
 } // namespace
 
-qint32 argInt(const Args &args, int i, const char *what, const char *op)
+namespace {
+// An argument converted by convert; a conversion error names the argument and the operation.
+template <class Convert>
+auto convertedArg(const Args &args, int i, const char *what, const char *op, Convert convert)
 {
     try {
-        return arg(args, i).toInt32();
+        return convert(arg(args, i));
     } catch (const ZelError &e) {
         rethrow(e, i, what, op);
     }
+}
+} // namespace
+
+qint32 argInt(const Args &args, int i, const char *what, const char *op)
+{
+    return convertedArg(args, i, what, op, [](const Value &v) { return v.toInt32(); });
 }
 
 double argReal(const Args &args, int i, const char *what, const char *op)
 {
-    try {
-        return arg(args, i).toDouble();
-    } catch (const ZelError &e) {
-        rethrow(e, i, what, op);
-    }
+    return convertedArg(args, i, what, op, [](const Value &v) { return v.toDouble(); });
 }
 
 QString argText(const Args &args, int i, const char *what, const char *op)
 {
-    try {
-        return arg(args, i).toPlainText();
-    } catch (const ZelError &e) {
-        rethrow(e, i, what, op);
-    }
+    return convertedArg(args, i, what, op, [](const Value &v) { return v.toPlainText(); });
 }
 
 bool argBool(const Args &args, int i, const char *what, const char *op)

@@ -142,6 +142,28 @@ std::vector<Member<T>> executeMember()
                       [](T &o, const Args &a) { return o.execute(argText(a, 0, "command", "Execute"), arg(a, 1)); }, 1, 2)};
 }
 
+// Variables, AddVariable(name, option) and VariableNames(option) for objects that hold variables.
+template <class T>
+std::vector<Member<T>> variableMembers()
+{
+    return {
+        prop<T>("Variables", [](T &o, const Args &) { return Value::fromObject(o.variables()); }),
+        method<T>("AddVariable", [](T &o, const Args &a) {
+            return Value::fromObject(o.addVariable(argText(a, 0, "name", "AddVariable"), argText(a, 1, "option", "AddVariable"))); }, 0, 2),
+        prop<T>("VariableNames", [](T &o, const Args &a) { return textArray(o.variableNames(argText(a, 0, "option", "VariableNames"))); }, nullptr, 0, 1),
+    };
+}
+
+// The members of a controller member that holds variables and has Execute.
+template <class T>
+std::vector<Member<T>> holderMembers()
+{
+    std::vector<Member<T>> members = sharedMembers<T>();
+    for (const auto &list : {executeMember<T>(), variableMembers<T>()})
+        members.insert(members.end(), list.begin(), list.end());
+    return members;
+}
+
 // ---- Execute commands --------------------------------------------------------------------
 
 template <class T>

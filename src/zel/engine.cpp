@@ -71,12 +71,6 @@ ZelWorkspace::ZelWorkspace(std::shared_ptr<EngineContext> ctx, QString name)
 
 ZelWorkspace::~ZelWorkspace() = default;
 
-std::shared_ptr<ZelControllers> ZelWorkspace::controllers() const
-{
-    guard("get_Controllers");
-    return m_controllers;
-}
-
 QStringList ZelWorkspace::providerNames(const QString &option) const
 {
     guard("get_ProviderNames");
@@ -135,18 +129,6 @@ ZelEngine::ZelEngine(std::shared_ptr<EngineContext> ctx)
 }
 
 ZelEngine::~ZelEngine() = default;
-
-std::shared_ptr<ZelWorkspaces> ZelEngine::workspaces() const
-{
-    guard("get_Workspaces");
-    return m_workspaces;
-}
-
-std::shared_ptr<ZelEngineStatus> ZelEngine::engineStatus() const
-{
-    guard("get_EngineStatus");
-    return m_status;
-}
 
 std::shared_ptr<ZelWorkspace> ZelEngine::addWorkspace(const QString &requested, const QString &option)
 {

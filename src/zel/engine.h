@@ -34,7 +34,7 @@ public:
     ZelWorkspace(std::shared_ptr<EngineContext> ctx, QString name);
     ~ZelWorkspace() override;
 
-    std::shared_ptr<ZelControllers> controllers() const;
+    std::shared_ptr<ZelControllers> controllers() const { return guarded("get_Controllers", m_controllers); }
     QStringList providerNames(const QString &option = {}) const;
     std::shared_ptr<ZelController> addController(const QString &name, const QString &provider,
                                                  const QString &machine = {}, const QString &option = {});
@@ -63,8 +63,8 @@ public:
     explicit ZelEngine(std::shared_ptr<EngineContext> ctx);
     ~ZelEngine() override;
 
-    std::shared_ptr<ZelWorkspaces> workspaces() const;
-    std::shared_ptr<ZelEngineStatus> engineStatus() const;
+    std::shared_ptr<ZelWorkspaces> workspaces() const { return guarded("get_Workspaces", m_workspaces); }
+    std::shared_ptr<ZelEngineStatus> engineStatus() const { return guarded("get_EngineStatus", m_status); }
     std::shared_ptr<ZelWorkspace> addWorkspace(const QString &name, const QString &option = {});
     Value execute(const QString &command, const Value &parameter);
     QString describe() const;

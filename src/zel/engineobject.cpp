@@ -57,18 +57,6 @@ MemberObject::MemberObject(std::shared_ptr<EngineContext> ctx, ObjectKind kind, 
 
 MemberObject::~MemberObject() = default;
 
-QString MemberObject::name() const
-{
-    guard("get_Name");
-    return displayName();
-}
-
-qint32 MemberObject::index() const
-{
-    guard("get_Index");
-    return indexInCollection();
-}
-
 qint32 MemberObject::indexInCollection() const
 {
     return m_collection ? m_collection->indexOf(this) : -1;
@@ -88,22 +76,10 @@ QString ControllerMember::help() const
     return helpText();
 }
 
-Value ControllerMember::tag() const
-{
-    guard("get_Tag");
-    return m_tag;
-}
-
 void ControllerMember::setTag(const Value &value)
 {
     guard("put_Tag");
     m_tag = value;
-}
-
-Value ControllerMember::id() const
-{
-    guard("get_ID");
-    return m_id;
 }
 
 void ControllerMember::setId(const Value &value)

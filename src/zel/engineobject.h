@@ -75,6 +75,13 @@ protected:
         if (Q_UNLIKELY(*m_armedFaults))
             checkFault(operation);
     }
+    // The body of a getter that reads a stored value: the guard, then the value.
+    template <class V>
+    V guarded(const char *operation, const V &value) const
+    {
+        guard(operation);
+        return value;
+    }
 
 private:
     void checkFault(const char *operation) const;
@@ -92,8 +99,8 @@ class MemberObject : public EngineObject {
 public:
     ~MemberObject() override;
 
-    QString name() const;  // Name
-    qint32 index() const;  // Index
+    QString name() const { return guarded("get_Name", displayName()); } // Name
+    qint32 index() const { return guarded("get_Index", indexInCollection()); } // Index
 
     QString displayName() const override { return m_name; }
     qint32 indexInCollection() const;
@@ -115,9 +122,9 @@ class ControllerMember : public MemberObject {
 public:
     qint32 attribute() const; // Attribute
     QString help() const;     // Help
-    Value tag() const;        // Tag
+    Value tag() const { return guarded("get_Tag", m_tag); } // Tag
     void setTag(const Value &value);
-    Value id() const;         // ID
+    Value id() const { return guarded("get_ID", m_id); } // ID
     void setId(const Value &value);
 
 protected:

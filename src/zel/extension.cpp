@@ -85,7 +85,7 @@ struct ExtensionCommands {
 };
 
 ZelExtension::ZelExtension(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, std::shared_ptr<IoBinding> io)
-    : ControllerMember(ctx, ObjectKind::Extension, scope, std::move(name)), m_variables(std::make_shared<ZelVariables>(ctx, scope)),
+    : VariableHolder(ctx, ObjectKind::Extension, scope, std::move(name)),
       m_io(io ? std::move(io) : memoryIo())
 {
 }
@@ -96,24 +96,6 @@ quint32 ZelExtension::io() const
 }
 
 ZelExtension::~ZelExtension() = default;
-
-std::shared_ptr<ZelVariables> ZelExtension::variables() const
-{
-    guard("get_Variables");
-    return m_variables;
-}
-
-std::shared_ptr<ZelVariable> ZelExtension::addVariable(const QString &name, const QString &option)
-{
-    guard("AddVariable");
-    return detail::addVariable(*this, *this, *m_variables, name, option);
-}
-
-QStringList ZelExtension::variableNames(const QString &option) const
-{
-    guard("get_VariableNames");
-    return detail::variableNames(*this, *m_variables, option);
-}
 
 Value ZelExtension::execute(const QString &command, const Value &parameter)
 {
@@ -174,16 +156,7 @@ QString ZelExtension::helpText() const
 Value ZelExtension::invoke(const QString &member, CallKind kind, const QList<Value> &args)
 {
     using X = ZelExtension;
-    static const DispatchTable<X> table{
-        sharedMembers<X>(),
-        executeMember<X>(),
-        {
-            prop<X>("Variables", [](X &x, const Args &) { return Value::fromObject(x.variables()); }),
-            method<X>("AddVariable", [](X &x, const Args &a) {
-                return Value::fromObject(x.addVariable(argText(a, 0, "name", "AddVariable"), argText(a, 1, "option", "AddVariable"))); }, 0, 2),
-            prop<X>("VariableNames", [](X &x, const Args &a) { return textArray(x.variableNames(argText(a, 0, "option", "VariableNames"))); }, nullptr, 0, 1),
-        },
-    };
+    static const DispatchTable<X> table{holderMembers<X>()};
     return table.invoke(*this, member, kind, args);
 }
 

@@ -87,8 +87,8 @@ Destination resolveDestination(const ControllerModel &model, const std::shared_p
 
 ZelFile::ZelFile(std::shared_ptr<EngineContext> ctx, quint64 scope, std::weak_ptr<ControllerModel> model,
                  std::shared_ptr<FileNode> node)
-    : ControllerMember(ctx, ObjectKind::File, scope, node->name), m_model(std::move(model)), m_node(node),
-      m_lastPath(node->path()), m_variables(std::make_shared<ZelVariables>(ctx, scope)),
+    : VariableHolder(ctx, ObjectKind::File, scope, node->name), m_model(std::move(model)), m_node(node),
+      m_lastPath(node->path()),
       m_files(std::make_shared<ZelFiles>(ctx, scope))
 {
 }
@@ -139,35 +139,11 @@ std::shared_ptr<FileNode> ZelFile::node(const char *op) const
     return n;
 }
 
-std::shared_ptr<ZelVariables> ZelFile::variables() const
-{
-    guard("get_Variables");
-    return m_variables;
-}
-
-std::shared_ptr<ZelFiles> ZelFile::files() const
-{
-    guard("get_Files");
-    return m_files;
-}
-
-std::shared_ptr<ZelVariable> ZelFile::addVariable(const QString &name, const QString &option)
-{
-    guard("AddVariable");
-    return detail::addVariable(*this, *this, *m_variables, name, option);
-}
-
 std::shared_ptr<ZelFile> ZelFile::addFile(const QString &name, const QString &option)
 {
     guard("AddFile");
     auto n = node("AddFile");
     return detail::addFile(*this, model("AddFile"), n, *m_files, name, option);
-}
-
-QStringList ZelFile::variableNames(const QString &option) const
-{
-    guard("get_VariableNames");
-    return detail::variableNames(*this, *m_variables, option);
 }
 
 QStringList ZelFile::fileNames(const QString &option) const
@@ -406,16 +382,11 @@ Value ZelFile::invoke(const QString &member, CallKind kind, const QList<Value> &
 {
     using F = ZelFile;
     static const DispatchTable<F> table{
-        sharedMembers<F>(),
-        executeMember<F>(),
+        holderMembers<F>(),
         {
-            prop<F>("Variables", [](F &f, const Args &) { return Value::fromObject(f.variables()); }),
             prop<F>("Files", [](F &f, const Args &) { return Value::fromObject(f.files()); }),
-            method<F>("AddVariable", [](F &f, const Args &a) {
-                return Value::fromObject(f.addVariable(argText(a, 0, "name", "AddVariable"), argText(a, 1, "option", "AddVariable"))); }, 0, 2),
             method<F>("AddFile", [](F &f, const Args &a) {
                 return Value::fromObject(f.addFile(argText(a, 0, "name", "AddFile"), argText(a, 1, "option", "AddFile"))); }, 0, 2),
-            prop<F>("VariableNames", [](F &f, const Args &a) { return textArray(f.variableNames(argText(a, 0, "option", "VariableNames"))); }, nullptr, 0, 1),
             prop<F>("FileNames", [](F &f, const Args &a) { return textArray(f.fileNames(argText(a, 0, "option", "FileNames"))); }, nullptr, 0, 1),
             prop<F>("Value", [](F &f, const Args &) { return f.value(); }, [](F &f, const Args &, const Value &v) { f.setValue(v); }),
             prop<F>("Path", [](F &f, const Args &) { return Value::fromString(f.path()); }),

@@ -7,6 +7,7 @@
 
 #include <QTimer>
 #include <array>
+#include <exception>
 
 namespace zel {
 
@@ -103,9 +104,26 @@ QStringList variableNames(const VariableHost &host, const ZelVariables &variable
 QStringList filterNames(const QStringList &names, const QString &option, const char *where);
 } // namespace detail
 
+// A controller member with variables of its own (robots, files, tasks, extensions): Variables,
+// AddVariable and VariableNames, the Zel names of the three methods below.
+class VariableHolder : public ControllerMember, public VariableHost {
+    Q_OBJECT
+public:
+    ~VariableHolder() override;
+
+    std::shared_ptr<ZelVariables> variables() const { return guarded("get_Variables", m_variables); }
+    std::shared_ptr<ZelVariable> addVariable(const QString &name, const QString &option = {});
+    QStringList variableNames(const QString &option = {}) const;
+
+protected:
+    VariableHolder(const std::shared_ptr<EngineContext> &ctx, ObjectKind kind, quint64 scope, QString name);
+
+    std::shared_ptr<ZelVariables> m_variables;
+};
+
 // ---- robots -------------------------------------------------------------------------------
 
-class ZelRobot final : public ControllerMember, public VariableHost {
+class ZelRobot final : public VariableHolder {
     Q_OBJECT
 public:
     static constexpr int kAxes = 6;
@@ -113,10 +131,6 @@ public:
 
     ZelRobot(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name);
     ~ZelRobot() override;
-
-    std::shared_ptr<ZelVariables> variables() const;
-    std::shared_ptr<ZelVariable> addVariable(const QString &name, const QString &option = {});
-    QStringList variableNames(const QString &option = {}) const;
 
     // Axis 0 means every axis. Percentages above 0 up to 100.
     void accelerate(qint32 axis, double accel, double decel);
@@ -158,9 +172,10 @@ protected:
 
 private:
     void checkCanMove(const char *operation) const;
+    // The operations that set one state flag (Chuck, Unchuck, Halt, Hold, Unhold).
+    void setFlag(bool ZelRobot::*flag, bool on, const char *operation, const QString &option);
     void setJoints(const Joints &joints, const QString &motion);
 
-    std::shared_ptr<ZelVariables> m_variables;
     Joints m_joints;
     std::array<double, kAxes> m_speed;
     std::array<double, kAxes> m_accel;
@@ -182,18 +197,15 @@ public:
 
 // A handle on a file or folder of the controller's file tree. Deleting the file leaves the handle
 // in its collection; its file operations then fail with E_FILE_NOT_FOUND.
-class ZelFile final : public ControllerMember, public VariableHost {
+class ZelFile final : public VariableHolder {
     Q_OBJECT
 public:
     ZelFile(std::shared_ptr<EngineContext> ctx, quint64 scope, std::weak_ptr<detail::ControllerModel> model,
             std::shared_ptr<detail::FileNode> node);
     ~ZelFile() override;
 
-    std::shared_ptr<ZelVariables> variables() const;
-    std::shared_ptr<ZelFiles> files() const;
-    std::shared_ptr<ZelVariable> addVariable(const QString &name, const QString &option = {});
+    std::shared_ptr<ZelFiles> files() const { return guarded("get_Files", m_files); }
     std::shared_ptr<ZelFile> addFile(const QString &name, const QString &option = {});
-    QStringList variableNames(const QString &option = {}) const;
     QStringList fileNames(const QString &option = {}) const;
 
     Value value();                     // BSTR for text content, ARRAY | UI1 for bytes
@@ -233,7 +245,6 @@ private:
     std::weak_ptr<detail::ControllerModel> m_model;
     std::weak_ptr<detail::FileNode> m_node;
     mutable QString m_lastPath; // kept for descriptions once the file is gone
-    std::shared_ptr<ZelVariables> m_variables;
     std::shared_ptr<ZelFiles> m_files;
 };
 
@@ -253,7 +264,7 @@ QStringList fileNames(const FileNode &folder, const ZelFiles &files, const QStri
 
 // ---- tasks --------------------------------------------------------------------------------
 
-class ZelTask final : public ControllerMember, public VariableHost {
+class ZelTask final : public VariableHolder {
     Q_OBJECT
 public:
     // Task states (the @Status variable).
@@ -262,10 +273,6 @@ public:
     ZelTask(std::shared_ptr<EngineContext> ctx, quint64 scope, std::weak_ptr<detail::ControllerModel> model,
             std::shared_ptr<detail::TaskModel> task);
     ~ZelTask() override;
-
-    std::shared_ptr<ZelVariables> variables() const;
-    std::shared_ptr<ZelVariable> addVariable(const QString &name, const QString &option = {});
-    QStringList variableNames(const QString &option = {}) const;
 
     QString fileName() const;
     // Start modes: 1 one cycle, 2 cyclic, 3 step forward, 4 step back.
@@ -296,7 +303,6 @@ private:
 
     std::weak_ptr<detail::ControllerModel> m_model;
     std::weak_ptr<detail::TaskModel> m_task;
-    std::shared_ptr<ZelVariables> m_variables;
 };
 
 class ZelTasks final : public Collection<ZelTask> {
@@ -308,15 +314,12 @@ public:
 // ---- extensions ---------------------------------------------------------------------------
 
 // A board of digital bits (its device side, up to 32 bits) with an execution counter.
-class ZelExtension final : public ControllerMember, public VariableHost {
+class ZelExtension final : public VariableHolder {
     Q_OBJECT
 public:
     ZelExtension(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name, std::shared_ptr<IoBinding> io);
     ~ZelExtension() override;
 
-    std::shared_ptr<ZelVariables> variables() const;
-    std::shared_ptr<ZelVariable> addVariable(const QString &name, const QString &option = {});
-    QStringList variableNames(const QString &option = {}) const;
     Value execute(const QString &command, const Value &parameter);
 
     quint32 io() const;
@@ -334,7 +337,6 @@ protected:
 
 private:
     friend struct ExtensionCommands;
-    std::shared_ptr<ZelVariables> m_variables;
     std::shared_ptr<IoBinding> m_io;
     qint32 m_executions = 0;
 };
@@ -358,12 +360,12 @@ public:
                std::shared_ptr<CommandBinding> binding = nullptr);
     ~ZelCommand() override;
 
-    qint32 timeout() const;            // Timeout in milliseconds; 0 = no limit
+    qint32 timeout() const { return guarded("get_Timeout", m_timeout); }            // Timeout in milliseconds; 0 = no limit
     void setTimeout(qint32 milliseconds);
-    qint32 state() const;              // a State
-    Value parameters() const;
+    qint32 state() const { return guarded("get_State", m_state); }              // a State
+    Value parameters() const { return guarded("get_Parameters", m_parameters); }
     void setParameters(const Value &value);
-    Value result() const;
+    Value result() const { return guarded("get_Result", m_result); }
     // Even modes run to the end inside the call; odd modes complete later and the Commands
     // collection then raises ExecuteComplete(Index). Modes 2 and 3 return the result as text.
     void execute(qint32 mode);
@@ -378,6 +380,9 @@ protected:
 
 private:
     Value compute(const Value &parameters, qint32 mode) const; // the behaviour named by the command's name
+    // Computes the result of the run; a failure leaves the command Failed (TimedOut on a device timeout)
+    // with the error's text as its result, and is returned.
+    std::exception_ptr computeResult(qint32 mode);
     qint32 durationFor(const Value &parameters) const;
     void complete();
 

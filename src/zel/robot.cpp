@@ -93,8 +93,7 @@ Vec xyz(const Six &p) { return {p[0], p[1], p[2]}; }
 } // namespace
 
 ZelRobot::ZelRobot(std::shared_ptr<EngineContext> ctx, quint64 scope, QString name)
-    : ControllerMember(ctx, ObjectKind::Robot, scope, std::move(name)),
-      m_variables(std::make_shared<ZelVariables>(ctx, scope)), m_joints(kHomeJoints), m_hand(QLatin1StringView(kHands[0]))
+    : VariableHolder(ctx, ObjectKind::Robot, scope, std::move(name)), m_joints(kHomeJoints), m_hand(QLatin1StringView(kHands[0]))
 {
     m_speed.fill(50.0);
     m_accel.fill(100.0);
@@ -102,24 +101,6 @@ ZelRobot::ZelRobot(std::shared_ptr<EngineContext> ctx, quint64 scope, QString na
 }
 
 ZelRobot::~ZelRobot() = default;
-
-std::shared_ptr<ZelVariables> ZelRobot::variables() const
-{
-    guard("get_Variables");
-    return m_variables;
-}
-
-std::shared_ptr<ZelVariable> ZelRobot::addVariable(const QString &name, const QString &option)
-{
-    guard("AddVariable");
-    return detail::addVariable(*this, *this, *m_variables, name, option);
-}
-
-QStringList ZelRobot::variableNames(const QString &option) const
-{
-    guard("get_VariableNames");
-    return detail::variableNames(*this, *m_variables, option);
-}
 
 QString ZelRobot::positionText() const
 {
@@ -209,18 +190,21 @@ void ZelRobot::change(const QString &hand)
     m_hand = QLatin1StringView(found);
 }
 
+void ZelRobot::setFlag(bool ZelRobot::*flag, bool on, const char *operation, const QString &option)
+{
+    guard(operation);
+    Options(option, QString::fromLatin1(operation));
+    this->*flag = on;
+}
+
 void ZelRobot::chuck(const QString &option)
 {
-    guard("Chuck");
-    Options(option, QStringLiteral("Chuck"));
-    m_chucked = true;
+    setFlag(&ZelRobot::m_chucked, true, "Chuck", option);
 }
 
 void ZelRobot::unchuck(const QString &option)
 {
-    guard("Unchuck");
-    Options(option, QStringLiteral("Unchuck"));
-    m_chucked = false;
+    setFlag(&ZelRobot::m_chucked, false, "Unchuck", option);
 }
 
 void ZelRobot::drive(qint32 axis, double move, const QString &option)
@@ -376,23 +360,17 @@ void ZelRobot::goHome()
 
 void ZelRobot::halt(const QString &option)
 {
-    guard("Halt");
-    Options(option, QStringLiteral("Halt"));
-    m_halted = true;
+    setFlag(&ZelRobot::m_halted, true, "Halt", option);
 }
 
 void ZelRobot::hold(const QString &option)
 {
-    guard("Hold");
-    Options(option, QStringLiteral("Hold"));
-    m_held = true;
+    setFlag(&ZelRobot::m_held, true, "Hold", option);
 }
 
 void ZelRobot::unhold(const QString &option)
 {
-    guard("Unhold");
-    Options(option, QStringLiteral("Unhold"));
-    m_held = false;
+    setFlag(&ZelRobot::m_held, false, "Unhold", option);
 }
 
 Value ZelRobot::execute(const QString &command, const Value &parameter)
@@ -457,13 +435,8 @@ Value ZelRobot::invoke(const QString &member, CallKind kind, const QList<Value> 
 {
     using R = ZelRobot;
     static const DispatchTable<R> table{
-        sharedMembers<R>(),
-        executeMember<R>(),
+        holderMembers<R>(),
         {
-            prop<R>("Variables", [](R &r, const Args &) { return Value::fromObject(r.variables()); }),
-            method<R>("AddVariable", [](R &r, const Args &a) {
-                return Value::fromObject(r.addVariable(argText(a, 0, "name", "AddVariable"), argText(a, 1, "option", "AddVariable"))); }, 0, 2),
-            prop<R>("VariableNames", [](R &r, const Args &a) { return textArray(r.variableNames(argText(a, 0, "option", "VariableNames"))); }, nullptr, 0, 1),
             method<R>("Accelerate", [](R &r, const Args &a) {
                 double accel = argReal(a, 1, "accel", "Accelerate");
                 r.accelerate(argInt(a, 0, "axis", "Accelerate"), accel, a.size() > 2 ? argReal(a, 2, "decel", "Accelerate") : accel);

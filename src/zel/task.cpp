@@ -14,8 +14,7 @@ enum TaskVariable { StatusVar = 100, StatusTextVar, LineVar, StepsVar, CyclesVar
 
 ZelTask::ZelTask(std::shared_ptr<EngineContext> ctx, quint64 scope, std::weak_ptr<ControllerModel> model,
                  std::shared_ptr<TaskModel> task)
-    : ControllerMember(ctx, ObjectKind::Task, scope, task->name), m_model(std::move(model)), m_task(task),
-      m_variables(std::make_shared<ZelVariables>(ctx, scope))
+    : VariableHolder(ctx, ObjectKind::Task, scope, task->name), m_model(std::move(model)), m_task(task)
 {
 }
 
@@ -57,24 +56,6 @@ qint32 ZelTask::cycles() const
 {
     auto t = m_task.lock();
     return t ? t->cycles : -1;
-}
-
-std::shared_ptr<ZelVariables> ZelTask::variables() const
-{
-    guard("get_Variables");
-    return m_variables;
-}
-
-std::shared_ptr<ZelVariable> ZelTask::addVariable(const QString &name, const QString &option)
-{
-    guard("AddVariable");
-    return detail::addVariable(*this, *this, *m_variables, name, option);
-}
-
-QStringList ZelTask::variableNames(const QString &option) const
-{
-    guard("get_VariableNames");
-    return detail::variableNames(*this, *m_variables, option);
 }
 
 QString ZelTask::fileName() const
@@ -172,13 +153,8 @@ Value ZelTask::invoke(const QString &member, CallKind kind, const QList<Value> &
 {
     using T = ZelTask;
     static const DispatchTable<T> table{
-        sharedMembers<T>(),
-        executeMember<T>(),
+        holderMembers<T>(),
         {
-            prop<T>("Variables", [](T &t, const Args &) { return Value::fromObject(t.variables()); }),
-            method<T>("AddVariable", [](T &t, const Args &a) {
-                return Value::fromObject(t.addVariable(argText(a, 0, "name", "AddVariable"), argText(a, 1, "option", "AddVariable"))); }, 0, 2),
-            prop<T>("VariableNames", [](T &t, const Args &a) { return textArray(t.variableNames(argText(a, 0, "option", "VariableNames"))); }, nullptr, 0, 1),
             prop<T>("FileName", [](T &t, const Args &) { return Value::fromString(t.fileName()); }),
             method<T>("Start", [](T &t, const Args &a) { t.start(argInt(a, 0, "mode", "Start"), argText(a, 1, "option", "Start")); return Value(); }, 1, 2),
             method<T>("Stop", [](T &t, const Args &a) { t.stop(argInt(a, 0, "mode", "Stop"), argText(a, 1, "option", "Stop")); return Value(); }, 0, 2),

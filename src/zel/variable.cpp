@@ -253,4 +253,25 @@ QStringList filterNames(const QStringList &names, const QString &option, const c
 
 } // namespace detail
 
+// ---- variable holders ------------------------------------------------------------------------
+
+VariableHolder::VariableHolder(const std::shared_ptr<EngineContext> &ctx, ObjectKind kind, quint64 scope, QString name)
+    : ControllerMember(ctx, kind, scope, std::move(name)), m_variables(std::make_shared<ZelVariables>(ctx, scope))
+{
+}
+
+VariableHolder::~VariableHolder() = default;
+
+std::shared_ptr<ZelVariable> VariableHolder::addVariable(const QString &name, const QString &option)
+{
+    guard("AddVariable");
+    return detail::addVariable(*this, *this, *m_variables, name, option);
+}
+
+QStringList VariableHolder::variableNames(const QString &option) const
+{
+    guard("get_VariableNames");
+    return detail::variableNames(*this, *m_variables, option);
+}
+
 } // namespace zel

@@ -52,13 +52,24 @@ qint64 FileNode::size() const
     return total;
 }
 
-std::shared_ptr<FileNode> FileNode::child(const QString &childName) const
+namespace {
+
+// The first item whose text field equals text, letter case aside; nullptr when none does.
+template <class T>
+std::shared_ptr<T> findByText(const QList<std::shared_ptr<T>> &items, QString T::*field, const QString &text)
 {
-    for (const auto &c : children) {
-        if (c->name.compare(childName, Qt::CaseInsensitive) == 0)
-            return c;
+    for (const auto &item : items) {
+        if (((*item).*field).compare(text, Qt::CaseInsensitive) == 0)
+            return item;
     }
     return nullptr;
+}
+
+} // namespace
+
+std::shared_ptr<FileNode> FileNode::child(const QString &childName) const
+{
+    return findByText(children, &FileNode::name, childName);
 }
 
 bool FileNode::contains(const FileNode *node) const
@@ -130,13 +141,24 @@ void TaskModel::loadProgram(const QString &where)
         line = 1;
 }
 
+namespace {
+
+// Fails a task's start or stop mode outside first..last; modes lists them with their meaning.
+void checkMode(qint32 mode, qint32 first, qint32 last, const QString &where, const char *which, const char *modes)
+{
+    if (mode < first || mode > last) {
+        raise(E_BAD_MODE, QStringLiteral("%1: %2 mode %3 does not exist; the modes are %4")
+                              .arg(where, QLatin1String(which))
+                              .arg(mode)
+                              .arg(QLatin1String(modes)));
+    }
+}
+
+} // namespace
+
 void TaskModel::start(qint32 mode, const QString &where)
 {
-    if (mode < 1 || mode > 4)
-        raise(E_BAD_MODE, QStringLiteral("%1: start mode %2 does not exist; the modes are 1 (1 cycle start), 2 (cyclic "
-                                         "start), 3 (step forward) and 4 (step back)")
-                              .arg(where)
-                              .arg(mode));
+    checkMode(mode, 1, 4, where, "start", "1 (1 cycle start), 2 (cyclic start), 3 (step forward) and 4 (step back)");
     if (isRunning())
         raise(E_TASK_STATE, QStringLiteral("%1: task %2 is %3; stop it first").arg(where, name, stateText(state).toLower()));
     if (mode == 4) {
@@ -162,11 +184,8 @@ void TaskModel::start(qint32 mode, const QString &where)
 
 void TaskModel::stop(qint32 mode, const QString &where)
 {
-    if (mode < 0 || mode > 4)
-        raise(E_BAD_MODE, QStringLiteral("%1: stop mode %2 does not exist; the modes are 0 (default stop), 1 (instant "
-                                         "stop), 2 (step stop), 3 (cycle stop) and 4 (stop and initialize)")
-                              .arg(where)
-                              .arg(mode));
+    checkMode(mode, 0, 4, where, "stop",
+              "0 (default stop), 1 (instant stop), 2 (step stop), 3 (cycle stop) and 4 (stop and initialize)");
     if (mode == 4) {
         m_timer.stop();
         state = Stopped;
@@ -305,20 +324,12 @@ std::shared_ptr<FileNode> ControllerModel::shared(const FileNode *node) const
 
 std::shared_ptr<TaskModel> ControllerModel::task(const QString &name) const
 {
-    for (const auto &t : tasks) {
-        if (t->name.compare(name, Qt::CaseInsensitive) == 0)
-            return t;
-    }
-    return nullptr;
+    return findByText(tasks, &TaskModel::name, name);
 }
 
 std::shared_ptr<TaskModel> ControllerModel::taskForFile(const QString &path) const
 {
-    for (const auto &t : tasks) {
-        if (t->fileName.compare(path, Qt::CaseInsensitive) == 0)
-            return t;
-    }
-    return nullptr;
+    return findByText(tasks, &TaskModel::fileName, path);
 }
 
 std::shared_ptr<TaskModel> ControllerModel::createTask(const QString &name, const QString &fileName, qint32 stepTimeMs)

@@ -12,9 +12,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QSplitter>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 using zel::Value;
@@ -96,6 +98,73 @@ QString exportLogTo(frmMDI *mdi, const QString &path)
 class TestMainWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The menu bar and the toolbar that the command table builds: every menu, item name,
+    // caption and separator in order, the toolbar's keys, tool tips and two-state buttons, and
+    // the menu items and buttons that show one command's action.
+    void commandTable()
+    {
+        TestRun run;
+        frmMDI *mdi = run.mdi();
+        QStringList menus;
+        for (QAction *top : mdi->menuBar()->actions()) {
+            QStringList items;
+            for (QAction *item : top->menu()->actions())
+                items << item->objectName() + u'=' + (item->isSeparator() ? u"-"_s : item->text());
+            menus << top->menu()->objectName() + u' ' + top->text() + u": "_s + items.join(u", "_s);
+        }
+        QCOMPARE(menus, QStringList({
+            u"mnuFile &File: mnuFileItem_0=Export &Log..., mnuFileItem_1=Export &Script..., mnuFileItem_2=Export &KSF..., "
+            u"mnuFileItem_3=-, mnuFileItem_4=E&xit"_s,
+            u"mnuEdit &Edit: mnuEditItem_0=&Delete Object, mnuEditItem_1=-, mnuEditItem_2=Clear &Log, mnuEditItem_3=-, "
+            u"mnuEditItem_4=Cu&t, mnuEditItem_5=&Copy, mnuEditItem_6=&Paste, mnuEditItem_7=-, "
+            u"mnuEditItem_8=&Start Recording, mnuEditItem_9=P&ause Recording, mnuEditItem_10=St&op Recording"_s,
+            u"mnuView &View: mnuViewItem_0=&Show Object, mnuViewItem_1=-, mnuViewItem_2=&Object Window, "
+            u"mnuViewItem_3=&Log Window"_s,
+            u"mnuWindow &Window: mnuWindowItem_0=&Cascade, mnuWindowItem_1=C&lose All"_s,
+            u"mnuTools &Tools: "_s,
+            u"mnuHelp &Help: mnuHelpItem_0=&User's Guide..., mnuHelpItem_1=&Version..."_s,
+        }));
+        QCOMPARE(mdi->command(Command::PauseRecording), action(mdi, "mnuEditItem_9"));
+        QCOMPARE(mdi->command(Command::ExportKSF), action(mdi, "mnuFileItem_2"));
+        QVERIFY(mdi->toolsMenu() == child<QMenu>(mdi, "mnuTools"));
+        for (const char *name : {"mnuViewItem_2", "mnuViewItem_3"})
+            QVERIFY(action(mdi, name)->isCheckable() && action(mdi, name)->isChecked());
+
+        QStringList buttons;
+        for (QAction *a : child<QToolBar>(mdi, "tlbar")->actions()) {
+            if (a->isSeparator()) {
+                buttons << u"-"_s;
+                continue;
+            }
+            auto *b = qobject_cast<QToolButton *>(child<QToolBar>(mdi, "tlbar")->widgetForAction(a));
+            buttons << b->objectName() + u'=' + b->toolTip() + (b->isCheckable() ? u" (two-state)"_s : QString())
+                           + (b->icon().isNull() ? u" (no image)"_s : QString());
+        }
+        QCOMPARE(buttons, QStringList({u"btnShow=Show"_s, u"btnDelete=Delete"_s, u"btnCut=Cut"_s, u"btnCopy=Copy"_s,
+                                       u"btnPaste=Paste"_s, u"-"_s, u"btnRecStart=Start Recording (two-state)"_s,
+                                       u"btnRecPause=Pause Recording (two-state)"_s, u"btnRecStop=Stop Recording"_s}));
+        // Show, Delete and the clipboard buttons follow their menu item's action: one enabled state.
+        const std::pair<const char *, const char *> shared[] = {{"btnShow", "mnuViewItem_0"},
+                                                                {"btnDelete", "mnuEditItem_0"},
+                                                                {"btnCut", "mnuEditItem_4"},
+                                                                {"btnCopy", "mnuEditItem_5"},
+                                                                {"btnPaste", "mnuEditItem_6"}};
+        for (const auto &[button, item] : shared) {
+            QAction *menuItem = action(mdi, item);
+            const bool was = menuItem->isEnabled();
+            QCOMPARE(tool(mdi, button)->isEnabled(), was);
+            menuItem->setEnabled(!was);
+            QCOMPARE(tool(mdi, button)->isEnabled(), !was);
+            menuItem->setEnabled(was);
+            QVERIFY(menuItem->icon().isNull()); // the menus keep their width
+        }
+        // The recording buttons keep their own actions: the menu's Start is off while recording,
+        // its button stays on and pressed.
+        QVERIFY(!action(mdi, "mnuEditItem_8")->isEnabled());
+        QVERIFY(tool(mdi, "btnRecStart")->isEnabled() && tool(mdi, "btnRecStart")->isChecked());
+        QVERIFY(tool(mdi, "btnRecStop")->isEnabled() && action(mdi, "mnuEditItem_10")->isEnabled());
+    }
+
     // The load sequence; the engine's class registration names the built-in workspace's KSF.
     void startupSequence()
     {
