@@ -11,29 +11,35 @@
 #include "frmVariable.h"
 #include "frmWorkspace.h"
 
+namespace {
+
+// The panel classes; each names its kind (Kind), so the factory needs no case per kind.
+template <typename... Panels>
+struct PanelClasses {
+    static PanelBase *make(PanelKind kind)
+    {
+        PanelBase *panel = nullptr;
+        ((panel = !panel && Panels::Kind == kind ? new Panels : panel), ...);
+        return panel;
+    }
+    static constexpr bool covers(PanelKind kind) { return ((Panels::Kind == kind) || ...); }
+    static constexpr bool coversEveryKind()
+    {
+        for (const KindInfo &row : kinds::kRows) {
+            if (!covers(row.kind))
+                return false;
+        }
+        return true;
+    }
+};
+
+using Panels = PanelClasses<frmEngine, frmWorkspace, frmController, frmMessage, frmVariable, frmRobot, frmFile, frmTask,
+                            frmExtension, frmCommand>;
+static_assert(Panels::coversEveryKind(), "every kind of the registry (panelkit/kinds.h) has its panel class here");
+
+} // namespace
+
 PanelBase *makePanel(PanelKind kind)
 {
-    switch (kind) {
-    case PanelKind::Engine:
-        return new frmEngine;
-    case PanelKind::Workspace:
-        return new frmWorkspace;
-    case PanelKind::Controller:
-        return new frmController;
-    case PanelKind::Message:
-        return new frmMessage;
-    case PanelKind::Variable:
-        return new frmVariable;
-    case PanelKind::Robot:
-        return new frmRobot;
-    case PanelKind::File:
-        return new frmFile;
-    case PanelKind::Task:
-        return new frmTask;
-    case PanelKind::Extension:
-        return new frmExtension;
-    case PanelKind::Command:
-        return new frmCommand;
-    }
-    return nullptr; // every kind has its case above
+    return Panels::make(kind);
 }

@@ -8,6 +8,7 @@
 class frmCommand : public PanelBase {
     Q_OBJECT
 public:
+    static constexpr PanelKind Kind = PanelKind::Command;
     explicit frmCommand(QWidget *parent = nullptr);
 
     ksf::EntryPtr &m_DCCmd = m_DCEntry;
@@ -22,7 +23,7 @@ public:
 protected:
     void onLoad() override;
     void onUnload() override;
-    void opHook(const panel::OpRow &row, int stage, zel::Value &result) override;
+    void opHook(const panel::OpRow &row, panel::Stage stage, zel::Value &result) override;
 
 private:
     QMetaObject::Connection m_completion;

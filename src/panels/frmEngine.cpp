@@ -18,14 +18,10 @@ using zel::CallKind;
 using zel::Value;
 
 namespace {
-const OpRow kOps[] = {
-    {.button = "cmdExecute", .request = "Execute",
-     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
-     .kind = CallKind::Method, .box = "txtResult", .fill = Fill::Display, .line = Line::Value},
-};
+const OpRow kExecute = unrecorded(executeOp("txtCommand", "txtParameter", Ret::None));
 }
 
-frmEngine::frmEngine(QWidget *parent) : PanelBase(PanelKind::Engine, parent)
+frmEngine::frmEngine(QWidget *parent) : PanelBase(Kind, parent)
 {
     setWindowTitle(QStringLiteral("ZelEngine"));
     auto *outer = new QVBoxLayout(this);
@@ -39,7 +35,7 @@ frmEngine::frmEngine(QWidget *parent) : PanelBase(PanelKind::Engine, parent)
     addRow(addGrid, 1, label(QStringLiteral("&Option :")), {textBox("txtWsOption"), button("cmdAddWS", QStringLiteral("&Add..."))});
     mainLayout->addWidget(add);
 
-    mainLayout->addWidget(executeFrame(QStringLiteral("Co&mmand :"), QStringLiteral("&Parameter :")));
+    mainLayout->addWidget(executeFrame(kExecute, QStringLiteral("Co&mmand :"), QStringLiteral("&Parameter :")));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(button("cmdWssClear", QStringLiteral("Workspaces.&Clear")));
@@ -47,8 +43,7 @@ frmEngine::frmEngine(QWidget *parent) : PanelBase(PanelKind::Engine, parent)
     buttons->addWidget(button("cmdEngineHide", QStringLiteral("[ &Hide ]")));
     outer->addLayout(buttons);
 
-    addOperations(kOps);
-    bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
+    bindTypeSelector("cmbValueType", kExecute.args[1].box, kExecute.button);
     bindDeleteHide(nullptr, "cmdEngineHide");
     connect(control<QPushButton>("cmdAddWS"), &QPushButton::clicked, this, &frmEngine::addWorkspace);
     connect(control<QPushButton>("cmdWssClear"), &QPushButton::clicked, this, &frmEngine::clearWorkspaces);

@@ -11,6 +11,7 @@ class QRadioButton;
 class frmFile : public PanelBase {
     Q_OBJECT
 public:
+    static constexpr PanelKind Kind = PanelKind::File;
     explicit frmFile(QWidget *parent = nullptr);
 
     ksf::EntryPtr &m_DCFile = m_DCEntry;
@@ -25,8 +26,7 @@ public:
     const zel::Value &lastReadValue() const { return m_lastValue; }
 
 protected:
-    void applyCapabilities() override;
-    void opHook(const panel::OpRow &row, int stage, zel::Value &result) override;
+    void opHook(const panel::OpRow &row, panel::Stage stage, zel::Value &result) override;
     zel::Value argValue(const panel::ArgDef &arg) override;
 
 private:

@@ -16,6 +16,7 @@ class frmController;
 class frmMessage : public PanelBase {
     Q_OBJECT
 public:
+    static constexpr PanelKind Kind = PanelKind::Message;
     enum Field { SerialNum, MsgNum, DateTime, Source, Destination, Description, ValueText, FieldCount };
 
     explicit frmMessage(QWidget *parent = nullptr);
@@ -47,7 +48,7 @@ protected:
     void onUnload() override;
     // A message is never removed from a collection by its panel.
     void removeFromCollection() override {}
-    void opHook(const panel::OpRow &row, int stage, zel::Value &result) override;
+    void opHook(const panel::OpRow &row, panel::Stage stage, zel::Value &result) override;
 
 private:
     void deleteMessage();

@@ -11,6 +11,7 @@ class QTabWidget;
 class frmRobot : public PanelBase {
     Q_OBJECT
 public:
+    static constexpr PanelKind Kind = PanelKind::Robot;
     explicit frmRobot(QWidget *parent = nullptr);
 
     // The robot's capability entry, as the panel record names it.
@@ -22,7 +23,6 @@ public:
 
 protected:
     void onLoad() override;
-    void applyCapabilities() override;
 
 private:
     QWidget *operationPage(int index, std::initializer_list<std::pair<const char *, QWidget *>> rows,

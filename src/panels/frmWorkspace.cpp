@@ -20,13 +20,8 @@ using zel::CallKind;
 using zel::Value;
 
 namespace {
-const OpRow kOps[] = {
-    {.button = "cmdGetName", .request = "get_Name", .member = "Name", .box = "txtWSName", .fill = Fill::Plain,
-     .line = Line::Quoted},
-    {.button = "cmdExecute", .request = "Execute",
-     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
-     .kind = CallKind::Method, .box = "txtResult", .fill = Fill::Display, .line = Line::Value},
-};
+const OpRow kName = unrecorded(nameOp("cmdGetName", "txtWSName", Ret::None));
+const OpRow kExecute = unrecorded(executeOp("txtCommand", "txtParameter", Ret::None));
 
 QComboBox *editableCombo(QWidget *parent, const char *name)
 {
@@ -39,14 +34,14 @@ QComboBox *editableCombo(QWidget *parent, const char *name)
 }
 } // namespace
 
-frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(PanelKind::Workspace, parent)
+frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(Kind, parent)
 {
     setWindowTitle(QStringLiteral("ZelWorkspace"));
     auto *outer = new QVBoxLayout(this);
 
     QGroupBox *main = frame("fraWorkspace", QStringLiteral("ZelWorkspace"));
     auto *mainGrid = new QGridLayout(main);
-    addRow(mainGrid, 0, label(QStringLiteral("Workspace &Name :")), {textBox("txtWSName", true), button("cmdGetName", QStringLiteral("Get"))});
+    addRow(mainGrid, 0, label(QStringLiteral("Workspace &Name :")), {textBox(kName.box, true), opButton(kName, QStringLiteral("Get"))});
     auto *dcRow = new QHBoxLayout;
     QLineEdit *dcFile = textBox("txtDCFile");
     dcRow->addWidget(dcFile, 1);
@@ -73,7 +68,7 @@ frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(PanelKind::Workspace, pa
     addGrid->addWidget(button("cmdOpen", QStringLiteral("&Add...")), 4, 2);
     outer->addWidget(add);
 
-    outer->addWidget(executeFrame(QStringLiteral("Command :"), QStringLiteral("Parameter :")));
+    outer->addWidget(executeFrame(kExecute, QStringLiteral("Command :"), QStringLiteral("Parameter :")));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(button("cmdCtrlClear", QStringLiteral("Controllers.&Clear")));
@@ -82,8 +77,7 @@ frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(PanelKind::Workspace, pa
     buttons->addWidget(button("cmdHide", QStringLiteral("[ &Hide ]")));
     outer->addLayout(buttons);
 
-    addOperations(kOps);
-    bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
+    bindTypeSelector("cmbValueType", kExecute.args[1].box, kExecute.button);
     bindDeleteHide("cmdDelete", "cmdHide");
     connect(control<QPushButton>("cmdOpen"), &QPushButton::clicked, this, &frmWorkspace::addController);
     connect(browse, &QPushButton::clicked, this, &frmWorkspace::browseDefinition);
