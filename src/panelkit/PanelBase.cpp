@@ -854,6 +854,14 @@ void PanelBase::executeRows(QGridLayout *grid, const OpRow &execute, const QStri
     addRow(grid, 3, label(resultCaption), {resultBox(execute.box)});
 }
 
+QGroupBox *PanelBase::propertyFrame(const char *name, const QString &caption, std::initializer_list<PropRow> rows,
+                                    Qt::FocusPolicy displayFocus)
+{
+    QGroupBox *box = frame(name, caption);
+    propertyRows(new QGridLayout(box), rows, displayFocus);
+    return box;
+}
+
 void PanelBase::propertyRows(QGridLayout *grid, std::initializer_list<PropRow> rows, Qt::FocusPolicy displayFocus)
 {
     int r = 0;
@@ -974,12 +982,23 @@ void PanelBase::addMemberGroup(const MemberGroup &group)
     }
 }
 
-void PanelBase::bindDeleteHide(const char *deleteButton, const char *hideButton)
+QHBoxLayout *PanelBase::closeRow(QWidget *left, const char *deleteButton, const char *hideButton, bool bind)
 {
-    if (auto *b = control<QPushButton>(deleteButton))
-        connect(b, &QPushButton::clicked, this, [this] { app().host->DeleteForm(m_TreeNode, false); });
-    if (auto *b = control<QPushButton>(hideButton))
-        connect(b, &QPushButton::clicked, this, [this] { app().host->HideForm(m_TreeNode); });
+    auto *row = new QHBoxLayout;
+    if (left)
+        row->addWidget(left);
+    row->addStretch(1);
+    if (deleteButton) {
+        QPushButton *b = button(deleteButton, QStringLiteral("&Delete"));
+        row->addWidget(b);
+        if (bind)
+            connect(b, &QPushButton::clicked, this, [this] { app().host->DeleteForm(m_TreeNode, false); });
+    }
+    QPushButton *hide = button(hideButton, QStringLiteral("[ &Hide ]"));
+    row->addWidget(hide);
+    if (bind)
+        connect(hide, &QPushButton::clicked, this, [this] { app().host->HideForm(m_TreeNode); });
+    return row;
 }
 
 // ---- widgets -------------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -285,8 +286,10 @@ protected:
     void bindExclusiveTabs(QTabWidget *tabs);
     // Clicking an entry of the list copies its text into the box.
     void bindListToBox(const char *list, const char *box);
-    // Delete and Hide buttons.
-    void bindDeleteHide(const char *deleteButton, const char *hideButton);
+    // The panel's last row: a button of its own on the left (or none), then Delete (or none) and
+    // "[ &Hide ]" on the right, bound to the main window's Delete and Hide unless the panel binds
+    // them itself.
+    QHBoxLayout *closeRow(QWidget *left, const char *deleteButton, const char *hideButton, bool bind = true);
     // The frame fraExecute: txtCommand, cmbValueType, txtParameter with cmdExecute, and the
     // display box txtResult (the shared Execute operation's controls).
     QGroupBox *executeFrame(const panel::OpRow &execute, const QString &commandCaption, const QString &parameterCaption);
@@ -295,6 +298,9 @@ protected:
     void executeRows(QGridLayout *grid, const panel::OpRow &execute, const QString &commandCaption,
                      const QString &typeCaption, const QString &parameterCaption, const QString &buttonCaption,
                      const QString &resultCaption);
+    // A frame of property rows (its layout a grid).
+    QGroupBox *propertyFrame(const char *name, const QString &caption, std::initializer_list<panel::PropRow> rows,
+                             Qt::FocusPolicy displayFocus = Qt::StrongFocus);
     // Property rows of a grid from its row 0; display boxes get that focus policy.
     void propertyRows(QGridLayout *grid, std::initializer_list<panel::PropRow> rows,
                       Qt::FocusPolicy displayFocus = Qt::StrongFocus);

@@ -43,18 +43,17 @@ frmCommand::frmCommand(QWidget *parent) : PanelBase(Kind, parent)
 {
     auto *outer = new QVBoxLayout(this);
 
-    QGroupBox *main = frame("fraCommand", QStringLiteral("ZelCommand"));
-    auto *grid = new QGridLayout(main);
-    propertyRows(grid, {{"Name :", &kName},
-                        {"Attribute :", &kAttribute},
-                        {"Help :", &kHelpOp},
-                        {"Ta&g :", &kGetTagOp, &kPutTagOp},
-                        {"&ID :", &kGetIdOp, &kPutIdOp},
-                        {"Ti&meout :", &kGetTimeout, &kPutTimeout},
-                        {"State :", &kState},
-                        {"&Parameters :", &kGetParameters, &kPutParameters},
-                        {"T&ype :", nullptr, nullptr, "cmbValueType"},
-                        {"Result :", &kResult}});
+    QGroupBox *main = propertyFrame("fraCommand", QStringLiteral("ZelCommand"),
+                                    {{"Name :", &kName},
+                                     {"Attribute :", &kAttribute},
+                                     {"Help :", &kHelpOp},
+                                     {"Ta&g :", &kGetTagOp, &kPutTagOp},
+                                     {"&ID :", &kGetIdOp, &kPutIdOp},
+                                     {"Ti&meout :", &kGetTimeout, &kPutTimeout},
+                                     {"State :", &kState},
+                                     {"&Parameters :", &kGetParameters, &kPutParameters},
+                                     {"T&ype :", nullptr, nullptr, "cmbValueType"},
+                                     {"Result :", &kResult}});
     outer->addWidget(main);
 
     QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
@@ -67,14 +66,9 @@ frmCommand::frmCommand(QWidget *parent) : PanelBase(Kind, parent)
     outer->addWidget(exec);
     outer->addStretch(1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdCmdDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdCmdHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(nullptr, "cmdCmdDelete", "cmdCmdHide"));
 
     bindTypeSelector("cmbValueType", "txtPutParameter", "cmdPutParameter");
-    bindDeleteHide("cmdCmdDelete", "cmdCmdHide");
 }
 
 QString frmCommand::nowText()

@@ -107,16 +107,14 @@ frmController::frmController(QWidget *parent) : PanelBase(Kind, parent)
     auto *left = new QVBoxLayout;
     top->addLayout(left, 3);
 
-    QGroupBox *main = frame("fraController", QStringLiteral("ZelController"));
-    auto *grid = new QGridLayout(main);
     // The display boxes take the focus by mouse only; Tab goes from input to button.
-    propertyRows(grid,
-                 {{"Name :", &kName},
-                  {"Attribute :", &kAttribute},
-                  {"Help :", &kHelpOp},
-                  {"Ta&g :", &kGetTagOp, &kPutTagOp},
-                  {"ID :", &kGetIdOp, &kPutIdOp}},
-                 Qt::ClickFocus);
+    QGroupBox *main = propertyFrame("fraController", QStringLiteral("ZelController"),
+                                    {{"Name :", &kName},
+                                     {"Attribute :", &kAttribute},
+                                     {"Help :", &kHelpOp},
+                                     {"Ta&g :", &kGetTagOp, &kPutTagOp},
+                                     {"ID :", &kGetIdOp, &kPutIdOp}},
+                                    Qt::ClickFocus);
     left->addWidget(main);
 
     left->addWidget(executeFrame(kExecute, QStringLiteral("Command :"), QStringLiteral("&Parameter :")));
@@ -140,11 +138,7 @@ frmController::frmController(QWidget *parent) : PanelBase(Kind, parent)
         m_tabs->addTab(memberPage(page), QLatin1String(kinds::pageRow(page)->pageCaption));
     outer->addWidget(m_tabs);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdCtrlDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdCtrlHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(nullptr, "cmdCtrlDelete", "cmdCtrlHide"));
 
     // Keyboard order: properties, Execute, messages, the member pages, Delete and Hide.
     const char *const order[] = {"cmdGetName", "cmdGetAttr", "cmdGetHelp", "txtPutTag", "cmdGetTag", "cmdPutTag",
@@ -157,7 +151,6 @@ frmController::frmController(QWidget *parent) : PanelBase(Kind, parent)
     setTabOrder(control("cmdCtrlDelete"), control("cmdCtrlHide"));
 
     bindTypeSelector("cmbValueType", kExecute.args[1].box, kExecute.button);
-    bindDeleteHide("cmdCtrlDelete", "cmdCtrlHide");
     bindExclusiveTabs(m_tabs);
     connect(m_lstMessage, &QListWidget::itemDoubleClicked, this, &frmController::entryDoubleClicked);
 }

@@ -37,14 +37,9 @@ frmEngine::frmEngine(QWidget *parent) : PanelBase(Kind, parent)
 
     mainLayout->addWidget(executeFrame(kExecute, QStringLiteral("Co&mmand :"), QStringLiteral("&Parameter :")));
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button("cmdWssClear", QStringLiteral("Workspaces.&Clear")));
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdEngineHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(button("cmdWssClear", QStringLiteral("Workspaces.&Clear")), nullptr, "cmdEngineHide"));
 
     bindTypeSelector("cmbValueType", kExecute.args[1].box, kExecute.button);
-    bindDeleteHide(nullptr, "cmdEngineHide");
     connect(control<QPushButton>("cmdAddWS"), &QPushButton::clicked, this, &frmEngine::addWorkspace);
     connect(control<QPushButton>("cmdWssClear"), &QPushButton::clicked, this, &frmEngine::clearWorkspaces);
 }

@@ -30,13 +30,12 @@ frmExtension::frmExtension(QWidget *parent) : PanelBase(Kind, parent)
     auto *left = new QVBoxLayout;
     columns->addLayout(left, 3);
 
-    QGroupBox *main = frame("fraExtension", QStringLiteral("ZelExtension"));
-    auto *grid = new QGridLayout(main);
-    propertyRows(grid, {{"Name :", &kName},
-                        {"Attribute :", &kAttribute},
-                        {"Help :", &kHelpOp},
-                        {"Ta&g :", &kGetTag, &kPutTagOp},
-                        {"&ID :", &kGetId, &kPutIdOp}});
+    QGroupBox *main = propertyFrame("fraExtension", QStringLiteral("ZelExtension"),
+                                    {{"Name :", &kName},
+                                     {"Attribute :", &kAttribute},
+                                     {"Help :", &kHelpOp},
+                                     {"Ta&g :", &kGetTag, &kPutTagOp},
+                                     {"&ID :", &kGetId, &kPutIdOp}});
     left->addWidget(main);
 
     left->addWidget(executeFrame(kExecute, QStringLiteral("Co&mmand :"), QStringLiteral("&Parameter :")));
@@ -44,12 +43,7 @@ frmExtension::frmExtension(QWidget *parent) : PanelBase(Kind, parent)
 
     columns->addWidget(variablesFrame(), 2); // the extension's variables
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdExtDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdExtHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(nullptr, "cmdExtDelete", "cmdExtHide"));
 
     bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
-    bindDeleteHide("cmdExtDelete", "cmdExtHide");
 }

@@ -97,19 +97,18 @@ frmFile::frmFile(QWidget *parent) : PanelBase(Kind, parent)
     columns->addLayout(right, 1);
 
     // Properties.
-    QGroupBox *main = frame("fraFile", QStringLiteral("ZelFile"));
-    auto *grid = new QGridLayout(main);
-    propertyRows(grid, {{"Name : ", &kName},
-                        {"Path : ", &kPath},
-                        {"Size : ", &kSize},
-                        {"Type : ", &kType},
-                        {"Attribute : ", &kAttribute},
-                        {"Created : ", &kCreated},
-                        {"LastAccessed : ", &kLastAccessed},
-                        {"LastModified : ", &kLastModified},
-                        {"Help : ", &kHelpOp},
-                        {"Ta&g : ", &kGetTagOp, &kPutTagOp},
-                        {"&ID : ", &kGetIdOp, &kPutIdOp}});
+    QGroupBox *main = propertyFrame("fraFile", QStringLiteral("ZelFile"),
+                                    {{"Name : ", &kName},
+                                     {"Path : ", &kPath},
+                                     {"Size : ", &kSize},
+                                     {"Type : ", &kType},
+                                     {"Attribute : ", &kAttribute},
+                                     {"Created : ", &kCreated},
+                                     {"LastAccessed : ", &kLastAccessed},
+                                     {"LastModified : ", &kLastModified},
+                                     {"Help : ", &kHelpOp},
+                                     {"Ta&g : ", &kGetTagOp, &kPutTagOp},
+                                     {"&ID : ", &kGetIdOp, &kPutIdOp}});
     left->addWidget(main);
 
     // Content.
@@ -202,18 +201,13 @@ frmFile::frmFile(QWidget *parent) : PanelBase(Kind, parent)
     }
     right->addWidget(members, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdFileDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdFileHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(nullptr, "cmdFileDelete", "cmdFileHide"));
 
     for (QPushButton *b : findChildren<QPushButton *>()) {
         if (b->text() == get || b->text() == put)
             b->setMaximumWidth(56);
     }
 
-    bindDeleteHide("cmdFileDelete", "cmdFileHide");
 
     // The operations open on Execute, the members on Variable; only the shown page takes input.
     operations->setCurrentIndex(3);

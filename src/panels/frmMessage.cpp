@@ -99,12 +99,7 @@ void frmMessage::ensureBuilt()
     replyGrid->setColumnStretch(1, 1);
     outer->addWidget(reply);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(opButton(kClear, QStringLiteral("&Clear")));
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(opButton(kClear, QStringLiteral("&Clear")), "cmdDelete", "cmdHide", false));
 
     assertRowsResolve();
     bindTypeSelector(data.combo, data.box, kReply.button);

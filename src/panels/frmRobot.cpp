@@ -49,14 +49,13 @@ frmRobot::frmRobot(QWidget *parent) : PanelBase(Kind, parent)
     outer->addLayout(top);
 
     // The robot's properties.
-    QGroupBox *main = frame("fraRobot", QStringLiteral("ZelRobot"));
-    auto *grid = new QGridLayout(main);
-    propertyRows(grid, {{"Name : ", &kName},
-                        {"Attribute : ", &kAttribute},
-                        {"Help : ", &kHelpOp},
-                        {"Tag : ", &kGetTagOp, &kPutTagOp},
-                        {"ID : ", &kGetIdOp, &kPutIdOp}});
-    grid->setRowStretch(5, 1);
+    QGroupBox *main = propertyFrame("fraRobot", QStringLiteral("ZelRobot"),
+                                    {{"Name : ", &kName},
+                                     {"Attribute : ", &kAttribute},
+                                     {"Help : ", &kHelpOp},
+                                     {"Tag : ", &kGetTagOp, &kPutTagOp},
+                                     {"ID : ", &kGetIdOp, &kPutIdOp}});
+    static_cast<QGridLayout *>(main->layout())->setRowStretch(5, 1);
     top->addWidget(main, 3);
 
     // The robot's variables: names, add, clear.
@@ -129,15 +128,10 @@ frmRobot::frmRobot(QWidget *parent) : PanelBase(Kind, parent)
     m_tabs->setCurrentIndex(ExecutePage);
     outer->addWidget(m_tabs, 1);
 
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(button("cmdRoboDelete", QStringLiteral("&Delete")));
-    bottom->addWidget(button("cmdRobotHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(bottom);
+    outer->addLayout(closeRow(nullptr, "cmdRoboDelete", "cmdRobotHide"));
 
     bindTypeSelector("cmbValueType", "txtExeParameter", "cmdExecute");
     bindExclusiveTabs(m_tabs);
-    bindDeleteHide("cmdRoboDelete", "cmdRobotHide");
     addMemberGroup(g);
 
     // Tab order: properties, variables, then the pages.

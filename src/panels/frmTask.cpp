@@ -38,14 +38,13 @@ frmTask::frmTask(QWidget *parent) : PanelBase(Kind, parent)
     auto *left = new QVBoxLayout;
     columns->addLayout(left, 3);
 
-    QGroupBox *main = frame("fraVariable", QStringLiteral("ZelTask"));
-    auto *grid = new QGridLayout(main);
-    propertyRows(grid, {{"Name :", &kName},
-                        {"FileName :", &kFileName},
-                        {"Attribute :", &kAttribute},
-                        {"Help :", &kHelpOp},
-                        {"Ta&g :", &kGetTagOp, &kPutTagOp},
-                        {"&ID :", &kGetIdOp, &kPutIdOp}});
+    QGroupBox *main = propertyFrame("fraVariable", QStringLiteral("ZelTask"),
+                                    {{"Name :", &kName},
+                                     {"FileName :", &kFileName},
+                                     {"Attribute :", &kAttribute},
+                                     {"Help :", &kHelpOp},
+                                     {"Ta&g :", &kGetTagOp, &kPutTagOp},
+                                     {"&ID :", &kGetIdOp, &kPutIdOp}});
     left->addWidget(main);
 
     auto *tabs = new QTabWidget(this);
@@ -89,14 +88,9 @@ frmTask::frmTask(QWidget *parent) : PanelBase(Kind, parent)
 
     columns->addWidget(variablesFrame(), 2); // the task's variables
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdTaskDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdTaskHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(nullptr, "cmdTaskDelete", "cmdTaskHide"));
 
     bindTypeSelector("cmbValueType", "txtExeParameter", "cmdExecute");
-    bindDeleteHide("cmdTaskDelete", "cmdTaskHide");
 
     // The panel opens on Execute; only the shown page takes input.
     tabs->setCurrentIndex(3);

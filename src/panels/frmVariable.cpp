@@ -39,28 +39,21 @@ frmVariable::frmVariable(QWidget *parent) : PanelBase(Kind, parent)
     setWindowTitle(QStringLiteral("Variable"));
     auto *outer = new QVBoxLayout(this);
 
-    QGroupBox *main = frame("fraVariable", QStringLiteral("ZelVariable"));
-    auto *grid = new QGridLayout(main);
     // Display boxes take the focus only by mouse, so that the keyboard goes from input to input.
-    propertyRows(grid,
-                 {{"Name : ", &kName},
-                  {"T&ype : ", nullptr, nullptr, "cmbValueType"},
-                  {"&Value : ", &kGetValue, &kPutValue},
-                  {"Attribute : ", &kAttribute},
-                  {"Help : ", &kHelpOp},
-                  {"T&ag : ", &kGetTagOp, &kPutTagOp},
-                  {"&ID : ", &kGetIdOp, &kPutIdOp},
-                  {"Date Time : ", &kDateTime},
-                  {"Microsecond : ", &kMicrosecond}},
-                 Qt::ClickFocus);
+    QGroupBox *main = propertyFrame("fraVariable", QStringLiteral("ZelVariable"),
+                                    {{"Name : ", &kName},
+                                     {"T&ype : ", nullptr, nullptr, "cmbValueType"},
+                                     {"&Value : ", &kGetValue, &kPutValue},
+                                     {"Attribute : ", &kAttribute},
+                                     {"Help : ", &kHelpOp},
+                                     {"T&ag : ", &kGetTagOp, &kPutTagOp},
+                                     {"&ID : ", &kGetIdOp, &kPutIdOp},
+                                     {"Date Time : ", &kDateTime},
+                                     {"Microsecond : ", &kMicrosecond}},
+                                    Qt::ClickFocus);
     outer->addWidget(main);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button("cmdPerfchk", QStringLiteral("[ &Performance... ]")));
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdVarDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdVarHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(button("cmdPerfchk", QStringLiteral("[ &Performance... ]")), "cmdVarDelete", "cmdVarHide"));
     outer->addStretch(1);
 
     // Tab order: the inputs in reading order, each followed by its buttons.
@@ -72,7 +65,6 @@ frmVariable::frmVariable(QWidget *parent) : PanelBase(Kind, parent)
         setTabOrder(control(order[i - 1]), control(order[i]));
 
     bindTypeSelector("cmbValueType", "txtPutValue", "cmdPutValue");
-    bindDeleteHide("cmdVarDelete", "cmdVarHide");
     // Enter in an input box runs its Put, as its button would.
     static const std::pair<const char *, const char *> puts[] = {
         {"txtPutValue", "cmdPutValue"}, {"txtPutTag", "cmdPutTag"}, {"txtPutID", "cmdPutID"}};

@@ -70,15 +70,9 @@ frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(Kind, parent)
 
     outer->addWidget(executeFrame(kExecute, QStringLiteral("Command :"), QStringLiteral("Parameter :")));
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button("cmdCtrlClear", QStringLiteral("Controllers.&Clear")));
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(button("cmdCtrlClear", QStringLiteral("Controllers.&Clear")), "cmdDelete", "cmdHide"));
 
     bindTypeSelector("cmbValueType", kExecute.args[1].box, kExecute.button);
-    bindDeleteHide("cmdDelete", "cmdHide");
     connect(control<QPushButton>("cmdOpen"), &QPushButton::clicked, this, &frmWorkspace::addController);
     connect(browse, &QPushButton::clicked, this, &frmWorkspace::browseDefinition);
     connect(control<QPushButton>("cmdDCLoad"), &QPushButton::clicked, this, &frmWorkspace::loadDefinition);

@@ -77,9 +77,7 @@ public:
     {
         auto *grid = new QGridLayout(this);
         propertyRows(grid, {{"&Name :", &kName}});
-        grid->addWidget(button("cmdDelete", u"&Delete"_s), 1, 0);
-        grid->addWidget(button("cmdHide", u"[ &Hide ]"_s), 1, 1);
-        bindDeleteHide("cmdDelete", "cmdHide");
+        grid->addLayout(closeRow(nullptr, "cmdDelete", "cmdHide"), 1, 0, 1, 4);
     }
 };
 
