@@ -6,8 +6,6 @@
 
 #include "ksf/ksfmapper.h"
 
-#include <span>
-
 // The kinds of panels. Controller and member kinds are the KSF kind codes.
 enum class PanelKind {
     Engine = -2,

@@ -13,33 +13,48 @@
 
 namespace {
 
-// The panel classes; each names its kind (Kind), so the factory needs no case per kind.
-template <typename... Panels>
-struct PanelClasses {
-    static PanelBase *make(PanelKind kind)
-    {
-        PanelBase *panel = nullptr;
-        ((panel = !panel && Panels::Kind == kind ? new Panels : panel), ...);
-        return panel;
-    }
-    static constexpr bool covers(PanelKind kind) { return ((Panels::Kind == kind) || ...); }
-    static constexpr bool coversEveryKind()
-    {
-        for (const KindInfo &row : kinds::kRows) {
-            if (!covers(row.kind))
-                return false;
-        }
-        return true;
-    }
+template <typename Panel>
+PanelBase *make()
+{
+    return new Panel;
+}
+
+// The panel class of each kind.
+struct Maker {
+    PanelKind kind;
+    PanelBase *(*make)();
+};
+constexpr Maker kMakers[] = {
+    {PanelKind::Engine, make<frmEngine>},         {PanelKind::Workspace, make<frmWorkspace>},
+    {PanelKind::Controller, make<frmController>}, {PanelKind::Message, make<frmMessage>},
+    {PanelKind::Variable, make<frmVariable>},     {PanelKind::Robot, make<frmRobot>},
+    {PanelKind::File, make<frmFile>},             {PanelKind::Task, make<frmTask>},
+    {PanelKind::Extension, make<frmExtension>},   {PanelKind::Command, make<frmCommand>},
 };
 
-using Panels = PanelClasses<frmEngine, frmWorkspace, frmController, frmMessage, frmVariable, frmRobot, frmFile, frmTask,
-                            frmExtension, frmCommand>;
-static_assert(Panels::coversEveryKind(), "every kind of the registry (panelkit/kinds.h) has its panel class here");
+constexpr const Maker *makerOf(PanelKind kind)
+{
+    for (const Maker &m : kMakers) {
+        if (m.kind == kind)
+            return &m;
+    }
+    return nullptr;
+}
+
+constexpr bool everyKindHasItsClass()
+{
+    for (const KindInfo &row : kinds::kRows) {
+        if (!makerOf(row.kind))
+            return false;
+    }
+    return true;
+}
+static_assert(everyKindHasItsClass(), "every kind of the registry (panelkit/kinds.h) has its panel class here");
 
 } // namespace
 
 PanelBase *makePanel(PanelKind kind)
 {
-    return Panels::make(kind);
+    const Maker *m = makerOf(kind);
+    return m ? m->make() : nullptr;
 }

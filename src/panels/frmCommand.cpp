@@ -39,7 +39,7 @@ const OpRow kCancel = methodOp("cmdCancel", "Cancel");
 
 } // namespace
 
-frmCommand::frmCommand(QWidget *parent) : PanelBase(Kind, parent)
+frmCommand::frmCommand(QWidget *parent) : PanelBase(PanelKind::Command, parent)
 {
     auto *outer = new QVBoxLayout(this);
 

@@ -8,7 +8,6 @@
 class frmCommand : public PanelBase {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::Command;
     explicit frmCommand(QWidget *parent = nullptr);
 
     ksf::EntryPtr &m_DCCmd = m_DCEntry;

@@ -98,7 +98,7 @@ QList<frmMessage *> MessagePanels::items() const
 
 // ---- the panel -----------------------------------------------------------------------------------
 
-frmController::frmController(QWidget *parent) : PanelBase(Kind, parent)
+frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller, parent)
 {
     setWindowTitle(QStringLiteral("ZelController"));
     auto *outer = new QVBoxLayout(this);

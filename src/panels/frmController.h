@@ -41,7 +41,6 @@ private:
 class frmController : public PanelBase, public PopupOwner {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::Controller;
     static constexpr int PageCount = kinds::pageCount();
     // Pushed messages are listed while the list holds at most this many entries.
     static constexpr int MessageLimit = 1000;

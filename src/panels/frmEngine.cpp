@@ -21,7 +21,7 @@ namespace {
 const OpRow kExecute = unrecorded(executeOp("txtCommand", "txtParameter", Ret::None));
 }
 
-frmEngine::frmEngine(QWidget *parent) : PanelBase(Kind, parent)
+frmEngine::frmEngine(QWidget *parent) : PanelBase(PanelKind::Engine, parent)
 {
     setWindowTitle(QStringLiteral("ZelEngine"));
     auto *outer = new QVBoxLayout(this);

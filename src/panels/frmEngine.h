@@ -7,7 +7,6 @@
 class frmEngine : public PanelBase {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::Engine;
     explicit frmEngine(QWidget *parent = nullptr);
 
     // The KSF file path named by the first option piece that begins with "@KSFFile".

@@ -22,7 +22,7 @@ const OpRow kExecute = executeOp("txtCommand", "txtParameter", Ret::Value);
 
 } // namespace
 
-frmExtension::frmExtension(QWidget *parent) : PanelBase(Kind, parent)
+frmExtension::frmExtension(QWidget *parent) : PanelBase(PanelKind::Extension, parent)
 {
     auto *outer = new QVBoxLayout(this);
     auto *columns = new QHBoxLayout;

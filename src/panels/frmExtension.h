@@ -8,7 +8,6 @@
 class frmExtension : public PanelBase {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::Extension;
     explicit frmExtension(QWidget *parent = nullptr);
 
     ksf::EntryPtr &m_DCExt = m_DCEntry;

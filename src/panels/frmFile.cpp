@@ -84,7 +84,7 @@ const MemberGroup kGroups[] = {
 
 } // namespace
 
-frmFile::frmFile(QWidget *parent) : PanelBase(Kind, parent)
+frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
 {
     const QString get = QStringLiteral("Get");
     const QString put = QStringLiteral("Put");

@@ -11,7 +11,6 @@ class QRadioButton;
 class frmFile : public PanelBase {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::File;
     explicit frmFile(QWidget *parent = nullptr);
 
     ksf::EntryPtr &m_DCFile = m_DCEntry;

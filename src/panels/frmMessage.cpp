@@ -37,7 +37,7 @@ const char *const kFieldLabels[] = {"SerialNumber :", "Number :", "DateTime :", 
 
 } // namespace
 
-frmMessage::frmMessage(QWidget *parent) : PanelBase(Kind, parent)
+frmMessage::frmMessage(QWidget *parent) : PanelBase(PanelKind::Message, parent)
 {
     setWindowTitle(QStringLiteral("ZelMessage"));
 }

@@ -16,7 +16,6 @@ class frmController;
 class frmMessage : public PanelBase {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::Message;
     enum Field { SerialNum, MsgNum, DateTime, Source, Destination, Description, ValueText, FieldCount };
 
     explicit frmMessage(QWidget *parent = nullptr);

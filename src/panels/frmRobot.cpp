@@ -41,7 +41,7 @@ const OpRow kUnhold = methodOp("cmdUnhold", "Unhold", {{Arg::Text, "txtTermOptio
 
 } // namespace
 
-frmRobot::frmRobot(QWidget *parent) : PanelBase(Kind, parent)
+frmRobot::frmRobot(QWidget *parent) : PanelBase(PanelKind::Robot, parent)
 {
     setWindowTitle(QStringLiteral("Robot"));
     auto *outer = new QVBoxLayout(this);

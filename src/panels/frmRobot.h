@@ -11,7 +11,6 @@ class QTabWidget;
 class frmRobot : public PanelBase {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::Robot;
     explicit frmRobot(QWidget *parent = nullptr);
 
     // The robot's capability entry, as the panel record names it.

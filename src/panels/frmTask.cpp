@@ -30,7 +30,7 @@ const char *const kStopModes[] = {"0 - Default stop", "1 - Instant stop", "2 - S
 
 } // namespace
 
-frmTask::frmTask(QWidget *parent) : PanelBase(Kind, parent)
+frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
 {
     auto *outer = new QVBoxLayout(this);
     auto *columns = new QHBoxLayout;

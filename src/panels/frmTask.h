@@ -8,7 +8,6 @@
 class frmTask : public PanelBase {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::Task;
     explicit frmTask(QWidget *parent = nullptr);
 
     ksf::EntryPtr &m_DCTask = m_DCEntry;

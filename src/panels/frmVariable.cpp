@@ -34,7 +34,7 @@ const OpRow kMicrosecond =
 
 } // namespace
 
-frmVariable::frmVariable(QWidget *parent) : PanelBase(Kind, parent)
+frmVariable::frmVariable(QWidget *parent) : PanelBase(PanelKind::Variable, parent)
 {
     setWindowTitle(QStringLiteral("Variable"));
     auto *outer = new QVBoxLayout(this);

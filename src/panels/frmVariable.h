@@ -8,7 +8,6 @@
 class frmVariable : public PanelBase {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::Variable;
     explicit frmVariable(QWidget *parent = nullptr);
 
     // The variable's capability entry, as the panel record names it.

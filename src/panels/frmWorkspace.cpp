@@ -34,7 +34,7 @@ QComboBox *editableCombo(QWidget *parent, const char *name)
 }
 } // namespace
 
-frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(Kind, parent)
+frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(PanelKind::Workspace, parent)
 {
     setWindowTitle(QStringLiteral("ZelWorkspace"));
     auto *outer = new QVBoxLayout(this);

@@ -7,7 +7,6 @@
 class frmWorkspace : public PanelBase {
     Q_OBJECT
 public:
-    static constexpr PanelKind Kind = PanelKind::Workspace;
     explicit frmWorkspace(QWidget *parent = nullptr);
 
     ksf::DocumentPtr m_KSFEng; // mirror of the controllers and members created below
