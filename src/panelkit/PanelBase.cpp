@@ -79,22 +79,6 @@ QString joinPath(const QString &path, const QString &member)
     return path.isEmpty() ? member : path + QLatin1Char('.') + member;
 }
 
-const KindInfo kKinds[] = {
-    {"frmEngine", "ZelEngine", "ENGINE", "", "", "AddWorkspace", "", "Add Workspace...", "Clear Workspace..."},
-    {"frmWorkspace", "Workspace", "WSPACE", "Wss", "", "AddController", "", "Add Controller...", "Clear Controller..."},
-    {"frmController", "Controller", "CONTROLLER", "Ctrls", "Controllers", "AddController", "", "Add Controller...",
-     "Clear Controller..."},
-    {"frmExtension", "Extension", "EXTENSION", "Exts", "Extensions", "AddExtension", "ExtensionNames",
-     "Add Extension...", "Clear Extension..."},
-    {"frmFile", "File", "FILE", "Files", "Files", "AddFile", "FileNames", "Add File...", "Clear File..."},
-    {"frmRobot", "Robot", "ROBOT", "Robots", "Robots", "AddRobot", "RobotNames", "Add Robot...", "Clear Robot..."},
-    {"frmTask", "Task", "TASK", "Tasks", "Tasks", "AddTask", "TaskNames", "Add Task...", "Clear Task..."},
-    {"frmVariable", "Variable", "VARIABLE", "Vars", "Variables", "AddVariable", "VariableNames", "Add Variable...",
-     "Clear Variable..."},
-    {"frmCommand", "Command", "COMMAND", "Cmds", "Commands", "AddCommand", "CommandNames", "Add Command...",
-     "Clear Command..."},
-    {"frmMessage", "ZelMessage", "", "Msg", "", "", "", "", ""},
-};
 
 // Text of a box of any kind: a line edit, an editable or plain list, a multi-line box.
 QString textOf(QWidget *w)
@@ -142,6 +126,22 @@ qint32 leadingNumber(const QString &text)
     return r < INT32_MIN || r > INT32_MAX ? 0 : qint32(r);
 }
 
+// The request member of a row: its own, or get_/put_ and the member, or the method's name.
+QString requestOf(const OpRow &row)
+{
+    if (row.request)
+        return QLatin1String(row.request);
+    const QLatin1String member(row.member);
+    switch (row.kind) {
+    case CallKind::PropertyGet:
+        return QStringLiteral("get_") + member;
+    case CallKind::PropertyPut:
+        return QStringLiteral("put_") + member;
+    default:
+        return member;
+    }
+}
+
 ZelError notANumber(const QString &text, const char *what)
 {
     return ZelError(zel::E_TYPE_MISMATCH, QStringLiteral("'%1' is not %2").arg(text, QLatin1String(what)));
@@ -161,35 +161,7 @@ qint32 wholeNumber(const QString &text)
     return qint32(r);
 }
 
-const OpRow kSharedOps[4] = {
-    {.button = "cmdGetName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 8,
-     .box = "txtCtrlName", .fill = Fill::Plain, .line = Line::Quoted},
-    {.button = "cmdGetAttr", .request = "get_Attribute", .member = "Attribute", .script = ".Attribute", .style = 1,
-     .retType = 3, .box = "txtAttr", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Attribute"},
-    {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
-     .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
-    {.button = "cmdExecute", .request = "Execute",
-     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
-     .kind = CallKind::Method, .script = ".Execute", .style = 2, .retType = 12, .box = "txtResult",
-     .fill = Fill::Display, .line = Line::Value, .capability = "Execute"},
-};
-
-const OpRow kTagIdOps[4] = {
-    {.button = "cmdGetTag", .request = "get_Tag", .member = "Tag", .script = ".Tag", .style = 1, .retType = 12,
-     .box = "txtGetTag", .fill = Fill::Plain, .line = Line::Value},
-    {.button = "cmdPutTag", .request = "put_Tag", .args = {{Arg::TextValue, "txtPutTag"}}, .member = "Tag",
-     .kind = CallKind::PropertyPut, .script = ".Tag", .style = 0, .retType = -1},
-    {.button = "cmdGetID", .request = "get_ID", .member = "ID", .script = ".ID", .style = 1, .retType = 12,
-     .box = "txtGetID", .fill = Fill::Plain, .line = Line::Value, .capability = "Get_ID"},
-    {.button = "cmdPutID", .request = "put_ID", .args = {{Arg::TextValue, "txtPutID"}}, .member = "ID",
-     .kind = CallKind::PropertyPut, .script = ".ID", .style = 0, .retType = -1, .capability = "Put_ID"},
-};
 } // namespace panel
-
-const KindInfo &kindInfo(PanelKind kind)
-{
-    return kKinds[int(kind) + 2];
-}
 
 PanelBase::PanelBase(PanelKind kind, QWidget *parent) : ZelForm(parent), m_kind(kind)
 {
@@ -226,6 +198,7 @@ void PanelBase::load()
             m_CsrObjPath = owner->m_CsrObjPath + QLatin1Char('.') + QLatin1String(info.scriptColl) + QLatin1Char('(') + quote(name) + QLatin1Char(')');
         }
     }
+    assertRowsResolve();
     if (!subWindow())
         a.host->addForm(this);
     if (m_DCEng) {
@@ -448,6 +421,9 @@ void PanelBase::applyCapabilities()
     } else if (int(m_kind) >= 1) {
         bindCapabilities(memberCapabilitySet(int(m_kind)));
     }
+    // The Add fields take their tips from the kind's default definition.
+    for (const MemberGroup &group : m_groups)
+        bindAddTooltips(kindInfo(group.kind).ksfCode, group.nameBox, group.optionBox);
 }
 
 ksf::CapabilitySetPtr PanelBase::memberCapabilitySet(int ksfKind) const
@@ -513,10 +489,48 @@ void PanelBase::addOperations(const OpRow *rows, int count)
 {
     for (int i = 0; i < count; ++i) {
         const OpRow *row = &rows[i];
-        m_ops << row;
-        if (auto *b = control<QPushButton>(row->button))
+        if (!m_ops.contains(row))
+            m_ops << row;
+        if (m_connected.contains(row))
+            continue;
+        if (auto *b = control<QPushButton>(row->button)) {
             connect(b, &QPushButton::clicked, this, [this, row] { runOp(*row); });
+            m_connected.insert(row);
+        }
     }
+}
+
+void PanelBase::addOperations(std::initializer_list<const OpRow *> rows)
+{
+    for (const OpRow *row : rows)
+        addOperations(row, 1);
+}
+
+void PanelBase::assertRowsResolve() const
+{
+#ifndef NDEBUG
+    if (const QStringList missing = unresolvedControls(); !missing.isEmpty())
+        qFatal("%s: operation rows name missing controls: %s", kindInfo(m_kind).formName, qPrintable(missing.join(u", ")));
+#endif
+}
+
+QStringList PanelBase::unresolvedControls() const
+{
+    QStringList missing;
+    for (const OpRow *row : m_ops) {
+        QList<const char *> names = {row->button, row->box, row->typeCombo};
+        for (const ArgDef &arg : row->args)
+            names << arg.box << arg.combo;
+        for (const char *tip : row->tips)
+            names << tip;
+        for (const char *name : names) {
+            if (name && !control(name))
+                missing << QLatin1String(row->button) + QStringLiteral(": ") + QLatin1String(name);
+        }
+        if (!m_connected.contains(row))
+            missing << QLatin1String(row->button) + QStringLiteral(": not connected");
+    }
+    return missing;
 }
 
 const OpRow *PanelBase::findOp(const QString &button) const
@@ -534,7 +548,7 @@ void PanelBase::runOperation(const QString &buttonName)
         runOp(*row);
 }
 
-void PanelBase::opHook(const OpRow &, int, Value &) {}
+void PanelBase::opHook(const OpRow &, Stage, Value &) {}
 
 Value PanelBase::argValue(const ArgDef &arg)
 {
@@ -628,8 +642,8 @@ void PanelBase::runOp(const OpRow &row)
     AppState &a = app();
     Value result;
     try {
-        if (row.hook)
-            opHook(row, 0, result);
+        if (row.hook == Hook::Before || row.hook == Hook::Both)
+            opHook(row, Stage::Before, result);
         QStringList logArgs, scriptArgs;
         QList<Value> values;
         QList<int> deferred;
@@ -638,9 +652,11 @@ void PanelBase::runOp(const OpRow &row)
             if (auto *list = control<QListWidget>(row.box))
                 list->clear();
         }
-        logRequest(QLatin1String(row.request) + QLatin1Char('(') + logArgs.join(QStringLiteral(", ")) + QLatin1Char(')'));
-        if (row.script)
-            record(QLatin1String(row.script), row.retType, row.style, scriptArgs.join(QStringLiteral(", ")));
+        logRequest(requestOf(row) + QLatin1Char('(') + logArgs.join(QStringLiteral(", ")) + QLatin1Char(')'));
+        if (row.recorded) {
+            const QString script = row.script ? QLatin1String(row.script) : QLatin1Char('.') + QLatin1String(row.member);
+            record(script, int(row.ret), scriptStyle(row.kind), scriptArgs.join(QStringLiteral(", ")));
+        }
         convertDeferred(row, deferred, values);
         zel::ObjectPtr target = m_ZelObj;
         if (target && row.target)
@@ -648,8 +664,8 @@ void PanelBase::runOp(const OpRow &row)
         if (!target)
             throw ZelError(zel::E_UNEXPECTED, QStringLiteral("The panel holds no object"));
         result = target->invoke(QLatin1String(row.member), row.kind, values);
-        if (row.hook)
-            opHook(row, 1, result);
+        if (row.hook == Hook::After || row.hook == Hook::Both)
+            opHook(row, Stage::After, result);
         showResult(row, result);
     } catch (const ZelError &e) {
         a.logError(e);
@@ -727,7 +743,7 @@ void PanelBase::addMember(PanelKind memberKind, const QString &name, const QStri
         try {
             QString args = quote(name) + QStringLiteral(", ") + quote(option);
             logRequest(QLatin1String(info.addOp) + QLatin1Char('(') + args + QLatin1Char(')'));
-            record(QLatin1Char('.') + QLatin1String(info.addOp), 9, 2, args);
+            record(QLatin1Char('.') + QLatin1String(info.addOp), int(Ret::Object), scriptStyle(CallKind::Method), args);
             Value r = m_ZelObj->invoke(QLatin1String(info.addOp), CallKind::Method,
                                        {Value::fromString(name), Value::fromString(option)});
             zel::ObjectPtr member = r.isObject() ? r.objectValue() : nullptr;
@@ -771,7 +787,7 @@ void PanelBase::clearCollection(const QString &statusText, const QString &logCol
         try {
             logRequest(logColl + QStringLiteral(".Clear()"));
             if (recorded)
-                record(QLatin1Char('.') + collectionName + QStringLiteral(".Clear"), -1, 2, QString());
+                record(QLatin1Char('.') + collectionName + QStringLiteral(".Clear"), int(Ret::None), scriptStyle(CallKind::Method), QString());
             zel::ObjectPtr collection = m_ZelObj->invoke(collectionName, CallKind::PropertyGet, {}).objectValue();
             if (!collection)
                 throw ZelError(zel::E_UNEXPECTED, QStringLiteral("The object has no %1 collection").arg(collectionName));
@@ -818,60 +834,171 @@ void PanelBase::bindListToBox(const char *listName, const char *boxName)
     }
 }
 
-QGroupBox *PanelBase::executeFrame(const QString &commandCaption, const QString &parameterCaption)
+QGroupBox *PanelBase::executeFrame(const OpRow &execute, const QString &commandCaption, const QString &parameterCaption)
 {
     QGroupBox *exec = frame("fraExecute", QStringLiteral("Execute"));
     auto *execGrid = new QGridLayout(exec);
-    addRow(execGrid, 0, label(commandCaption), {textBox("txtCommand")});
-    addRow(execGrid, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
-    addRow(execGrid, 2, label(parameterCaption), {textBox("txtParameter"), button("cmdExecute", QStringLiteral("&Execute"))});
-    addRow(execGrid, 3, label(QStringLiteral("Result :")), {resultBox("txtResult")});
+    executeRows(execGrid, execute, commandCaption, QStringLiteral("T&ype :"), parameterCaption, QStringLiteral("&Execute"),
+                QStringLiteral("Result :"));
     execGrid->setColumnStretch(1, 1);
     return exec;
 }
 
+void PanelBase::executeRows(QGridLayout *grid, const OpRow &execute, const QString &commandCaption,
+                            const QString &typeCaption, const QString &parameterCaption, const QString &buttonCaption,
+                            const QString &resultCaption)
+{
+    addRow(grid, 0, label(commandCaption), {textBox(execute.args[0].box)});
+    addRow(grid, 1, label(typeCaption), {typeList(execute.args[1].combo)});
+    addRow(grid, 2, label(parameterCaption), {textBox(execute.args[1].box), opButton(execute, buttonCaption)});
+    addRow(grid, 3, label(resultCaption), {resultBox(execute.box)});
+}
+
+QGroupBox *PanelBase::propertyFrame(const char *name, const QString &caption, std::initializer_list<PropRow> rows,
+                                    Qt::FocusPolicy displayFocus)
+{
+    QGroupBox *box = frame(name, caption);
+    propertyRows(new QGridLayout(box), rows, displayFocus);
+    return box;
+}
+
+void PanelBase::propertyRows(QGridLayout *grid, std::initializer_list<PropRow> rows, Qt::FocusPolicy displayFocus)
+{
+    int r = 0;
+    for (const PropRow &row : rows) {
+        const QString caption = QLatin1String(row.caption);
+        if (row.typeList) {
+            QLabel *typeLabel = label(caption);
+            QComboBox *types = typeList(row.typeList);
+            typeLabel->setBuddy(types);
+            grid->addWidget(typeLabel, r, 0);
+            grid->addWidget(types, r, 2);
+        } else if (row.put) {
+            QLabel *l = label(caption);
+            QLineEdit *shown = textBox(row.get->box, true);
+            QLineEdit *input = textBox(row.put->args[0].box);
+            l->setBuddy(input);
+            grid->addWidget(l, r, 0);
+            grid->addWidget(shown, r, 1);
+            grid->addWidget(input, r, 2);
+            grid->addWidget(opButton(*row.get, QStringLiteral("Get")), r, 3);
+            grid->addWidget(opButton(*row.put, QStringLiteral("Put")), r, 4);
+            shown->setFocusPolicy(displayFocus);
+        } else {
+            grid->addWidget(label(caption), r, 0);
+            QLineEdit *shown = resultBox(row.get->box, kHelpCharacters);
+            grid->addWidget(shown, r, 1, 1, 2);
+            grid->addWidget(opButton(*row.get, QStringLiteral("Get")), r, 3);
+            shown->setFocusPolicy(displayFocus);
+        }
+        ++r;
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+}
+
+QPushButton *PanelBase::opButton(const OpRow &row, const QString &caption)
+{
+    QPushButton *b = button(row.button, caption);
+    addOperations(&row, 1);
+    return b;
+}
+
 QGroupBox *PanelBase::variablesFrame()
 {
+    const MemberGroup &g = kVariablesGroup;
     QGroupBox *vars = frame("fraVar", QStringLiteral("Variable"));
     auto *varsLayout = new QVBoxLayout(vars);
     QGroupBox *add = frame("fraAddVariable", QStringLiteral("AddVariable"));
     auto *addGrid = new QGridLayout(add);
-    addRow(addGrid, 0, label(QStringLiteral("&Name :")), {textBox("txtVarName")});
-    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox("txtVarOption"), button("cmdGetVar", QStringLiteral("&Add..."))});
+    addRow(addGrid, 0, label(QStringLiteral("&Name :")), {textBox(g.nameBox)});
+    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox(g.optionBox), button(g.addButton, QStringLiteral("&Add..."))});
     addGrid->setColumnStretch(1, 1);
     varsLayout->addWidget(add);
     QGroupBox *names = frame("fraVariableNames", QStringLiteral("VariableNames"));
     auto *namesGrid = new QGridLayout(names);
-    addRow(namesGrid, 0, label(QStringLiteral("Option :")),
-           {textBox("txtVarNamesOption"), button("cmdGetNames", QStringLiteral("Get"))});
-    QLabel *namesLabel = label(QStringLiteral("Names :"));
-    namesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    namesGrid->addWidget(namesLabel, 1, 0);
-    namesGrid->addWidget(listBox("lstVarNames"), 1, 1, 1, 2);
+    addRow(namesGrid, 0, label(QStringLiteral("Option :")), {textBox(g.namesOption), button(g.namesButton, QStringLiteral("Get"))});
+    namesList(namesGrid, 1, g, QStringLiteral("Names :"));
     namesGrid->setColumnStretch(1, 1);
     varsLayout->addWidget(names, 1);
     auto *clearRow = new QHBoxLayout;
-    clearRow->addWidget(button("cmdVarClear", QStringLiteral("Variables.&Clear")));
+    clearRow->addWidget(button(g.clearButton, QStringLiteral("Variables.&Clear")));
     clearRow->addStretch(1);
     varsLayout->addLayout(clearRow);
+    addMemberGroup(g);
     return vars;
 }
 
-void PanelBase::bindVariableButtons()
+const char *PanelBase::keepText(const QString &text)
 {
-    bindListToBox("lstVarNames", "txtVarName");
-    connect(control<QPushButton>("cmdGetVar"), &QPushButton::clicked, this, [this] {
-        addMember(PanelKind::Variable, control<QLineEdit>("txtVarName")->text(), control<QLineEdit>("txtVarOption")->text());
-    });
-    connect(control<QPushButton>("cmdVarClear"), &QPushButton::clicked, this, [this] { clearMembers(PanelKind::Variable); });
+    return m_ownTexts.emplace_back(text.toLatin1()).constData();
 }
 
-void PanelBase::bindDeleteHide(const char *deleteButton, const char *hideButton)
+QListWidget *PanelBase::namesList(QGridLayout *grid, int row, const MemberGroup &group, const QString &caption)
 {
-    if (auto *b = control<QPushButton>(deleteButton))
-        connect(b, &QPushButton::clicked, this, [this] { app().host->DeleteForm(m_TreeNode, false); });
-    if (auto *b = control<QPushButton>(hideButton))
-        connect(b, &QPushButton::clicked, this, [this] { app().host->HideForm(m_TreeNode); });
+    QLabel *namesLabel = label(caption);
+    namesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QListWidget *list = listBox(group.namesList);
+    namesLabel->setBuddy(list);
+    grid->addWidget(namesLabel, row, 0);
+    grid->addWidget(list, row, 1, 1, 2);
+    return list;
+}
+
+void PanelBase::addMemberGroup(const MemberGroup &group)
+{
+    const KindInfo &info = kindInfo(group.kind);
+    const QString names = QLatin1String(info.namesOp);
+    OpRow &row = m_ownRows.emplace_back(OpRow{
+        .button = group.namesButton,
+        .request = group.getPrefix ? nullptr : info.namesOp,
+        .args = {{Arg::Text, group.namesOption}},
+        .member = info.namesOp,
+        .ret = Ret::Value,
+        .box = group.namesList,
+        .fill = Fill::List,
+        .line = Line::Value,
+        .capability = keepText(QStringLiteral("Get_") + names),
+    });
+    addOperations(&row, 1);
+    m_groups << group;
+    bindListToBox(group.namesList, group.nameBox);
+    const PanelKind kind = group.kind;
+    const char *nameBox = group.nameBox;
+    const char *optionBox = group.optionBox;
+    auto *add = control<QPushButton>(group.addButton);
+    connect(add, &QPushButton::clicked, this, [this, kind, nameBox, optionBox] {
+        addMember(kind, control<QLineEdit>(nameBox)->text(), control<QLineEdit>(optionBox)->text());
+    });
+    connect(control<QPushButton>(group.clearButton), &QPushButton::clicked, this, [this, kind] { clearMembers(kind); });
+    if (group.enterRuns) {
+        for (const char *box : {nameBox, optionBox})
+            connect(control<QLineEdit>(box), &QLineEdit::returnPressed, add, &QPushButton::click);
+        const char *namesButton = group.namesButton;
+        connect(control<QLineEdit>(group.namesOption), &QLineEdit::returnPressed, this, [this, namesButton] {
+            if (auto *b = control<QPushButton>(namesButton); b && b->isEnabled())
+                b->click();
+        });
+    }
+}
+
+QHBoxLayout *PanelBase::closeRow(QWidget *left, const char *deleteButton, const char *hideButton, bool bind)
+{
+    auto *row = new QHBoxLayout;
+    if (left)
+        row->addWidget(left);
+    row->addStretch(1);
+    if (deleteButton) {
+        QPushButton *b = button(deleteButton, QStringLiteral("&Delete"));
+        row->addWidget(b);
+        if (bind)
+            connect(b, &QPushButton::clicked, this, [this] { app().host->DeleteForm(m_TreeNode, false); });
+    }
+    QPushButton *hide = button(hideButton, QStringLiteral("[ &Hide ]"));
+    row->addWidget(hide);
+    if (bind)
+        connect(hide, &QPushButton::clicked, this, [this] { app().host->HideForm(m_TreeNode); });
+    return row;
 }
 
 // ---- widgets -------------------------------------------------------------------------------------
@@ -929,30 +1056,6 @@ QLabel *PanelBase::label(const QString &caption)
     return new QLabel(caption, this);
 }
 
-QLineEdit *PanelBase::getRow(QGridLayout *grid, int row, const QString &caption, const char *box, const char *getButton)
-{
-    grid->addWidget(label(caption), row, 0);
-    QLineEdit *shown = resultBox(box, kHelpCharacters);
-    grid->addWidget(shown, row, 1, 1, 2);
-    grid->addWidget(button(getButton, QStringLiteral("Get")), row, 3);
-    return shown;
-}
-
-QLineEdit *PanelBase::getPutRow(QGridLayout *grid, int row, const QString &caption, const char *getBox, const char *putBox,
-                                const char *getButton, const char *putButton)
-{
-    QLabel *l = label(caption);
-    QLineEdit *shown = textBox(getBox, true);
-    QLineEdit *input = textBox(putBox);
-    l->setBuddy(input);
-    grid->addWidget(l, row, 0);
-    grid->addWidget(shown, row, 1);
-    grid->addWidget(input, row, 2);
-    grid->addWidget(button(getButton, QStringLiteral("Get")), row, 3);
-    grid->addWidget(button(putButton, QStringLiteral("Put")), row, 4);
-    return shown;
-}
-
 void PanelBase::addRow(QGridLayout *grid, int row, QLabel *label, std::initializer_list<QWidget *> widgets)
 {
     int col = 0;
@@ -991,8 +1094,6 @@ void displayPreloadController(PanelBase *ws)
     ksf::DocumentPtr doc = ws->workspaceDocument();
     QStringList names = doc ? doc->controllerNames() : QStringList();
     qint32 count = get(controllers, QStringLiteral("Count")).toInt32();
-    static const PanelKind memberOrder[] = {PanelKind::Command, PanelKind::Extension, PanelKind::File,
-                                            PanelKind::Robot,   PanelKind::Task,      PanelKind::Variable};
     for (qint32 i = 0; i < count; ++i) {
         zel::ObjectPtr ctrl = controllers->invoke(QStringLiteral("Item"), CallKind::PropertyGet, {Value::fromI4(i)}).objectValue();
         PanelBase *cp = createPanel(PanelKind::Controller);
@@ -1004,12 +1105,13 @@ void displayPreloadController(PanelBase *ws)
         cp->load();
         cp->showPanel();
         cp->m_TreeNode->setExpanded(true);
-        for (PanelKind kind : memberOrder) {
-            zel::ObjectPtr coll = get(ctrl, QLatin1String(kindInfo(kind).scriptColl)).objectValue();
+        for (int place = 0; place < kinds::preloadCount(); ++place) {
+            const KindInfo &row = *kinds::preloadRow(place);
+            zel::ObjectPtr coll = get(ctrl, QLatin1String(row.scriptColl)).objectValue();
             qint32 n = get(coll, QStringLiteral("Count")).toInt32();
             for (qint32 k = 0; k < n; ++k) {
                 zel::ObjectPtr member = coll->invoke(QStringLiteral("Item"), CallKind::PropertyGet, {Value::fromI4(k)}).objectValue();
-                PanelBase *mp = createPanel(kind);
+                PanelBase *mp = createPanel(row.kind);
                 mp->m_ZelObj = member;
                 mp->m_ZelObjs = coll;
                 mp->m_ParentNode = cp->m_TreeNode;

@@ -6,49 +6,26 @@
 // result shown, success line; one failure line on any error.
 #pragma once
 
-#include "ksf/ksfmapper.h"
 #include "ZelForm.h"
+#include "kinds.h"
+#include "ksf/ksfmapper.h"
 #include "zel/object.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSet>
 
+#include <list>
+
 class QTabWidget;
 class QTreeWidgetItem;
 
-// The kinds of panels. Controller and member kinds are the KSF kind codes.
-enum class PanelKind {
-    Engine = -2,
-    Workspace = -1,
-    Controller = ksf::Controller,
-    Extension = ksf::Extension,
-    File = ksf::File,
-    Robot = ksf::Robot,
-    Task = ksf::Task,
-    Variable = ksf::Variable,
-    Command = ksf::Command,
-    Message = ksf::Message, // message panels: made by their controller panel, no tree node
-};
-
-// What differs between the kinds of object: words, images, collection names, operations.
-struct KindInfo {
-    const char *formName;    // "frmVariable"
-    const char *kindWord;    // "Variable": window caption and messages
-    const char *image;       // tree image key
-    const char *logColl;     // collection in log paths: "Vars"
-    const char *scriptColl;  // collection in script paths and the engine: "Variables"
-    const char *addOp;       // "AddVariable"
-    const char *namesOp;     // "VariableNames"
-    const char *statusAdd;   // "Add Variable..."
-    const char *statusClear; // "Clear Variable..."
-};
-const KindInfo &kindInfo(PanelKind kind);
 
 namespace panel {
 
@@ -88,16 +65,25 @@ enum class Line : quint8 {
     None,   // no line: the row's hook writes what follows the call
 };
 
+// The result type that a script line declares.
+enum class Ret : qint8 { None = -1, Integer = 3, Text = 8, Object = 9, Value = 12 };
+// When a row's panel-specific steps (PanelBase::opHook) run: before the request line (they may
+// throw), after the call with its result (they may throw), or both.
+enum class Hook : quint8 { None, Before, After, Both };
+enum class Stage : quint8 { Before, After };
+
+// One operation: its button and boxes, its request, script line and call. The panel's layout
+// reads the names of the row's controls from here, so that each is written once.
 struct OpRow {
     const char *button;
-    const char *request;               // request member: P + "." + request + "(" + args + ")"
+    const char *request = nullptr;     // request member: P + "." + request + "(" + args + ")"; default
+                                       // "get_" / "put_" + member for properties, the member for methods
     ArgDef args[4] = {};
     const char *target = nullptr;      // collection read from the object first (e.g. "Variables")
     const char *member = nullptr;      // engine member called
     zel::CallKind kind = zel::CallKind::PropertyGet;
-    const char *script = nullptr;      // script member: S + script; null when not recorded
-    int style = 1;                     // 0 put, 1 get, 2 execute
-    int retType = -1;                  // -1 none, 3 integer, 8 text, 9 object, 12 value
+    const char *script = nullptr;      // script member: S + script; default "." + member
+    Ret ret = Ret::None;
     const char *box = nullptr;
     Fill fill = Fill::None;
     Line line = Line::Done;
@@ -105,7 +91,100 @@ struct OpRow {
     const char *capability = nullptr;  // operation name that governs the button
     const char *tips[4] = {};          // boxes taking argument descriptions; default: the arg boxes
     bool noTips = false;
-    int hook = 0;                      // panel-specific steps (PanelBase::opHook)
+    Hook hook = Hook::None;            // panel-specific steps (PanelBase::opHook)
+    bool recorded = true;              // writes a script line
+};
+
+// The script line's style of a call: 0 put, 1 get, 2 execute.
+constexpr int scriptStyle(zel::CallKind kind)
+{
+    return kind == zel::CallKind::PropertyPut ? 0 : kind == zel::CallKind::PropertyGet ? 1 : 2;
+}
+
+// --- rows that several panels share -----------------------------------------------------------
+
+// A property read into a display box (its plain text).
+constexpr OpRow getOp(const char *button, const char *member, const char *box, Ret ret, Line line,
+                      const char *capability = nullptr)
+{
+    OpRow row{.button = button, .member = member, .fill = Fill::Plain, .capability = capability};
+    row.ret = ret;
+    row.box = box;
+    row.line = line;
+    return row;
+}
+// A property written from an input box.
+constexpr OpRow putOp(const char *button, const char *member, ArgDef arg, const char *capability = nullptr)
+{
+    return {.button = button, .args = {arg}, .member = member, .kind = zel::CallKind::PropertyPut,
+            .capability = capability};
+}
+// A method with up to four arguments and no result.
+constexpr OpRow methodOp(const char *button, const char *member, std::initializer_list<ArgDef> args = {})
+{
+    OpRow row{.button = button, .member = member, .kind = zel::CallKind::Method, .capability = member};
+    int i = 0;
+    for (const ArgDef &arg : args)
+        row.args[i++] = arg;
+    return row;
+}
+constexpr OpRow nameOp(const char *button, const char *box, Ret ret = Ret::Text)
+{
+    return getOp(button, "Name", box, ret, Line::Quoted);
+}
+// Attribute: the request keeps its historic spelling on some panels ("get_Attribte").
+constexpr OpRow attributeOp(const char *button, const char *box, Line line, const char *request = nullptr)
+{
+    OpRow row = getOp(button, "Attribute", box, Ret::Integer, line, "Get_Attribute");
+    row.request = request;
+    return row;
+}
+inline constexpr OpRow kHelpOp = getOp("cmdGetHelp", "Help", "txtHelp", Ret::Text, Line::Quoted, "Get_Help");
+// Tag and ID, read as any value (the extension reads them as plain text) and written as text.
+constexpr OpRow getTagOp(Ret ret = Ret::Value, Line line = Line::Value)
+{
+    return getOp("cmdGetTag", "Tag", "txtGetTag", ret, line);
+}
+constexpr OpRow getIdOp(Ret ret = Ret::Value, Line line = Line::Value)
+{
+    return getOp("cmdGetID", "ID", "txtGetID", ret, line, "Get_ID");
+}
+inline constexpr OpRow kPutTagOp = putOp("cmdPutTag", "Tag", {Arg::TextValue, "txtPutTag"});
+inline constexpr OpRow kPutIdOp = putOp("cmdPutID", "ID", {Arg::TextValue, "txtPutID"}, "Put_ID");
+inline constexpr OpRow kGetTagOp = getTagOp();
+inline constexpr OpRow kGetIdOp = getIdOp();
+// Execute: a command text and a parameter typed by cmbValueType; the result in txtResult.
+constexpr OpRow executeOp(const char *commandBox, const char *parameterBox, Ret ret)
+{
+    return {.button = "cmdExecute", .args = {{Arg::Text, commandBox}, {Arg::Typed, parameterBox, "cmbValueType"}},
+            .member = "Execute", .kind = zel::CallKind::Method, .ret = ret, .box = "txtResult",
+            .fill = Fill::Display, .line = Line::Value, .capability = "Execute"};
+}
+constexpr OpRow unrecorded(OpRow row)
+{
+    row.recorded = false;
+    row.capability = nullptr;
+    return row;
+}
+
+// A row of a property grid: caption, the read (display box, Get) and for a read-write property
+// the write (input box, Put). A row with a type list shows the list in the input column.
+struct PropRow {
+    const char *caption;
+    const OpRow *get = nullptr;
+    const OpRow *put = nullptr;
+    const char *typeList = nullptr;
+};
+
+// The add / names / clear group of a member kind on a panel: the names of its controls. The
+// names request and the add and clear calls come from the kind's row (kinds.h).
+struct MemberGroup {
+    PanelKind kind;
+    const char *nameBox, *optionBox, *addButton;
+    const char *namesOption, *namesButton, *namesList;
+    const char *clearButton;
+    bool getPrefix = false; // the names request reads "get_VariableNames" (else "VariableNames")
+    bool enterRuns = false; // Enter in the name and option boxes adds, in the names option lists
 };
 
 } // namespace panel
@@ -158,9 +237,8 @@ protected:
     virtual void removeFromCollection();
     // Capability binding; the default applies the operation table to the set of this kind.
     virtual void applyCapabilities();
-    // Panel-specific steps of table operations with a hook number: stage 0 before the request
-    // line (may throw), stage 1 after the call with the result (may throw).
-    virtual void opHook(const panel::OpRow &row, int stage, zel::Value &result);
+    // Panel-specific steps of table operations with a hook (see panel::Hook).
+    virtual void opHook(const panel::OpRow &row, panel::Stage stage, zel::Value &result);
     // The value of an Arg::Panel argument; the default is the box's text as a text value.
     virtual zel::Value argValue(const panel::ArgDef &arg);
     void unloadForm() override;
@@ -169,12 +247,21 @@ protected:
     bool event(QEvent *event) override;
 
     // --- the call routine and its tables -------------------------------------------------
-    // Adds a table of operations: each row's button runs the row.
+    // Adds operations: each row's button runs the row (rows added twice count once; a row whose
+    // button is made later is connected when its layout makes it).
     void addOperations(const panel::OpRow *rows, int count);
     template <int N>
     void addOperations(const panel::OpRow (&rows)[N]) { addOperations(rows, N); }
+    void addOperations(std::initializer_list<const panel::OpRow *> rows);
     void runOp(const panel::OpRow &row);
     const panel::OpRow *findOp(const QString &button) const;
+public:
+    // The controls that the operation rows name and the panel does not have ("row: name"); a
+    // panel whose rows all resolve gives none. Debug builds stop at start-up on any.
+    QStringList unresolvedControls() const;
+protected:
+    // Debug builds stop when a row names a control the panel does not have.
+    void assertRowsResolve() const;
     // Enables the table's governed buttons from a capability set (none: all disabled) and
     // sets their tooltips.
     void bindCapabilities(const ksf::CapabilitySetPtr &set);
@@ -199,17 +286,37 @@ protected:
     void bindExclusiveTabs(QTabWidget *tabs);
     // Clicking an entry of the list copies its text into the box.
     void bindListToBox(const char *list, const char *box);
-    // Delete and Hide buttons.
-    void bindDeleteHide(const char *deleteButton, const char *hideButton);
+    // The panel's last row: a button of its own on the left (or none), then Delete (or none) and
+    // "[ &Hide ]" on the right, bound to the main window's Delete and Hide unless the panel binds
+    // them itself.
+    QHBoxLayout *closeRow(QWidget *left, const char *deleteButton, const char *hideButton, bool bind = true);
     // The frame fraExecute: txtCommand, cmbValueType, txtParameter with cmdExecute, and the
     // display box txtResult (the shared Execute operation's controls).
-    QGroupBox *executeFrame(const QString &commandCaption, const QString &parameterCaption);
-    // The object's own variables: the frame fraVar with AddVariable (txtVarName, txtVarOption,
-    // cmdGetVar), VariableNames (txtVarNamesOption, cmdGetNames, lstVarNames) and
-    // "Variables.&Clear" (cmdVarClear), wired by bindVariableButtons.
+    QGroupBox *executeFrame(const panel::OpRow &execute, const QString &commandCaption, const QString &parameterCaption);
+    // The rows of an Execute operation in a grid from its first row: command, type list, parameter
+    // with the button, result.
+    void executeRows(QGridLayout *grid, const panel::OpRow &execute, const QString &commandCaption,
+                     const QString &typeCaption, const QString &parameterCaption, const QString &buttonCaption,
+                     const QString &resultCaption);
+    // A frame of property rows (its layout a grid).
+    QGroupBox *propertyFrame(const char *name, const QString &caption, std::initializer_list<panel::PropRow> rows,
+                             Qt::FocusPolicy displayFocus = Qt::StrongFocus);
+    // Property rows of a grid from its row 0; display boxes get that focus policy.
+    void propertyRows(QGridLayout *grid, std::initializer_list<panel::PropRow> rows,
+                      Qt::FocusPolicy displayFocus = Qt::StrongFocus);
+    // A button that runs a row: named and registered by the row.
+    QPushButton *opButton(const panel::OpRow &row, const QString &caption);
+    // The object's own variables on the extension and task panels: the frame fraVar with
+    // AddVariable, VariableNames and "Variables.&Clear" (kVariablesGroup).
     QGroupBox *variablesFrame();
-    // Add and clear of the variables, and the names list filling the name box.
-    void bindVariableButtons();
+    // Registers a member group: its names request, add, clear, the names list filling the name
+    // box, and the tooltips of name and option from the kind's default definition.
+    void addMemberGroup(const panel::MemberGroup &group);
+    // The names list of a member group with its caption label in a grid row (over columns 1, 2).
+    QListWidget *namesList(QGridLayout *grid, int row, const panel::MemberGroup &group, const QString &caption);
+
+    // A text the panel keeps as long as it lives (names made at run time for its rows).
+    const char *keepText(const QString &text);
 
     // --- widgets -------------------------------------------------------------------------
     template <typename T = QWidget>
@@ -217,7 +324,7 @@ protected:
     // A text box; a display box (read-only, button-face colour) has room for a six-number pose
     // with its type at the panel's natural size.
     QLineEdit *textBox(const char *name, bool display = false);
-    // A display box that fills its row (results, the property rows of getRow): room for a pose
+    // A display box that fills its row (results, the read-only property rows): room for a pose
     // and for that many characters at the natural size.
     QLineEdit *resultBox(const char *name, int characters = 64);
     QPushButton *button(const char *name, const QString &caption);
@@ -227,13 +334,6 @@ protected:
     QLabel *label(const QString &caption);
     // Sets a button's enabled state, respecting a capability that disabled it.
     void setButtonEnabled(QWidget *button, bool enabled);
-    // A read-only property row of a grid: caption, a display box over both box columns (1 and
-    // 2) and a Get button. Returns the display box.
-    QLineEdit *getRow(QGridLayout *grid, int row, const QString &caption, const char *box, const char *getButton);
-    // A read-write property row: caption (its access key leads to the input box), display box,
-    // input box, Get and Put buttons. Returns the display box.
-    QLineEdit *getPutRow(QGridLayout *grid, int row, const QString &caption, const char *getBox, const char *putBox,
-                         const char *getButton, const char *putButton);
     // One row of a grid: a label and widgets in the following columns.
     static void addRow(QGridLayout *grid, int row, QLabel *label, std::initializer_list<QWidget *> widgets);
 
@@ -249,20 +349,23 @@ private:
 
     PanelKind m_kind;
     QList<const panel::OpRow *> m_ops;
+    QSet<const panel::OpRow *> m_connected;
+    QList<panel::MemberGroup> m_groups;
+    std::list<panel::OpRow> m_ownRows;   // rows the panel makes (member groups' names requests)
+    std::list<QByteArray> m_ownTexts;    // their texts
     QSet<QWidget *> m_capabilityDisabled;
 };
 
 namespace panel {
+// The variables of a member object (extension, task, robot): AddVariable (txtVarName,
+// txtVarOption, cmdGetVar), VariableNames (txtVarNamesOption, cmdGetNames, lstVarNames) and
+// "Variables.&Clear" (cmdVarClear).
+inline constexpr MemberGroup kVariablesGroup = {PanelKind::Variable, "txtVarName", "txtVarOption", "cmdGetVar",
+                                                "txtVarNamesOption", "cmdGetNames", "lstVarNames", "cmdVarClear"};
 // The number in a number field (blanks around it, a fraction, an exponent allowed), rounded to a
 // 32-bit integer. Text that is no number fails with a type mismatch, a number beyond 32 bits with
 // an overflow.
 qint32 wholeNumber(const QString &text);
-// The shared operations of a controller-like panel (Name, Attribute, Help, Execute) on the
-// controls txtCtrlName, txtAttr, txtHelp, txtCommand, cmbValueType, txtParameter and txtResult.
-extern const OpRow kSharedOps[4];
-// Tag and ID, read as any value and written as text, on txtGetTag, txtPutTag, txtGetID and
-// txtPutID: the rows of every panel but the extension's, which reads them as plain text.
-extern const OpRow kTagIdOps[4];
 } // namespace panel
 
 // Creates an empty panel of a kind through the application state's panel factory (the panels

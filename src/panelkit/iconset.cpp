@@ -1,5 +1,7 @@
 #include "iconset.h"
 
+#include "kinds.h"
+
 #include <QHash>
 
 // The image list lives in a static library, so its resources are registered on first use.
@@ -25,13 +27,18 @@ QIcon loadIcon(const QString &baseName)
 
 const QStringList &zelIconKeys()
 {
-    static const QStringList keys = {
-        QStringLiteral("ENGINE"),   QStringLiteral("WSPACE"),    QStringLiteral("CONTROLLER"),
-        QStringLiteral("VARIABLE"), QStringLiteral("FILE"),      QStringLiteral("ROBOT"),
-        QStringLiteral("TASK"),     QStringLiteral("EXTENSION"), QStringLiteral("ENGINESTATUS"),
-        QStringLiteral("COMMAND"),  QStringLiteral("SHOW"),      QStringLiteral("DELETE"),
-        QStringLiteral("COPY"),     QStringLiteral("CUT"),       QStringLiteral("PASTE"),
-        QStringLiteral("RECSTART"), QStringLiteral("RECPAUSE"),  QStringLiteral("RECSTOP")};
+    static const QStringList keys = [] {
+        // The images of the panel kinds (kinds.h), then the status monitor's and the toolbar's.
+        QStringList k;
+        for (const KindInfo &row : kinds::kRows) {
+            if (*row.image)
+                k << QLatin1String(row.image);
+        }
+        for (const char *key : {"ENGINESTATUS", "SHOW", "DELETE", "COPY", "CUT", "PASTE", "RECSTART", "RECPAUSE",
+                                "RECSTOP"})
+            k << QLatin1String(key);
+        return k;
+    }();
     return keys;
 }
 

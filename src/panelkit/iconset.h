@@ -19,7 +19,8 @@
 // ("ENGINE", "WSPACE", ..., "RECSTOP"). Any other key gives a null icon.
 QIcon zelIcon(const QString &key);
 
-// The 18 image-list keys in list order.
+// The image-list keys in list order: the images of the panel kinds (kinds.h), then the status
+// monitor's and the toolbar's.
 const QStringList &zelIconKeys();
 
 // The program icon, for the main window and the desktop entry.

@@ -22,7 +22,7 @@ public:
 protected:
     void onLoad() override;
     void onUnload() override;
-    void opHook(const panel::OpRow &row, int stage, zel::Value &result) override;
+    void opHook(const panel::OpRow &row, panel::Stage stage, zel::Value &result) override;
 
 private:
     QMetaObject::Connection m_completion;

@@ -27,54 +27,12 @@ using zel::ZelError;
 
 namespace {
 
-// One tab page per member kind, in page order.
-struct PageDef {
-    PanelKind kind;
-    const char *tab;
-    const char *addFrame;
-    const char *addButton;
-    const char *nameBox;
-    const char *optionBox;
-    const char *namesFrame;
-    const char *namesOption;
-    const char *namesList;
-    const char *namesButton;
-    const char *clearButton;
-    const char *clearCaption;
-};
-
-const PageDef kPages[frmController::PageCount] = {
-    {PanelKind::Variable, " Var&iable", "AddVariable", "cmdVariable", "txtName_0", "txtVarOption", "Variable Names",
-     "txtVarNamesOption", "lstNames_0", "cmdGetNames_0", "cmdVarClear", "Variables.&Clear"},
-    {PanelKind::Robot, " &Robot", "AddRobot", "cmdGetRobot", "txtName_1", "txtRobotOption", "RobotNames",
-     "txtRobotNamesOption", "lstNames_1", "cmdGetNames_1", "cmdRobotClear", "Robots.&Clear"},
-    {PanelKind::File, " Fi&le", "AddFile", "cmdGetFile", "txtName_2", "txtFileOption", "FileNames", "txtFileNamesOption",
-     "lstNames_2", "cmdGetNames_2", "cmdFileClear", "Files.&Clear"},
-    {PanelKind::Task, " &Task", "AddTask", "cmdGetTask", "txtName_3", "txtTaskOption", "TaskNames", "txtTaskNamesOption",
-     "lstNames_3", "cmdGetNames_3", "cmdTaskClear", "Tasks.&Clear"},
-    {PanelKind::Extension, " Exte&nsion", "AddExtension", "cmdGetExtension", "txtName_4", "txtExtOption",
-     "ExtensionNames", "txtExtNamesOption", "lstNames_4", "cmdGetNames_4", "cmdExtClear", "Extensions.&Clear"},
-    {PanelKind::Command, " C&ommand", "AddCommand", "cmdGetCommand", "txtName_5", "txtCmdOption", "CommandNames",
-     "txtCmdNamesOption", "lstNames_5", "cmdGetNames_5", "cmdCmdClear", "Commands.&Clear"},
-};
-
-#define ZEL_NAMES_ROW(page, op, optionBox)                                                                      \
-    {.button = "cmdGetNames_" #page, .request = "get_" op, .args = {{Arg::Text, optionBox}}, .member = op,     \
-     .script = "." op, .style = 1, .retType = 12, .box = "lstNames_" #page, .fill = Fill::List,                \
-     .line = Line::Value, .capability = "Get_" op}
-
-// The names requests of the six pages, and Get Message (not recorded; the listing is a hook).
-const OpRow kOps[] = {
-    ZEL_NAMES_ROW(0, "VariableNames", "txtVarNamesOption"),
-    ZEL_NAMES_ROW(1, "RobotNames", "txtRobotNamesOption"),
-    ZEL_NAMES_ROW(2, "FileNames", "txtFileNamesOption"),
-    ZEL_NAMES_ROW(3, "TaskNames", "txtTaskNamesOption"),
-    ZEL_NAMES_ROW(4, "ExtensionNames", "txtExtNamesOption"),
-    ZEL_NAMES_ROW(5, "CommandNames", "txtCmdNamesOption"),
-    {.button = "cmdGetMsg", .request = "GetMessage", .member = "GetMessage", .kind = CallKind::Method,
-     .line = Line::Done, .hook = 1},
-};
-#undef ZEL_NAMES_ROW
+const OpRow kName = nameOp("cmdGetName", "txtCtrlName");
+const OpRow kAttribute = attributeOp("cmdGetAttr", "txtAttr", Line::Bare);
+const OpRow kExecute = executeOp("txtCommand", "txtParameter", Ret::Value);
+// Get Message: not recorded; the message handed out is listed by the hook.
+const OpRow kGetMessage = {.button = "cmdGetMsg", .member = "GetMessage", .kind = CallKind::Method,
+                           .hook = Hook::After, .recorded = false};
 
 QString plainOrEmpty(const zel::ObjectPtr &obj, const char *member)
 {
@@ -149,20 +107,18 @@ frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller,
     auto *left = new QVBoxLayout;
     top->addLayout(left, 3);
 
-    QGroupBox *main = frame("fraController", QStringLiteral("ZelController"));
-    auto *grid = new QGridLayout(main);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
     // The display boxes take the focus by mouse only; Tab goes from input to button.
-    getRow(grid, 0, QStringLiteral("Name :"), "txtCtrlName", "cmdGetName")->setFocusPolicy(Qt::ClickFocus);
-    getRow(grid, 1, QStringLiteral("Attribute :"), "txtAttr", "cmdGetAttr")->setFocusPolicy(Qt::ClickFocus);
-    getRow(grid, 2, QStringLiteral("Help :"), "txtHelp", "cmdGetHelp")->setFocusPolicy(Qt::ClickFocus);
-    getPutRow(grid, 3, QStringLiteral("Ta&g :"), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag")->setFocusPolicy(Qt::ClickFocus);
-    getPutRow(grid, 4, QStringLiteral("ID :"), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID")->setFocusPolicy(Qt::ClickFocus);
+    QGroupBox *main = propertyFrame("fraController", QStringLiteral("ZelController"),
+                                    {{"Name :", &kName},
+                                     {"Attribute :", &kAttribute},
+                                     {"Help :", &kHelpOp},
+                                     {"Ta&g :", &kGetTagOp, &kPutTagOp},
+                                     {"ID :", &kGetIdOp, &kPutIdOp}},
+                                    Qt::ClickFocus);
     left->addWidget(main);
 
-    left->addWidget(executeFrame(QStringLiteral("Command :"), QStringLiteral("&Parameter :")));
-    control("txtResult")->setFocusPolicy(Qt::ClickFocus);
+    left->addWidget(executeFrame(kExecute, QStringLiteral("Command :"), QStringLiteral("&Parameter :")));
+    control(kExecute.box)->setFocusPolicy(Qt::ClickFocus);
 
     QGroupBox *messages = frame("fraMessage", QStringLiteral("Recieved Message"));
     auto *msgLayout = new QVBoxLayout(messages);
@@ -172,21 +128,17 @@ frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller,
     msgLayout->addWidget(m_lstMessage, 1);
     auto *msgButtons = new QHBoxLayout;
     msgButtons->addStretch(1);
-    msgButtons->addWidget(button("cmdGetMsg", QStringLiteral("Get &Message")));
+    msgButtons->addWidget(opButton(kGetMessage, QStringLiteral("Get &Message")));
     msgLayout->addLayout(msgButtons);
     top->addWidget(messages, 2);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("tabController"));
     for (int page = 0; page < PageCount; ++page)
-        m_tabs->addTab(memberPage(page), QLatin1String(kPages[page].tab));
+        m_tabs->addTab(memberPage(page), QLatin1String(kinds::pageRow(page)->pageCaption));
     outer->addWidget(m_tabs);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdCtrlDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdCtrlHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(nullptr, "cmdCtrlDelete", "cmdCtrlHide"));
 
     // Keyboard order: properties, Execute, messages, the member pages, Delete and Hide.
     const char *const order[] = {"cmdGetName", "cmdGetAttr", "cmdGetHelp", "txtPutTag", "cmdGetTag", "cmdPutTag",
@@ -194,32 +146,12 @@ frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller,
                                  "cmdExecute", "lstMessage", "cmdGetMsg", "tabController"};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(control(order[i - 1]), control(order[i]));
-    setTabOrder(m_tabs->widget(PageCount - 1)->findChild<QPushButton *>(QLatin1String(kPages[PageCount - 1].clearButton)),
+    setTabOrder(m_tabs->widget(PageCount - 1)->findChild<QPushButton *>(QLatin1String(kinds::pageRow(PageCount - 1)->clearButton)),
                 control("cmdCtrlDelete"));
     setTabOrder(control("cmdCtrlDelete"), control("cmdCtrlHide"));
 
-    addOperations(kSharedOps);
-    addOperations(kTagIdOps);
-    addOperations(kOps);
-    bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
-    bindDeleteHide("cmdCtrlDelete", "cmdCtrlHide");
+    bindTypeSelector("cmbValueType", kExecute.args[1].box, kExecute.button);
     bindExclusiveTabs(m_tabs);
-    for (int page = 0; page < PageCount; ++page) {
-        const PageDef &pg = kPages[page];
-        bindListToBox(pg.namesList, pg.nameBox);
-        connect(control<QPushButton>(pg.addButton), &QPushButton::clicked, this, [this, &pg] {
-            addMember(pg.kind, control<QLineEdit>(pg.nameBox)->text(), control<QLineEdit>(pg.optionBox)->text());
-        });
-        connect(control<QPushButton>(pg.clearButton), &QPushButton::clicked, this,
-                [this, &pg] { clearMembers(pg.kind); });
-        // Enter in the name or option box adds, in the names option box lists.
-        for (const char *box : {pg.nameBox, pg.optionBox})
-            connect(control<QLineEdit>(box), &QLineEdit::returnPressed, control<QPushButton>(pg.addButton), &QPushButton::click);
-        connect(control<QLineEdit>(pg.namesOption), &QLineEdit::returnPressed, this, [this, &pg] {
-            if (auto *b = control<QPushButton>(pg.namesButton); b && b->isEnabled())
-                b->click();
-        });
-    }
     connect(m_lstMessage, &QListWidget::itemDoubleClicked, this, &frmController::entryDoubleClicked);
 }
 
@@ -234,58 +166,58 @@ frmController::~frmController()
 
 PanelKind frmController::pageKind(int page)
 {
-    return page >= 0 && page < PageCount ? kPages[page].kind : PanelKind::Variable;
+    const KindInfo *row = kinds::pageRow(page);
+    return row ? row->kind : PanelKind::Variable;
 }
 
 QWidget *frmController::memberPage(int page)
 {
-    const PageDef &pg = kPages[page];
+    const KindInfo &info = *kinds::pageRow(page);
+    auto number = [this, page](const char *name) { return keepText(QLatin1String(name) + QString::number(page)); };
+    const MemberGroup group = {info.kind,       number("txtName_"),      info.optionBox,      info.addButton,
+                               info.namesOption, number("cmdGetNames_"), number("lstNames_"), info.clearButton,
+                               true,             true};
     auto *pic = new QWidget(this);
     pic->setObjectName(QStringLiteral("PicFrame_%1").arg(page));
     auto *layout = new QVBoxLayout(pic);
     auto *frames = new QHBoxLayout;
     layout->addLayout(frames);
 
-    QGroupBox *add = frame(nullptr, QLatin1String(pg.addFrame));
+    QGroupBox *add = frame(nullptr, QLatin1String(info.addOp));
     add->setObjectName(QStringLiteral("fraAdd_%1").arg(page));
     auto *addGrid = new QGridLayout(add);
     addGrid->setColumnStretch(1, 1);
-    addRow(addGrid, 0, label(QStringLiteral("Name :")), {textBox(pg.nameBox)});
-    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox(pg.optionBox)});
+    addRow(addGrid, 0, label(QStringLiteral("Name :")), {textBox(group.nameBox)});
+    addRow(addGrid, 1, label(QStringLiteral("Option :")), {textBox(group.optionBox)});
     auto *addRowButtons = new QHBoxLayout;
     addRowButtons->addStretch(1);
-    addRowButtons->addWidget(button(pg.addButton, QStringLiteral("&Add...")));
+    addRowButtons->addWidget(button(group.addButton, QStringLiteral("&Add...")));
     addGrid->addLayout(addRowButtons, 2, 0, 1, 2);
     addGrid->setRowStretch(3, 1);
     frames->addWidget(add, 1);
 
-    QGroupBox *names = frame(nullptr, QLatin1String(pg.namesFrame));
+    QGroupBox *names = frame(nullptr, QLatin1String(info.namesFrame ? info.namesFrame : info.namesOp));
     names->setObjectName(QStringLiteral("fraNames_%1").arg(page));
     auto *namesGrid = new QGridLayout(names);
     namesGrid->setColumnStretch(1, 1);
-    addRow(namesGrid, 0, label(QStringLiteral("Option :")), {textBox(pg.namesOption), button(pg.namesButton, QStringLiteral("Get"))});
-    QListWidget *list = listBox(pg.namesList);
+    addRow(namesGrid, 0, label(QStringLiteral("Option :")), {textBox(group.namesOption), button(group.namesButton, QStringLiteral("Get"))});
+    QListWidget *list = namesList(namesGrid, 1, group, QStringLiteral("Name&s :"));
     list->setMinimumHeight(list->fontMetrics().height() * 4);
     list->setMaximumHeight(list->fontMetrics().height() * 7);
-    QLabel *listLabel = label(QStringLiteral("Name&s :"));
-    listLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    listLabel->setBuddy(list);
-    namesGrid->addWidget(listLabel, 1, 0);
-    namesGrid->addWidget(list, 1, 1, 1, 2);
     frames->addWidget(names, 1);
 
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(button(pg.clearButton, QLatin1String(pg.clearCaption)));
+    bottom->addWidget(button(group.clearButton, QLatin1String(info.scriptColl) + QStringLiteral(".&Clear")));
     bottom->addStretch(1);
     layout->addLayout(bottom);
 
     // Only the page's own controls, in reading order.
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.nameBox)), pic->findChild<QWidget *>(QLatin1String(pg.optionBox)));
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.optionBox)), pic->findChild<QWidget *>(QLatin1String(pg.addButton)));
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.addButton)), pic->findChild<QWidget *>(QLatin1String(pg.namesOption)));
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.namesOption)), pic->findChild<QWidget *>(QLatin1String(pg.namesButton)));
-    QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(pg.namesButton)), list);
-    QWidget::setTabOrder(list, pic->findChild<QWidget *>(QLatin1String(pg.clearButton)));
+    const char *const order[] = {group.nameBox, group.optionBox, group.addButton, group.namesOption, group.namesButton,
+                                 group.namesList, group.clearButton};
+    for (size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(pic->findChild<QWidget *>(QLatin1String(order[i - 1])),
+                             pic->findChild<QWidget *>(QLatin1String(order[i])));
+    addMemberGroup(group);
     return pic;
 }
 
@@ -296,13 +228,6 @@ void frmController::onLoad()
         m_onMessage = connect(c, &zel::ZelController::OnMessage, this,
                               [this](const zel::ObjectPtr &message) { OnMessage(message); });
     }
-}
-
-void frmController::applyCapabilities()
-{
-    PanelBase::applyCapabilities();
-    for (const PageDef &pg : kPages)
-        bindAddTooltips(int(pg.kind), pg.nameBox, pg.optionBox);
 }
 
 void frmController::onUnload()
@@ -474,10 +399,10 @@ void frmController::SelectPopupMenu(int index)
     }
 }
 
-void frmController::opHook(const OpRow &row, int stage, Value &result)
+void frmController::opHook(const OpRow &, Stage stage, Value &result)
 {
     // Get Message: a message handed out is listed like a pushed one, without the limit.
-    if (stage == 1 && QLatin1String(row.button) == QLatin1String("cmdGetMsg") && result.isObject() && result.objectValue()) {
+    if (stage == Stage::After && result.isObject() && result.objectValue()) {
         zel::ObjectPtr message = result.objectValue();
         qint32 serial = message->invoke(QStringLiteral("SerialNumber"), CallKind::PropertyGet, {}).toInt32();
         listMessage(message, serial);

@@ -41,7 +41,7 @@ private:
 class frmController : public PanelBase, public PopupOwner {
     Q_OBJECT
 public:
-    static constexpr int PageCount = 6;
+    static constexpr int PageCount = kinds::pageCount();
     // Pushed messages are listed while the list holds at most this many entries.
     static constexpr int MessageLimit = 1000;
 
@@ -69,8 +69,7 @@ public:
 protected:
     void onLoad() override;
     void onUnload() override;
-    void applyCapabilities() override;
-    void opHook(const panel::OpRow &row, int stage, zel::Value &result) override;
+    void opHook(const panel::OpRow &row, panel::Stage stage, zel::Value &result) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -18,11 +18,7 @@ using zel::CallKind;
 using zel::Value;
 
 namespace {
-const OpRow kOps[] = {
-    {.button = "cmdExecute", .request = "Execute",
-     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
-     .kind = CallKind::Method, .box = "txtResult", .fill = Fill::Display, .line = Line::Value},
-};
+const OpRow kExecute = unrecorded(executeOp("txtCommand", "txtParameter", Ret::None));
 }
 
 frmEngine::frmEngine(QWidget *parent) : PanelBase(PanelKind::Engine, parent)
@@ -39,17 +35,11 @@ frmEngine::frmEngine(QWidget *parent) : PanelBase(PanelKind::Engine, parent)
     addRow(addGrid, 1, label(QStringLiteral("&Option :")), {textBox("txtWsOption"), button("cmdAddWS", QStringLiteral("&Add..."))});
     mainLayout->addWidget(add);
 
-    mainLayout->addWidget(executeFrame(QStringLiteral("Co&mmand :"), QStringLiteral("&Parameter :")));
+    mainLayout->addWidget(executeFrame(kExecute, QStringLiteral("Co&mmand :"), QStringLiteral("&Parameter :")));
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button("cmdWssClear", QStringLiteral("Workspaces.&Clear")));
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdEngineHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(button("cmdWssClear", QStringLiteral("Workspaces.&Clear")), nullptr, "cmdEngineHide"));
 
-    addOperations(kOps);
-    bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
-    bindDeleteHide(nullptr, "cmdEngineHide");
+    bindTypeSelector("cmbValueType", kExecute.args[1].box, kExecute.button);
     connect(control<QPushButton>("cmdAddWS"), &QPushButton::clicked, this, &frmEngine::addWorkspace);
     connect(control<QPushButton>("cmdWssClear"), &QPushButton::clicked, this, &frmEngine::clearWorkspaces);
 }

@@ -11,7 +11,4 @@ public:
     explicit frmExtension(QWidget *parent = nullptr);
 
     ksf::EntryPtr &m_DCExt = m_DCEntry;
-
-protected:
-    void applyCapabilities() override;
 };

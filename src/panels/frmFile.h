@@ -25,8 +25,7 @@ public:
     const zel::Value &lastReadValue() const { return m_lastValue; }
 
 protected:
-    void applyCapabilities() override;
-    void opHook(const panel::OpRow &row, int stage, zel::Value &result) override;
+    void opHook(const panel::OpRow &row, panel::Stage stage, zel::Value &result) override;
     zel::Value argValue(const panel::ArgDef &arg) override;
 
 private:

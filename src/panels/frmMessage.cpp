@@ -23,12 +23,12 @@ using zel::ZelError;
 
 namespace {
 
-const OpRow kOps[] = {
-    {.button = "cmdReply", .request = "Reply", .args = {{Arg::Typed, "txtSendData", "cmbValueType"}}, .member = "Reply",
-     .kind = CallKind::Method, .line = Line::Done, .capability = "Reply", .tips = {"cmbValueType", "txtSendData"}},
-    {.button = "cmdClearMsg", .request = "Clear", .member = "Clear", .kind = CallKind::Method, .line = Line::Done,
-     .capability = "Clear", .noTips = true, .hook = 1},
-};
+const OpRow kReply = {.button = "cmdReply", .args = {{Arg::Typed, "txtSendData", "cmbValueType"}}, .member = "Reply",
+                      .kind = CallKind::Method, .capability = "Reply", .tips = {"cmbValueType", "txtSendData"},
+                      .recorded = false};
+// Clear without a message writes only the failure line (the hook).
+const OpRow kClear = {.button = "cmdClearMsg", .member = "Clear", .kind = CallKind::Method, .capability = "Clear",
+                      .noTips = true, .hook = Hook::Before, .recorded = false};
 
 const char *const kFieldBoxes[] = {"txtSerialNum", "txtMsgNum", "txtDateTime", "txtSource",
                                    "txtDestination", "txtDescription", "txtValue"};
@@ -93,22 +93,18 @@ void frmMessage::ensureBuilt()
 
     QGroupBox *reply = frame("fraReply", QStringLiteral("Reply"));
     auto *replyGrid = new QGridLayout(reply);
-    addRow(replyGrid, 0, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
-    addRow(replyGrid, 1, label(QStringLiteral("&Send Data :")), {textBox("txtSendData"), button("cmdReply", QStringLiteral("&Reply"))});
+    const ArgDef &data = kReply.args[0];
+    addRow(replyGrid, 0, label(QStringLiteral("T&ype :")), {typeList(data.combo)});
+    addRow(replyGrid, 1, label(QStringLiteral("&Send Data :")), {textBox(data.box), opButton(kReply, QStringLiteral("&Reply"))});
     replyGrid->setColumnStretch(1, 1);
     outer->addWidget(reply);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button("cmdClearMsg", QStringLiteral("&Clear")));
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(opButton(kClear, QStringLiteral("&Clear")), "cmdDelete", "cmdHide", false));
 
-    addOperations(kOps);
-    bindTypeSelector("cmbValueType", "txtSendData", "cmdReply");
-    connect(control<QLineEdit>("txtSendData"), &QLineEdit::returnPressed, this, [this] {
-        if (auto *b = control<QPushButton>("cmdReply"); b && b->isEnabled())
+    assertRowsResolve();
+    bindTypeSelector(data.combo, data.box, kReply.button);
+    connect(control<QLineEdit>(data.box), &QLineEdit::returnPressed, this, [this] {
+        if (auto *b = control<QPushButton>(kReply.button); b && b->isEnabled())
             b->click();
     });
     connect(control<QPushButton>("cmdDelete"), &QPushButton::clicked, this, &frmMessage::deleteMessage);
@@ -160,10 +156,10 @@ void frmMessage::deleteMessage()
         closeByProgram();
 }
 
-void frmMessage::opHook(const OpRow &, int stage, Value &)
+void frmMessage::opHook(const OpRow &, Stage, Value &)
 {
     // Clear without a message writes only the failure line.
-    if (stage == 0 && !m_Message)
+    if (!m_Message)
         throw ZelError();
 }
 

@@ -47,7 +47,7 @@ protected:
     void onUnload() override;
     // A message is never removed from a collection by its panel.
     void removeFromCollection() override {}
-    void opHook(const panel::OpRow &row, int stage, zel::Value &result) override;
+    void opHook(const panel::OpRow &row, panel::Stage stage, zel::Value &result) override;
 
 private:
     void deleteMessage();

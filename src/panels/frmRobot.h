@@ -22,7 +22,6 @@ public:
 
 protected:
     void onLoad() override;
-    void applyCapabilities() override;
 
 private:
     QWidget *operationPage(int index, std::initializer_list<std::pair<const char *, QWidget *>> rows,

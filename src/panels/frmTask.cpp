@@ -14,33 +14,15 @@ using zel::CallKind;
 
 namespace {
 
-// The attribute is quoted like a text in the result line; Execute records no result.
-const OpRow kOps[] = {
-    {.button = "cmdGetTaskName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 8,
-     .box = "txtTaskName", .fill = Fill::Plain, .line = Line::Quoted},
-    {.button = "cmdGetFileName", .request = "get_FileName", .member = "FileName", .script = ".FileName", .style = 1,
-     .retType = 8, .box = "txtFileName", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_FileName"},
-    {.button = "cmdGetAttribute", .request = "get_Attribute", .member = "Attribute", .script = ".Attribute", .style = 1,
-     .retType = 3, .box = "txtAttribute", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Attribute"},
-    {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
-     .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
-
-    // Start and Stop pass the number that begins the mode list's text (0 when none).
-    {.button = "cmdTaskStart", .request = "Start", .args = {{Arg::LeadInt, "cmbTaskStart"}, {Arg::Text, "txtStartOption"}},
-     .member = "Start", .kind = CallKind::Method, .script = ".Start", .style = 2, .retType = -1, .capability = "Start"},
-    {.button = "cmdTaskStop", .request = "Stop", .args = {{Arg::LeadInt, "cmbTaskStop"}, {Arg::Text, "txtStopOption"}},
-     .member = "Stop", .kind = CallKind::Method, .script = ".Stop", .style = 2, .retType = -1, .capability = "Stop"},
-    {.button = "cmdDelete", .request = "Delete", .args = {{Arg::Text, "txtDelOption"}}, .member = "Delete",
-     .kind = CallKind::Method, .script = ".Delete", .style = 2, .retType = -1, .capability = "Delete"},
-    {.button = "cmdExecute", .request = "Execute",
-     .args = {{Arg::Text, "txtExeCommand"}, {Arg::Typed, "txtExeParameter", "cmbValueType"}}, .member = "Execute",
-     .kind = CallKind::Method, .script = ".Execute", .style = 2, .retType = -1, .box = "txtResult",
-     .fill = Fill::Display, .line = Line::Value, .capability = "Execute"},
-
-    {.button = "cmdGetNames", .request = "VariableNames", .args = {{Arg::Text, "txtVarNamesOption"}},
-     .member = "VariableNames", .script = ".VariableNames", .style = 1, .retType = 12, .box = "lstVarNames",
-     .fill = Fill::List, .line = Line::Value, .capability = "Get_VariableNames"},
-};
+// The attribute is quoted like a text in the result line; Execute records no result. Start and
+// Stop pass the number that begins the mode list's text (0 when none).
+const OpRow kName = nameOp("cmdGetTaskName", "txtTaskName");
+const OpRow kFileName = getOp("cmdGetFileName", "FileName", "txtFileName", Ret::Text, Line::Quoted, "Get_FileName");
+const OpRow kAttribute = attributeOp("cmdGetAttribute", "txtAttribute", Line::Quoted);
+const OpRow kStart = methodOp("cmdTaskStart", "Start", {{Arg::LeadInt, "cmbTaskStart"}, {Arg::Text, "txtStartOption"}});
+const OpRow kStop = methodOp("cmdTaskStop", "Stop", {{Arg::LeadInt, "cmbTaskStop"}, {Arg::Text, "txtStopOption"}});
+const OpRow kDelete = methodOp("cmdDelete", "Delete", {{Arg::Text, "txtDelOption"}});
+const OpRow kExecute = executeOp("txtExeCommand", "txtExeParameter", Ret::None);
 
 const char *const kStartModes[] = {"1 - 1 cycle start", "2 - Cyclic start", "3 - Step forward", "4 - Step back"};
 const char *const kStopModes[] = {"0 - Default stop", "1 - Instant stop", "2 - Step stop", "3 - Cycle stop",
@@ -56,16 +38,13 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
     auto *left = new QVBoxLayout;
     columns->addLayout(left, 3);
 
-    QGroupBox *main = frame("fraVariable", QStringLiteral("ZelTask"));
-    auto *grid = new QGridLayout(main);
-    getRow(grid, 0, QStringLiteral("Name :"), "txtTaskName", "cmdGetTaskName");
-    getRow(grid, 1, QStringLiteral("FileName :"), "txtFileName", "cmdGetFileName");
-    getRow(grid, 2, QStringLiteral("Attribute :"), "txtAttribute", "cmdGetAttribute");
-    getRow(grid, 3, QStringLiteral("Help :"), "txtHelp", "cmdGetHelp");
-    getPutRow(grid, 4, QStringLiteral("Ta&g :"), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
-    getPutRow(grid, 5, QStringLiteral("&ID :"), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
+    QGroupBox *main = propertyFrame("fraVariable", QStringLiteral("ZelTask"),
+                                    {{"Name :", &kName},
+                                     {"FileName :", &kFileName},
+                                     {"Attribute :", &kAttribute},
+                                     {"Help :", &kHelpOp},
+                                     {"Ta&g :", &kGetTagOp, &kPutTagOp},
+                                     {"&ID :", &kGetIdOp, &kPutIdOp}});
     left->addWidget(main);
 
     auto *tabs = new QTabWidget(this);
@@ -88,48 +67,32 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
         c->setCurrentIndex(0);
         return c;
     };
-    QGridLayout *g = page("picOpeFrame_0", QStringLiteral("S&tart"));
-    addRow(g, 0, label(QStringLiteral("&Mode :")), {modeList("cmbTaskStart", kStartModes, 4)});
-    addRow(g, 1, label(QStringLiteral("O&ption :")), {textBox("txtStartOption"), button("cmdTaskStart", QStringLiteral("Start"))});
-    g->setRowStretch(2, 1);
-    g = page("picOpeFrame_1", QStringLiteral("St&op"));
-    addRow(g, 0, label(QStringLiteral("&Mode :")), {modeList("cmbTaskStop", kStopModes, 5)});
-    addRow(g, 1, label(QStringLiteral("O&ption :")), {textBox("txtStopOption"), button("cmdTaskStop", QStringLiteral("Stop"))});
-    g->setRowStretch(2, 1);
-    g = page("picOpeFrame_2", QStringLiteral("De&lete"));
-    addRow(g, 0, label(QStringLiteral("O&ption :")), {textBox("txtDelOption"), button("cmdDelete", QStringLiteral("Delete"))});
-    g->setRowStretch(1, 1);
-    g = page("picOpeFrame_3", QStringLiteral("&Execute"));
-    addRow(g, 0, label(QStringLiteral("Co&mmand :")), {textBox("txtExeCommand")});
-    addRow(g, 1, label(QStringLiteral("T&ype :")), {typeList("cmbValueType")});
-    addRow(g, 2, label(QStringLiteral("&Parameter :")), {textBox("txtExeParameter"), button("cmdExecute", QStringLiteral("Execute"))});
-    addRow(g, 3, label(QStringLiteral("Result :")), {resultBox("txtResult")});
+    // A page of one operation: its mode list (when it has one) and its option with the button.
+    auto modePage = [&](int index, const QString &caption, const OpRow &op, const char *const *modes, int count) {
+        QGridLayout *g = page(qPrintable(QStringLiteral("picOpeFrame_%1").arg(index)), caption);
+        int r = 0;
+        if (modes)
+            addRow(g, r++, label(QStringLiteral("&Mode :")), {modeList(op.args[0].box, modes, count)});
+        const ArgDef &option = op.args[modes ? 1 : 0];
+        addRow(g, r++, label(QStringLiteral("O&ption :")), {textBox(option.box), opButton(op, QLatin1String(op.member))});
+        g->setRowStretch(r, 1);
+    };
+    modePage(0, QStringLiteral("S&tart"), kStart, kStartModes, 4);
+    modePage(1, QStringLiteral("St&op"), kStop, kStopModes, 5);
+    modePage(2, QStringLiteral("De&lete"), kDelete, nullptr, 0);
+    executeRows(page("picOpeFrame_3", QStringLiteral("&Execute")), kExecute, QStringLiteral("Co&mmand :"),
+                QStringLiteral("T&ype :"), QStringLiteral("&Parameter :"), QStringLiteral("Execute"),
+                QStringLiteral("Result :"));
     left->addWidget(tabs);
     left->addStretch(1);
 
-    // The task's variables.
-    QGroupBox *vars = variablesFrame();
-    columns->addWidget(vars, 2);
+    columns->addWidget(variablesFrame(), 2); // the task's variables
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdTaskDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdTaskHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(nullptr, "cmdTaskDelete", "cmdTaskHide"));
 
-    addOperations(kOps);
-    addOperations(kTagIdOps);
     bindTypeSelector("cmbValueType", "txtExeParameter", "cmdExecute");
-    bindDeleteHide("cmdTaskDelete", "cmdTaskHide");
-    bindVariableButtons();
 
     // The panel opens on Execute; only the shown page takes input.
     tabs->setCurrentIndex(3);
     bindExclusiveTabs(tabs);
-}
-
-void frmTask::applyCapabilities()
-{
-    PanelBase::applyCapabilities();
-    bindAddTooltips(ksf::Variable, "txtVarName", "txtVarOption");
 }

@@ -11,7 +11,4 @@ public:
     explicit frmTask(QWidget *parent = nullptr);
 
     ksf::EntryPtr &m_DCTask = m_DCEntry;
-
-protected:
-    void applyCapabilities() override;
 };

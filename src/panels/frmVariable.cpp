@@ -20,27 +20,17 @@ using zel::CallKind;
 
 namespace {
 
-// Name is recorded as a value read here (result type 12), unlike the other panels. The eight
-// rows with a capability are the ones a device-capability definition governs.
-const OpRow kOps[] = {
-    {.button = "cmdGetVarName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 12,
-     .box = "txtVarName", .fill = Fill::Plain, .line = Line::Quoted},
-    {.button = "cmdGetAttr", .request = "get_Attribute", .member = "Attribute", .script = ".Attribute", .style = 1,
-     .retType = 3, .box = "txtAttribute", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_Attribute"},
-    {.button = "cmdGetHelp", .request = "get_Help", .member = "Help", .script = ".Help", .style = 1, .retType = 8,
-     .box = "txtHelp", .fill = Fill::Plain, .line = Line::Quoted, .capability = "Get_Help"},
-    {.button = "cmdGetDateTime", .request = "get_DateTime", .member = "DateTime", .script = ".DateTime", .style = 1,
-     .retType = 12, .box = "txtDateTime", .fill = Fill::Plain, .line = Line::Bare, .capability = "Get_DateTime"},
-    {.button = "cmdGetMicrosecond", .request = "get_Microsecond", .member = "Microsecond", .script = ".Microsecond",
-     .style = 1, .retType = 3, .box = "txtGetMicrosecond", .fill = Fill::Plain, .line = Line::Bare,
-     .capability = "Get_Microsecond"},
-    {.button = "cmdPutValue", .request = "put_Value", .args = {{Arg::Typed, "txtPutValue", "cmbValueType"}},
-     .member = "Value", .kind = CallKind::PropertyPut, .script = ".Value", .style = 0, .retType = -1,
-     .capability = "Put_Value"},
-    {.button = "cmdGetValue", .request = "get_Value", .member = "Value", .script = ".Value", .style = 1, .retType = 12,
-     .box = "txtGetValue", .fill = Fill::AfterComma, .line = Line::Value, .typeCombo = "cmbValueType",
-     .capability = "Get_Value"},
-};
+// Name is recorded as a value read here (result type Value), unlike the other panels. The rows
+// with a capability are the ones a device-capability definition governs.
+const OpRow kName = nameOp("cmdGetVarName", "txtVarName", Ret::Value);
+const OpRow kGetValue = {.button = "cmdGetValue", .member = "Value", .ret = Ret::Value, .box = "txtGetValue",
+                         .fill = Fill::AfterComma, .line = Line::Value, .typeCombo = "cmbValueType",
+                         .capability = "Get_Value"};
+const OpRow kPutValue = putOp("cmdPutValue", "Value", {Arg::Typed, "txtPutValue", "cmbValueType"}, "Put_Value");
+const OpRow kAttribute = attributeOp("cmdGetAttr", "txtAttribute", Line::Bare);
+const OpRow kDateTime = getOp("cmdGetDateTime", "DateTime", "txtDateTime", Ret::Value, Line::Bare, "Get_DateTime");
+const OpRow kMicrosecond =
+    getOp("cmdGetMicrosecond", "Microsecond", "txtGetMicrosecond", Ret::Integer, Line::Bare, "Get_Microsecond");
 
 } // namespace
 
@@ -49,49 +39,32 @@ frmVariable::frmVariable(QWidget *parent) : PanelBase(PanelKind::Variable, paren
     setWindowTitle(QStringLiteral("Variable"));
     auto *outer = new QVBoxLayout(this);
 
-    QGroupBox *main = frame("fraVariable", QStringLiteral("ZelVariable"));
-    auto *grid = new QGridLayout(main);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
-    getRow(grid, 0, QStringLiteral("Name : "), "txtVarName", "cmdGetVarName");
-    QLabel *typeLabel = label(QStringLiteral("T&ype : "));
-    QComboBox *types = typeList("cmbValueType");
-    typeLabel->setBuddy(types);
-    grid->addWidget(typeLabel, 1, 0);
-    grid->addWidget(types, 1, 2);
-    getPutRow(grid, 2, QStringLiteral("&Value : "), "txtGetValue", "txtPutValue", "cmdGetValue", "cmdPutValue");
-    getRow(grid, 3, QStringLiteral("Attribute : "), "txtAttribute", "cmdGetAttr");
-    getRow(grid, 4, QStringLiteral("Help : "), "txtHelp", "cmdGetHelp");
-    getPutRow(grid, 5, QStringLiteral("T&ag : "), "txtGetTag", "txtPutTag", "cmdGetTag", "cmdPutTag");
-    getPutRow(grid, 6, QStringLiteral("&ID : "), "txtGetID", "txtPutID", "cmdGetID", "cmdPutID");
-    getRow(grid, 7, QStringLiteral("Date Time : "), "txtDateTime", "cmdGetDateTime");
-    getRow(grid, 8, QStringLiteral("Microsecond : "), "txtGetMicrosecond", "cmdGetMicrosecond");
+    // Display boxes take the focus only by mouse, so that the keyboard goes from input to input.
+    QGroupBox *main = propertyFrame("fraVariable", QStringLiteral("ZelVariable"),
+                                    {{"Name : ", &kName},
+                                     {"T&ype : ", nullptr, nullptr, "cmbValueType"},
+                                     {"&Value : ", &kGetValue, &kPutValue},
+                                     {"Attribute : ", &kAttribute},
+                                     {"Help : ", &kHelpOp},
+                                     {"T&ag : ", &kGetTagOp, &kPutTagOp},
+                                     {"&ID : ", &kGetIdOp, &kPutIdOp},
+                                     {"Date Time : ", &kDateTime},
+                                     {"Microsecond : ", &kMicrosecond}},
+                                    Qt::ClickFocus);
     outer->addWidget(main);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button("cmdPerfchk", QStringLiteral("[ &Performance... ]")));
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdVarDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdVarHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(button("cmdPerfchk", QStringLiteral("[ &Performance... ]")), "cmdVarDelete", "cmdVarHide"));
     outer->addStretch(1);
 
-    // Tab order: the inputs in reading order, each followed by its buttons. Result boxes take
-    // the focus only by mouse, so that the keyboard goes from input to input.
+    // Tab order: the inputs in reading order, each followed by its buttons.
     const char *const order[] = {"cmdGetVarName", "cmbValueType", "txtPutValue", "cmdGetValue", "cmdPutValue",
                                  "cmdGetAttr", "cmdGetHelp", "txtPutTag", "cmdGetTag", "cmdPutTag", "txtPutID",
                                  "cmdGetID", "cmdPutID", "cmdGetDateTime", "cmdGetMicrosecond", "cmdPerfchk",
                                  "cmdVarDelete", "cmdVarHide"};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(control(order[i - 1]), control(order[i]));
-    for (const char *box : {"txtVarName", "txtGetValue", "txtAttribute", "txtHelp", "txtGetTag", "txtGetID",
-                            "txtDateTime", "txtGetMicrosecond"})
-        control(box)->setFocusPolicy(Qt::ClickFocus);
 
-    addOperations(kOps);
-    addOperations(kTagIdOps);
     bindTypeSelector("cmbValueType", "txtPutValue", "cmdPutValue");
-    bindDeleteHide("cmdVarDelete", "cmdVarHide");
     // Enter in an input box runs its Put, as its button would.
     static const std::pair<const char *, const char *> puts[] = {
         {"txtPutValue", "cmdPutValue"}, {"txtPutTag", "cmdPutTag"}, {"txtPutID", "cmdPutID"}};

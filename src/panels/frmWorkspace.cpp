@@ -20,13 +20,8 @@ using zel::CallKind;
 using zel::Value;
 
 namespace {
-const OpRow kOps[] = {
-    {.button = "cmdGetName", .request = "get_Name", .member = "Name", .box = "txtWSName", .fill = Fill::Plain,
-     .line = Line::Quoted},
-    {.button = "cmdExecute", .request = "Execute",
-     .args = {{Arg::Text, "txtCommand"}, {Arg::Typed, "txtParameter", "cmbValueType"}}, .member = "Execute",
-     .kind = CallKind::Method, .box = "txtResult", .fill = Fill::Display, .line = Line::Value},
-};
+const OpRow kName = unrecorded(nameOp("cmdGetName", "txtWSName", Ret::None));
+const OpRow kExecute = unrecorded(executeOp("txtCommand", "txtParameter", Ret::None));
 
 QComboBox *editableCombo(QWidget *parent, const char *name)
 {
@@ -46,7 +41,7 @@ frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(PanelKind::Workspace, pa
 
     QGroupBox *main = frame("fraWorkspace", QStringLiteral("ZelWorkspace"));
     auto *mainGrid = new QGridLayout(main);
-    addRow(mainGrid, 0, label(QStringLiteral("Workspace &Name :")), {textBox("txtWSName", true), button("cmdGetName", QStringLiteral("Get"))});
+    addRow(mainGrid, 0, label(QStringLiteral("Workspace &Name :")), {textBox(kName.box, true), opButton(kName, QStringLiteral("Get"))});
     auto *dcRow = new QHBoxLayout;
     QLineEdit *dcFile = textBox("txtDCFile");
     dcRow->addWidget(dcFile, 1);
@@ -73,18 +68,11 @@ frmWorkspace::frmWorkspace(QWidget *parent) : PanelBase(PanelKind::Workspace, pa
     addGrid->addWidget(button("cmdOpen", QStringLiteral("&Add...")), 4, 2);
     outer->addWidget(add);
 
-    outer->addWidget(executeFrame(QStringLiteral("Command :"), QStringLiteral("Parameter :")));
+    outer->addWidget(executeFrame(kExecute, QStringLiteral("Command :"), QStringLiteral("Parameter :")));
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(button("cmdCtrlClear", QStringLiteral("Controllers.&Clear")));
-    buttons->addStretch(1);
-    buttons->addWidget(button("cmdDelete", QStringLiteral("&Delete")));
-    buttons->addWidget(button("cmdHide", QStringLiteral("[ &Hide ]")));
-    outer->addLayout(buttons);
+    outer->addLayout(closeRow(button("cmdCtrlClear", QStringLiteral("Controllers.&Clear")), "cmdDelete", "cmdHide"));
 
-    addOperations(kOps);
-    bindTypeSelector("cmbValueType", "txtParameter", "cmdExecute");
-    bindDeleteHide("cmdDelete", "cmdHide");
+    bindTypeSelector("cmbValueType", kExecute.args[1].box, kExecute.button);
     connect(control<QPushButton>("cmdOpen"), &QPushButton::clicked, this, &frmWorkspace::addController);
     connect(browse, &QPushButton::clicked, this, &frmWorkspace::browseDefinition);
     connect(control<QPushButton>("cmdDCLoad"), &QPushButton::clicked, this, &frmWorkspace::loadDefinition);

@@ -3,6 +3,7 @@
 #include "panelkit/AppState.h"
 #include "panelkit/PanelHost.h"
 #include "panelkit/iconset.h"
+#include "panelkit/kinds.h"
 #include "panelkit/textops.h"
 #include "trendchart.h"
 #include "services/valuetext.h"
@@ -18,6 +19,8 @@
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 using zel::CallKind;
@@ -25,22 +28,25 @@ using zel::Value;
 using zel::ZelError;
 
 namespace {
-struct CountKind {
-    const char *label;
-    const char *box;
-};
-const CountKind kKinds[frmStatus::KindCount] = {
-    {"ZelEngine :", "txtEngineCount"},         {"ZelWorkspaces :", "txtWSsCount"},
-    {"ZelWorkspace :", "txtWSCount"},          {"ZelControllers :", "txtCtrlsCount"},
-    {"ZelController :", "txtCtrlCount"},       {"ZelExtensions :", "txtExtsCount"},
-    {"ZelExtension :", "txtExtCount"},         {"ZelFiles :", "txtFilesCount"},
-    {"ZelFile :", "txtFileCount"},             {"ZelRobots :", "txtRobotsCount"},
-    {"ZelRobot :", "txtRobotCount"},           {"ZelTasks :", "txtTasksCount"},
-    {"ZelTask :", "txtTaskCount"},             {"ZelVariables :", "txtVarsCount"},
-    {"ZelVariable :", "txtVarCount"},          {"ZelCommands :", "txtComsCount"},
-    {"ZelCommand :", "txtComCount"},           {"ZelMessage :", "txtMessCount"},
-    {"ZelEngineStatus :", "txtStatusCount"},
-};
+// The counts by the engine's kind number: each panel kind's collection and object counts from
+// its row (panelkit/kinds.h), and the status objects' own.
+const StatusCount kStatusCount = {frmStatus::KindCount - 1, "ZelEngineStatus :", "txtStatusCount", 0, 2};
+
+const std::array<StatusCount, frmStatus::KindCount> &countKinds()
+{
+    static const std::array<StatusCount, frmStatus::KindCount> table = [] {
+        std::array<StatusCount, frmStatus::KindCount> t{};
+        for (const KindInfo &row : kinds::kRows) {
+            for (const StatusCount &count : {row.statusCollection, row.statusObject}) {
+                if (count.index >= 0)
+                    t[count.index] = count;
+            }
+        }
+        t[kStatusCount.index] = kStatusCount;
+        return t;
+    }();
+    return table;
+}
 
 QLineEdit *display(QWidget *parent, const QString &name)
 {
@@ -53,7 +59,7 @@ QLineEdit *display(QWidget *parent, const QString &name)
 
 const char *frmStatus::countBoxName(int k)
 {
-    return k >= 0 && k < KindCount ? kKinds[k].box : nullptr;
+    return k >= 0 && k < KindCount ? countKinds()[k].box : nullptr;
 }
 
 frmStatus::frmStatus(QWidget *parent) : ZelForm(parent)
@@ -84,21 +90,19 @@ frmStatus::frmStatus(QWidget *parent) : ZelForm(parent)
 
     auto *counts = new QGroupBox(QStringLiteral("ObjectCount"), this);
     auto *cGrid = new QGridLayout(counts);
-    // Collections on the left, their objects beside them on the right.
-    auto place = [&](int k, int row, int column) {
-        m_counts[k] = display(this, QLatin1String(kKinds[k].box));
-        m_counts[k]->setAlignment(Qt::AlignRight);
-        m_counts[k]->setMaximumWidth(80);
-        cGrid->addWidget(new QLabel(QLatin1String(kKinds[k].label), counts), row, column);
-        cGrid->addWidget(m_counts[k], row, column + 1);
-    };
-    place(0, 0, 0);
-    place(18, 0, 2);
-    for (int r = 1; r <= 8; ++r) {
-        place(2 * r - 1, r, 0);
-        place(2 * r, r, 2);
+    // Collections on the left, their objects beside them on the right; made in reading order.
+    std::array<StatusCount, KindCount> places = countKinds();
+    std::sort(places.begin(), places.end(), [](const StatusCount &a, const StatusCount &b) {
+        return std::pair(a.row, a.column) < std::pair(b.row, b.column);
+    });
+    for (const StatusCount &count : places) {
+        QLineEdit *&box = m_counts[count.index];
+        box = display(this, QLatin1String(count.box));
+        box->setAlignment(Qt::AlignRight);
+        box->setMaximumWidth(80);
+        cGrid->addWidget(new QLabel(QLatin1String(count.label), counts), count.row, count.column);
+        cGrid->addWidget(box, count.row, count.column + 1);
     }
-    place(17, 9, 2);
     outer->addWidget(counts);
 
     auto *sampling = new QHBoxLayout;
@@ -122,7 +126,7 @@ frmStatus::frmStatus(QWidget *parent) : ZelForm(parent)
     // The counts as a trend, below everything else (off until its check box is ticked).
     QList<QPair<QString, QLineEdit *>> trendBoxes;
     for (int k = 0; k < KindCount; ++k)
-        trendBoxes.append({QString::fromLatin1(kKinds[k].label).chopped(2), m_counts[k]});
+        trendBoxes.append({QString::fromLatin1(countKinds()[k].label).chopped(2), m_counts[k]});
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("timSampling"));

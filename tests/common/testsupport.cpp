@@ -247,22 +247,18 @@ void loadDefinition(TestRun &run, const ksf::DocumentPtr &doc)
     loadDefinition(run, path);
 }
 
-const ControllerPage kControllerPages[6] = {
-    {PanelKind::Variable, "cmdVariable", "txtVarOption", "txtVarNamesOption", "cmdVarClear"},
-    {PanelKind::Robot, "cmdGetRobot", "txtRobotOption", "txtRobotNamesOption", "cmdRobotClear"},
-    {PanelKind::File, "cmdGetFile", "txtFileOption", "txtFileNamesOption", "cmdFileClear"},
-    {PanelKind::Task, "cmdGetTask", "txtTaskOption", "txtTaskNamesOption", "cmdTaskClear"},
-    {PanelKind::Extension, "cmdGetExtension", "txtExtOption", "txtExtNamesOption", "cmdExtClear"},
-    {PanelKind::Command, "cmdGetCommand", "txtCmdOption", "txtCmdNamesOption", "cmdCmdClear"},
-};
+const QList<ControllerPage> kControllerPages = [] {
+    QList<ControllerPage> pages;
+    for (int page = 0; page < kinds::pageCount(); ++page) {
+        const KindInfo &row = *kinds::pageRow(page);
+        pages.append({row.kind, row.addButton, row.optionBox, row.namesOption, row.clearButton});
+    }
+    return pages;
+}();
 
 int controllerPage(PanelKind kind)
 {
-    for (int page = 0; page < 6; ++page) {
-        if (kControllerPages[page].kind == kind)
-            return page;
-    }
-    return -1;
+    return kindInfo(kind).page;
 }
 
 PanelBase *addController(TestRun &run, const QString &name)

@@ -111,12 +111,12 @@ inline QString examplePath(const QString &name) { return sourcePath(u"examples/"
 void loadDefinition(TestRun &run, const QString &path);
 void loadDefinition(TestRun &run, const ksf::DocumentPtr &doc);
 
-// The controller panel's member pages, in page order.
+// The controller panel's member pages, in page order (from the kinds' rows).
 struct ControllerPage {
     PanelKind kind;
     const char *add, *option, *namesOption, *clear;
 };
-extern const ControllerPage kControllerPages[6];
+extern const QList<ControllerPage> kControllerPages;
 int controllerPage(PanelKind kind);
 
 // Adds a controller on the built-in workspace's panel and returns its panel.

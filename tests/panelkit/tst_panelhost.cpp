@@ -68,10 +68,7 @@ struct CapturedLog : LogOutput {
     void appendLogText(const QString &line) override { messages << line.section(u' ', 2).chopped(2); }
 };
 
-const panel::OpRow kNameOps[] = {
-    {.button = "cmdGetName", .request = "get_Name", .member = "Name", .script = ".Name", .style = 1, .retType = 8,
-     .box = "txtCtrlName", .fill = panel::Fill::Plain, .line = panel::Line::Quoted},
-};
+const panel::OpRow kName = panel::nameOp("cmdGetName", "txtCtrlName");
 
 // A controller panel of the smallest kind: its name row, Delete and Hide.
 class NamePanel : public PanelBase {
@@ -79,11 +76,8 @@ public:
     NamePanel() : PanelBase(PanelKind::Controller)
     {
         auto *grid = new QGridLayout(this);
-        getRow(grid, 0, u"&Name :"_s, "txtCtrlName", "cmdGetName");
-        grid->addWidget(button("cmdDelete", u"&Delete"_s), 1, 0);
-        grid->addWidget(button("cmdHide", u"[ &Hide ]"_s), 1, 1);
-        addOperations(kNameOps);
-        bindDeleteHide("cmdDelete", "cmdHide");
+        propertyRows(grid, {{"&Name :", &kName}});
+        grid->addLayout(closeRow(nullptr, "cmdDelete", "cmdHide"), 1, 0, 1, 4);
     }
 };
 
