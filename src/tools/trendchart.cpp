@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -104,6 +105,10 @@ void TrendChart::setSeries(const QStringList &names)
     for (const QString &name : names) {
         auto *line = new QLineSeries;
         line->setName(legendName(name));
+        // The theme has five colours; hues a golden angle apart keep many series apart.
+        QPen pen(QColor::fromHsv(int(std::lround(m_lines.size() * 137.508)) % 360, 210, 200));
+        pen.setWidthF(1.5);
+        line->setPen(pen);
         m_chart->addSeries(line);
         m_lines.append(line);
     }
@@ -123,6 +128,7 @@ void TrendChart::makeAxes()
     m_time->setFormat(QStringLiteral("hh:mm:ss"));
     m_time->setTickCount(6);
     m_values = new QValueAxis;
+    m_values->setLabelFormat(QStringLiteral("%.6g")); // 600, 0.5, -200: no fixed decimals
     m_chart->addAxis(m_time, Qt::AlignBottom);
     m_chart->addAxis(m_values, Qt::AlignLeft);
 }
@@ -244,6 +250,7 @@ void TrendChart::refresh()
         // As many time labels as the plot's width has room for.
         m_time->setTickCount(std::clamp(int(m_chart->plotArea().width()) / 110 + 1, 2, 7));
         m_values->setRange(low, high);
+        m_values->applyNiceNumbers(); // round ticks: counts read 0, 1, 2..., not 0.8, 1.9...
         m_time->setRange(QDateTime::fromMSecsSinceEpoch(begin), QDateTime::fromMSecsSinceEpoch(end));
     }
     updateScroll();
