@@ -213,12 +213,9 @@ void PanelBase::load()
 
 void PanelBase::showPanel()
 {
-    QMdiSubWindow *frame = subWindow();
+    QMdiSubWindow *frame = showFrame();
     if (!frame)
         return;
-    if (frame->isMinimized() || frame->isMaximized())
-        frame->showNormal();
-    frame->show();
     frame->raise();
     if (QMdiArea *area = frame->mdiArea())
         area->setActiveSubWindow(frame);
