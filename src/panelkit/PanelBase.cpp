@@ -901,6 +901,16 @@ QPushButton *PanelBase::opButton(const OpRow &row, const QString &caption)
     return b;
 }
 
+PanelBase::Columns PanelBase::columnLayout(int leftStretch)
+{
+    auto *outer = new QVBoxLayout(this);
+    auto *row = new QHBoxLayout;
+    outer->addLayout(row);
+    auto *left = new QVBoxLayout;
+    row->addLayout(left, leftStretch);
+    return {outer, row, left};
+}
+
 QGroupBox *PanelBase::variablesFrame()
 {
     const MemberGroup &g = kVariablesGroup;
