@@ -213,12 +213,9 @@ void PanelBase::load()
 
 void PanelBase::showPanel()
 {
-    QMdiSubWindow *frame = subWindow();
+    QMdiSubWindow *frame = showFrame();
     if (!frame)
         return;
-    if (frame->isMinimized() || frame->isMaximized())
-        frame->showNormal();
-    frame->show();
     frame->raise();
     if (QMdiArea *area = frame->mdiArea())
         area->setActiveSubWindow(frame);
@@ -902,6 +899,16 @@ QPushButton *PanelBase::opButton(const OpRow &row, const QString &caption)
     QPushButton *b = button(row.button, caption);
     addOperations(&row, 1);
     return b;
+}
+
+PanelBase::Columns PanelBase::columnLayout(int leftStretch)
+{
+    auto *outer = new QVBoxLayout(this);
+    auto *row = new QHBoxLayout;
+    outer->addLayout(row);
+    auto *left = new QVBoxLayout;
+    row->addLayout(left, leftStretch);
+    return {outer, row, left};
 }
 
 QGroupBox *PanelBase::variablesFrame()

@@ -298,6 +298,14 @@ protected:
     void executeRows(QGridLayout *grid, const panel::OpRow &execute, const QString &commandCaption,
                      const QString &typeCaption, const QString &parameterCaption, const QString &buttonCaption,
                      const QString &resultCaption);
+    // The usual page of a panel: a row of columns at the top of the panel's own layout, its first
+    // column with that stretch. The panel adds further columns to the row and its last rows below.
+    struct Columns {
+        QVBoxLayout *outer;
+        QHBoxLayout *row;
+        QVBoxLayout *left;
+    };
+    Columns columnLayout(int leftStretch);
     // A frame of property rows (its layout a grid).
     QGroupBox *propertyFrame(const char *name, const QString &caption, std::initializer_list<panel::PropRow> rows,
                              Qt::FocusPolicy displayFocus = Qt::StrongFocus);

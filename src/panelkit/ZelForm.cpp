@@ -10,6 +10,17 @@ QMdiSubWindow *ZelForm::subWindow() const
     return qobject_cast<QMdiSubWindow *>(parentWidget());
 }
 
+QMdiSubWindow *ZelForm::showFrame()
+{
+    QMdiSubWindow *frame = subWindow();
+    if (!frame)
+        return nullptr;
+    if (frame->isMinimized() || frame->isMaximized())
+        frame->showNormal();
+    frame->show();
+    return frame;
+}
+
 void ZelForm::closeByProgram()
 {
     if (m_unloaded)

@@ -17,6 +17,9 @@ public:
 
     // The frame that holds the form in the main window's client area, if any.
     QMdiSubWindow *subWindow() const;
+    // Shows that frame at its normal size (a minimised or maximised one is restored first) and
+    // returns it; null when the form has no frame.
+    QMdiSubWindow *showFrame();
 
     // Closes the form for good, as the program does (Delete, an ancestor's deletion, exit):
     // runs the form's own closing rules once, then the window goes away.

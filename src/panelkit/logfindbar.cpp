@@ -69,16 +69,34 @@ LogFindBar::LogFindBar(QPlainTextEdit *pane, QWidget *parent) : QFrame(parent), 
     m_count->setWordWrap(true);
     m_close = toolButton(QStringLiteral("cmdLogFindClose"), QStringLiteral("\u2715"),
                          QStringLiteral("Close the find bar (Escape)"), this);
-    m_regex = checkBox(QStringLiteral("chkLogFindRegex"), QStringLiteral("Regular expression"),
-                       QStringLiteral("Read the text as a regular expression"), this);
-    m_case = checkBox(QStringLiteral("chkLogFindCase"), QStringLiteral("Match case"),
-                      QStringLiteral("Tell upper-case and lower-case letters apart"), this);
-    m_all = checkBox(QStringLiteral("chkLogFindAll"), QStringLiteral("Highlight all"),
-                     QStringLiteral("Mark every match on screen"), this);
-    m_filter = checkBox(QStringLiteral("chkLogFilter"), QStringLiteral("Only matching lines"),
-                        QStringLiteral("Show only the lines that match; the log itself stays whole"), this);
-    m_failures = checkBox(QStringLiteral("chkLogFilterFailures"), QStringLiteral("Only failures"),
-                          QStringLiteral("Show only the failure lines (\"Failed. (0x...\")"), this);
+
+    // The options below the text, in tab order: where each stands and what a click on it does.
+    const struct {
+        QCheckBox *LogFindBar::*box;
+        const char *name;
+        const char *caption;
+        const char *tip;
+        int row;
+        int column;
+        void (*toggled)(LogFindBar *bar);
+    } options[] = {
+        {&LogFindBar::m_regex, "chkLogFindRegex", "Regular expression", "Read the text as a regular expression", 1, 0,
+         [](LogFindBar *bar) { bar->searchChanged(); }},
+        {&LogFindBar::m_case, "chkLogFindCase", "Match case", "Tell upper-case and lower-case letters apart", 1, 1,
+         [](LogFindBar *bar) { bar->searchChanged(); }},
+        {&LogFindBar::m_all, "chkLogFindAll", "Highlight all", "Mark every match on screen", 1, 2,
+         [](LogFindBar *bar) { bar->updateHighlights(); }},
+        {&LogFindBar::m_filter, "chkLogFilter", "Only matching lines",
+         "Show only the lines that match; the log itself stays whole", 2, 0, [](LogFindBar *bar) { bar->applyFilter(0); }},
+        {&LogFindBar::m_failures, "chkLogFilterFailures", "Only failures",
+         "Show only the failure lines (\"Failed. (0x...\")", 2, 1, [](LogFindBar *bar) { bar->applyFilter(0); }},
+    };
+    for (const auto &option : options) {
+        QCheckBox *box = checkBox(QLatin1String(option.name), QLatin1String(option.caption),
+                                  QLatin1String(option.tip), this);
+        this->*option.box = box;
+        connect(box, &QCheckBox::toggled, this, [this, toggled = option.toggled] { toggled(this); });
+    }
 
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(3, 3, 3, 3);
@@ -92,23 +110,15 @@ LogFindBar::LogFindBar(QPlainTextEdit *pane, QWidget *parent) : QFrame(parent), 
     top->addWidget(m_count);
     top->addWidget(m_close);
     layout->addLayout(top, 0, 0, 1, 3);
-    layout->addWidget(m_regex, 1, 0);
-    layout->addWidget(m_case, 1, 1);
-    layout->addWidget(m_all, 1, 2);
-    layout->addWidget(m_filter, 2, 0);
-    layout->addWidget(m_failures, 2, 1);
+    for (const auto &option : options)
+        layout->addWidget(this->*option.box, option.row, option.column);
     layout->setColumnStretch(2, 1);
 
     connect(m_text, &QLineEdit::textChanged, this, &LogFindBar::searchChanged);
-    connect(m_regex, &QCheckBox::toggled, this, &LogFindBar::searchChanged);
-    connect(m_case, &QCheckBox::toggled, this, &LogFindBar::searchChanged);
     connect(m_text, &QLineEdit::returnPressed, this, &LogFindBar::findNext);
     connect(m_next, &QToolButton::clicked, this, &LogFindBar::findNext);
     connect(m_prev, &QToolButton::clicked, this, &LogFindBar::findPrevious);
     connect(m_close, &QToolButton::clicked, this, &LogFindBar::closeBar);
-    connect(m_all, &QCheckBox::toggled, this, &LogFindBar::updateHighlights);
-    connect(m_filter, &QCheckBox::toggled, this, [this] { applyFilter(0); });
-    connect(m_failures, &QCheckBox::toggled, this, [this] { applyFilter(0); });
     auto shortcut = [this](const QKeySequence &keys, void (LogFindBar::*slot)()) {
         auto *s = new QShortcut(keys, this);
         s->setContext(Qt::WidgetWithChildrenShortcut);

@@ -8,13 +8,58 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <type_traits>
 
 namespace textops {
 
+namespace {
+
+// The three kinds of text box, const as the widget asked about is.
+template <typename W, typename T>
+using Like = std::conditional_t<std::is_const_v<W>, const T, T>;
+template <typename E>
+constexpr bool isLineEdit = std::is_same_v<std::remove_const_t<E>, QLineEdit>;
+
+// Runs op on the widget as the text box it is (a line edit, a plain or a rich text edit) and
+// returns what op returns; otherwise when the widget is no text box.
+template <typename W, typename R, typename Op>
+R withTextBox(W *w, R otherwise, Op op)
+{
+    if (auto *e = qobject_cast<Like<W, QLineEdit> *>(w))
+        return op(e);
+    if (auto *e = qobject_cast<Like<W, QPlainTextEdit> *>(w))
+        return op(e);
+    if (auto *e = qobject_cast<Like<W, QTextEdit> *>(w))
+        return op(e);
+    return otherwise;
+}
+
+QString selectedText(const QWidget *w)
+{
+    return withTextBox(w, QString(), [](auto *e) {
+        if constexpr (isLineEdit<std::remove_pointer_t<decltype(e)>>)
+            return e->selectedText();
+        else
+            return e->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    });
+}
+
+void replaceSelection(QWidget *w, const QString &text)
+{
+    withTextBox(w, false, [&](auto *e) {
+        if constexpr (isLineEdit<std::remove_pointer_t<decltype(e)>>)
+            e->insert(text);
+        else
+            e->insertPlainText(text);
+        return true;
+    });
+}
+
+} // namespace
+
 bool isTextBox(const QWidget *w)
 {
-    return qobject_cast<const QLineEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w)
-           || qobject_cast<const QTextEdit *>(w);
+    return withTextBox(w, false, [](auto *) { return true; });
 }
 
 QWidget *textTargetFor(QWidget *focused)
@@ -40,50 +85,20 @@ QWidget *textTargetFor(QWidget *focused)
 
 bool hasSelection(const QWidget *w)
 {
-    if (auto *e = qobject_cast<const QLineEdit *>(w))
-        return e->hasSelectedText();
-    if (auto *e = qobject_cast<const QPlainTextEdit *>(w))
-        return e->textCursor().hasSelection();
-    if (auto *e = qobject_cast<const QTextEdit *>(w))
-        return e->textCursor().hasSelection();
-    return false;
+    return withTextBox(w, false, [](auto *e) {
+        if constexpr (isLineEdit<std::remove_pointer_t<decltype(e)>>)
+            return e->hasSelectedText();
+        else
+            return e->textCursor().hasSelection();
+    });
 }
 
 bool isReadOnly(const QWidget *w)
 {
     if (!w->isEnabled())
         return true;
-    if (auto *e = qobject_cast<const QLineEdit *>(w))
-        return e->isReadOnly();
-    if (auto *e = qobject_cast<const QPlainTextEdit *>(w))
-        return e->isReadOnly();
-    if (auto *e = qobject_cast<const QTextEdit *>(w))
-        return e->isReadOnly();
-    return true;
+    return withTextBox(w, true, [](auto *e) { return e->isReadOnly(); });
 }
-
-namespace {
-QString selectedText(const QWidget *w)
-{
-    if (auto *e = qobject_cast<const QLineEdit *>(w))
-        return e->selectedText();
-    if (auto *e = qobject_cast<const QPlainTextEdit *>(w))
-        return e->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    if (auto *e = qobject_cast<const QTextEdit *>(w))
-        return e->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return QString();
-}
-
-void replaceSelection(QWidget *w, const QString &text)
-{
-    if (auto *e = qobject_cast<QLineEdit *>(w))
-        e->insert(text);
-    else if (auto *e = qobject_cast<QPlainTextEdit *>(w))
-        e->insertPlainText(text);
-    else if (auto *e = qobject_cast<QTextEdit *>(w))
-        e->insertPlainText(text);
-}
-} // namespace
 
 void copy(QWidget *w)
 {
@@ -111,35 +126,29 @@ void paste(QWidget *w)
 
 void clear(QWidget *w)
 {
-    if (auto *e = qobject_cast<QLineEdit *>(w))
+    withTextBox(w, false, [](auto *e) {
         e->clear();
-    else if (auto *e = qobject_cast<QPlainTextEdit *>(w))
-        e->clear();
-    else if (auto *e = qobject_cast<QTextEdit *>(w))
-        e->clear();
+        return true;
+    });
 }
 
 void selectAll(QWidget *w)
 {
-    if (auto *e = qobject_cast<QLineEdit *>(w)) {
-        e->setCursorPosition(0);
+    withTextBox(w, false, [](auto *e) {
+        if constexpr (isLineEdit<std::remove_pointer_t<decltype(e)>>)
+            e->setCursorPosition(0);
         e->selectAll();
-    } else if (auto *e = qobject_cast<QPlainTextEdit *>(w)) {
-        e->selectAll();
-    } else if (auto *e = qobject_cast<QTextEdit *>(w)) {
-        e->selectAll();
-    }
+        return true;
+    });
 }
 
 void setLocked(QWidget *textBox, bool locked)
 {
-    if (auto *e = qobject_cast<QLineEdit *>(textBox))
+    const bool isText = withTextBox(textBox, false, [locked](auto *e) {
         e->setReadOnly(locked);
-    else if (auto *e = qobject_cast<QPlainTextEdit *>(textBox))
-        e->setReadOnly(locked);
-    else if (auto *e = qobject_cast<QTextEdit *>(textBox))
-        e->setReadOnly(locked);
-    else
+        return true;
+    });
+    if (!isText)
         return;
     QPalette pal = textBox->palette();
     const QPalette &base = QApplication::palette();

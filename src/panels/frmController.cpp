@@ -101,11 +101,7 @@ QList<frmMessage *> MessagePanels::items() const
 frmController::frmController(QWidget *parent) : PanelBase(PanelKind::Controller, parent)
 {
     setWindowTitle(QStringLiteral("ZelController"));
-    auto *outer = new QVBoxLayout(this);
-    auto *top = new QHBoxLayout;
-    outer->addLayout(top);
-    auto *left = new QVBoxLayout;
-    top->addLayout(left, 3);
+    const auto [outer, top, left] = columnLayout(3);
 
     // The display boxes take the focus by mouse only; Tab goes from input to button.
     QGroupBox *main = propertyFrame("fraController", QStringLiteral("ZelController"),

@@ -24,11 +24,7 @@ const OpRow kExecute = executeOp("txtCommand", "txtParameter", Ret::Value);
 
 frmExtension::frmExtension(QWidget *parent) : PanelBase(PanelKind::Extension, parent)
 {
-    auto *outer = new QVBoxLayout(this);
-    auto *columns = new QHBoxLayout;
-    outer->addLayout(columns);
-    auto *left = new QVBoxLayout;
-    columns->addLayout(left, 3);
+    const auto [outer, columns, left] = columnLayout(3);
 
     QGroupBox *main = propertyFrame("fraExtension", QStringLiteral("ZelExtension"),
                                     {{"Name :", &kName},

@@ -88,12 +88,8 @@ frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
 {
     const QString get = QStringLiteral("Get");
     const QString put = QStringLiteral("Put");
-    auto *outer = new QVBoxLayout(this);
-    auto *columns = new QHBoxLayout;
-    outer->addLayout(columns);
-    auto *left = new QVBoxLayout;
+    const auto [outer, columns, left] = columnLayout(1);
     auto *right = new QVBoxLayout;
-    columns->addLayout(left, 1);
     columns->addLayout(right, 1);
 
     // Properties.

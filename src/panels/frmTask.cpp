@@ -32,11 +32,7 @@ const char *const kStopModes[] = {"0 - Default stop", "1 - Instant stop", "2 - S
 
 frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
 {
-    auto *outer = new QVBoxLayout(this);
-    auto *columns = new QHBoxLayout;
-    outer->addLayout(columns);
-    auto *left = new QVBoxLayout;
-    columns->addLayout(left, 3);
+    const auto [outer, columns, left] = columnLayout(3);
 
     QGroupBox *main = propertyFrame("fraVariable", QStringLiteral("ZelTask"),
                                     {{"Name :", &kName},

@@ -6,8 +6,10 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 #include <cmath>
 #include <optional>
+#include <string>
 
 namespace zelscript {
 
@@ -50,6 +52,12 @@ struct Token {
     QString text;     // identifier, or the string's value
     Value number;
 };
+
+// The operators and punctuation of one character.
+constexpr char16_t kSingleChars[] = u":.(),=&+-*/\\";
+constexpr Tok kSingleTokens[] = {Tok::Colon, Tok::Dot,  Tok::LParen, Tok::RParen, Tok::Comma, Tok::Eq,
+                                 Tok::Amp,   Tok::Plus, Tok::Minus,  Tok::Star,   Tok::Slash, Tok::Backslash};
+static_assert(std::size(kSingleChars) - 1 == std::size(kSingleTokens), "one token for each character");
 
 QString describe(const Token &t)
 {
@@ -191,28 +199,16 @@ public:
             Tok kind = Tok::End;
             int len = 1;
             QChar d = i + 1 < n ? m_src[i + 1] : QChar();
-            switch (c.unicode()) {
-            case ':': kind = Tok::Colon; break;
-            case '.': kind = Tok::Dot; break;
-            case '(': kind = Tok::LParen; break;
-            case ')': kind = Tok::RParen; break;
-            case ',': kind = Tok::Comma; break;
-            case '=': kind = Tok::Eq; break;
-            case '&': kind = Tok::Amp; break;
-            case '+': kind = Tok::Plus; break;
-            case '-': kind = Tok::Minus; break;
-            case '*': kind = Tok::Star; break;
-            case '/': kind = Tok::Slash; break;
-            case '\\': kind = Tok::Backslash; break;
-            case '<':
+            using Chars = std::char_traits<char16_t>;
+            if (const char16_t *single = Chars::find(kSingleChars, std::size(kSingleTokens), c.unicode())) {
+                kind = kSingleTokens[single - kSingleChars];
+            } else if (c == QLatin1Char('<')) {
                 kind = d == QLatin1Char('=') ? Tok::Le : d == QLatin1Char('>') ? Tok::Ne : Tok::Lt;
                 len = kind == Tok::Lt ? 1 : 2;
-                break;
-            case '>':
+            } else if (c == QLatin1Char('>')) {
                 kind = d == QLatin1Char('=') ? Tok::Ge : Tok::Gt;
                 len = kind == Tok::Gt ? 1 : 2;
-                break;
-            default:
+            } else {
                 fail(i, QStringLiteral("unexpected character '%1'").arg(c));
             }
             Token t = make(kind, i);

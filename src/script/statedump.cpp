@@ -3,6 +3,11 @@
 #include "zel/converter.h"
 #include "zel/errors.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+#include <vector>
+
 namespace zelscript {
 
 using zel::CallKind;
@@ -12,6 +17,42 @@ using zel::ZelError;
 namespace {
 
 enum class Kind { Controller, Variable, Robot, File, Task, Extension, Command };
+
+// What the dump shows of an object of a kind after the properties every kind has, in this order:
+// further properties, the answers of Execute commands, names lists, then its collections.
+struct KindDump {
+    Kind kind;
+    std::vector<const char *> reads;
+    std::vector<const char *> commands;
+    std::vector<const char *> names;
+    std::vector<std::pair<const char *, Kind>> collections;
+};
+
+const KindDump &kindDump(Kind kind)
+{
+    static const KindDump dumps[] = {
+        {Kind::Controller,
+         {},
+         {"Describe", "Faults"},
+         {"VariableNames", "RobotNames", "FileNames", "TaskNames", "ExtensionNames", "CommandNames"},
+         {{"Variables", Kind::Variable},
+          {"Robots", Kind::Robot},
+          {"Files", Kind::File},
+          {"Tasks", Kind::Task},
+          {"Extensions", Kind::Extension},
+          {"Commands", Kind::Command}}},
+        {Kind::Robot, {}, {"Describe", "Hands"}, {"VariableNames"}, {{"Variables", Kind::Variable}}},
+        {Kind::File,
+         {"Path", "Type", "Size", "Value"},
+         {"Describe"},
+         {"FileNames", "VariableNames"},
+         {{"Variables", Kind::Variable}, {"Files", Kind::File}}},
+        {Kind::Task, {"FileName"}, {"Describe", "Status"}, {"VariableNames"}, {{"Variables", Kind::Variable}}},
+        {Kind::Extension, {}, {"Describe"}, {"VariableNames"}, {{"Variables", Kind::Variable}}},
+        {Kind::Command, {"Timeout", "State", "Parameters", "Result"}, {}, {}, {}},
+    };
+    return *std::find_if(std::begin(dumps), std::end(dumps), [kind](const KindDump &d) { return d.kind == kind; });
+}
 
 class Dumper {
 public:
@@ -123,20 +164,8 @@ private:
     {
         for (const char *p : {"Name", "Index", "Attribute", "Help", "Tag", "ID"})
             read(o, path, p, p);
-        switch (kind) {
-        case Kind::Controller:
-            execute(o, path, "Describe");
-            execute(o, path, "Faults");
-            for (const char *n : {"VariableNames", "RobotNames", "FileNames", "TaskNames", "ExtensionNames", "CommandNames"})
-                names(o, path, n);
-            collection(object(o, "Variables"), path + QStringLiteral(".Variables"), Kind::Variable);
-            collection(object(o, "Robots"), path + QStringLiteral(".Robots"), Kind::Robot);
-            collection(object(o, "Files"), path + QStringLiteral(".Files"), Kind::File);
-            collection(object(o, "Tasks"), path + QStringLiteral(".Tasks"), Kind::Task);
-            collection(object(o, "Extensions"), path + QStringLiteral(".Extensions"), Kind::Extension);
-            collection(object(o, "Commands"), path + QStringLiteral(".Commands"), Kind::Command);
-            break;
-        case Kind::Variable: {
+        if (kind == Kind::Variable) {
+            // The clock's value changes with every read, so two dumps would never agree.
             QString name;
             try {
                 name = o->invoke(QStringLiteral("Name"), CallKind::PropertyGet, {}).toPlainText();
@@ -144,42 +173,17 @@ private:
             }
             if (name.compare(QLatin1String("@Clock"), Qt::CaseInsensitive) != 0)
                 read(o, path, "Value", "Value");
-            break;
+            return;
         }
-        case Kind::Robot:
-            execute(o, path, "Describe");
-            execute(o, path, "Hands");
-            ownVariables(o, path);
-            break;
-        case Kind::File:
-            for (const char *p : {"Path", "Type", "Size", "Value"})
-                read(o, path, p, p);
-            execute(o, path, "Describe");
-            names(o, path, "FileNames");
-            ownVariables(o, path);
-            collection(object(o, "Files"), path + QStringLiteral(".Files"), Kind::File);
-            break;
-        case Kind::Task:
-            read(o, path, "FileName", "FileName");
-            execute(o, path, "Describe");
-            execute(o, path, "Status");
-            ownVariables(o, path);
-            break;
-        case Kind::Extension:
-            execute(o, path, "Describe");
-            ownVariables(o, path);
-            break;
-        case Kind::Command:
-            for (const char *p : {"Timeout", "State", "Parameters", "Result"})
-                read(o, path, p, p);
-            break;
-        }
-    }
-
-    void ownVariables(const zel::ObjectPtr &o, const QString &path)
-    {
-        names(o, path, "VariableNames");
-        collection(object(o, "Variables"), path + QStringLiteral(".Variables"), Kind::Variable);
+        const KindDump &dump = kindDump(kind);
+        for (const char *p : dump.reads)
+            read(o, path, p, p);
+        for (const char *command : dump.commands)
+            execute(o, path, command);
+        for (const char *n : dump.names)
+            names(o, path, n);
+        for (const auto &[member, itemKind] : dump.collections)
+            collection(object(o, member), path + QLatin1Char('.') + QLatin1String(member), itemKind);
     }
 };
 

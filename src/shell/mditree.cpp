@@ -119,12 +119,9 @@ void frmMDI::ShowForm(QTreeWidgetItem *node)
     ZelForm *form = findForm(node);
     if (!form)
         return;
-    QMdiSubWindow *frame = form->subWindow();
+    QMdiSubWindow *frame = form->showFrame();
     if (!frame)
         return;
-    if (frame->isMinimized() || frame->isMaximized())
-        frame->showNormal();
-    frame->show();
     form->show();
     raise();
     activateWindow();

@@ -121,7 +121,8 @@ private Q_SLOTS:
             u"mnuView &View: mnuViewItem_0=&Show Object, mnuViewItem_1=-, mnuViewItem_2=&Object Window, "
             u"mnuViewItem_3=&Log Window"_s,
             u"mnuWindow &Window: mnuWindowItem_0=&Cascade, mnuWindowItem_1=C&lose All"_s,
-            u"mnuTools &Tools: mnuToolsWatch=&Watch..., mnuToolsFindLog=Find in the &Log, mnuToolsLogFile=Log to &File..."_s,
+            u"mnuTools &Tools: mnuToolsWatch=&Watch..., mnuToolsFindLog=Find in the &Log, "
+            u"mnuToolsLogFile=Log to &File..."_s,
             u"mnuHelp &Help: mnuHelpItem_0=&User's Guide..., mnuHelpItem_1=&Version..."_s,
         }));
         QCOMPARE(mdi->command(Command::PauseRecording), action(mdi, "mnuEditItem_9"));
