@@ -4,11 +4,11 @@
 // option, the cost of the overflow rule for further messages, and what building every message
 // panel's window would cost.
 #include "aims.h"
+#include "benchsession.h"
 #include "memory.h"
 #include "panels/frmController.h"
 #include "panels/frmMessage.h"
 #include "shell/frmMDI.h"
-#include "shell/startup.h"
 #include "zel/engine.h"
 
 #include <QApplication>
@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <unistd.h>
 
@@ -59,9 +58,8 @@ double waitForEntries(frmController *ctrl, int count, QElapsedTimer &clock)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    qputenv("ZELTESTER_REGISTRY", (dir.path() + QStringLiteral("/registry.ini")).toLocal8Bit());
-    ZelTesterRun run({{}, [] { return zel::ObjectPtr(zel::ZelEngine::create()); }, dir.path()});
+    BenchSession session;
+    ZelTesterRun &run = session.run;
     if (!run.started())
         return Aims::kCouldNotRun;
     constexpr int kFlood = 1001;

@@ -5,12 +5,11 @@
 // machine slows down alike; the rate itself (over 200,000 iterations per second on an idle
 // machine) is a note.
 #include "aims.h"
+#include "benchsession.h"
 #include "perfchkdriver.h"
-#include "shell/startup.h"
 #include "services/valuetext.h"
 #include "zel/engine.h"
 
-#include <QTemporaryDir>
 #include <QTextStream>
 
 using zel::CallKind;
@@ -28,9 +27,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QTextStream out(stdout);
-    QTemporaryDir dir;
-    qputenv("ZELTESTER_REGISTRY", (dir.path() + QStringLiteral("/registry.ini")).toLocal8Bit());
-    ZelTesterRun run({{}, [] { return zel::ObjectPtr(zel::ZelEngine::create()); }, dir.path()});
+    BenchSession session;
+    ZelTesterRun &run = session.run;
     if (!run.started()) {
         out << "FAILED: the program did not start\n";
         return Aims::kCouldNotRun;

@@ -5,10 +5,10 @@
 //
 // BENCH_WATCH_SECONDS sets the length of each phase (default 10).
 #include "aims.h"
+#include "benchsession.h"
 #include "memory.h"
 #include "panelkit/PanelBase.h"
 #include "shell/frmMDI.h"
-#include "shell/startup.h"
 #include "tools/frmWatch.h"
 #include "tools/trendchart.h"
 #include "tools/trendstore.h"
@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
@@ -71,9 +70,8 @@ public:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    qputenv("ZELTESTER_REGISTRY", (dir.path() + QStringLiteral("/registry.ini")).toLocal8Bit());
-    ZelTesterRun run({{}, [] { return zel::ObjectPtr(zel::ZelEngine::create()); }, dir.path()});
+    BenchSession session;
+    ZelTesterRun &run = session.run;
     if (!run.started())
         return Aims::kCouldNotRun;
     const int seconds = std::max(1, qEnvironmentVariableIntValue("BENCH_WATCH_SECONDS") ?: 10);
