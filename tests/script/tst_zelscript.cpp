@@ -402,7 +402,9 @@ private Q_SLOTS:
             QCOMPARE(c.status, 2);
             QVERIFY2(c.err.startsWith(u"zelscript: --timeout needs a number of seconds greater than 0"_s), qPrintable(c.err));
         }
-        QVERIFY(zelscriptRun({u"--help"_s}).out.contains(u"--timeout SECONDS"_s));
+        const QString help = zelscriptRun({u"--help"_s}).out;
+        QVERIFY(help.contains(u"--timeout SECONDS"_s));
+        QVERIFY(help.contains(u"Zel.Modbus"_s)); // the providers a script can use
 
         // Ctrl+C: the terminal sends SIGINT to the running program.
         QFile::remove(state);
