@@ -174,9 +174,6 @@ private:
     void textPopup(QWidget *textBox, Qt::MouseButton button);
     void showUsersGuide();
     void showVersion();
-    QString saveDialog(const QString &title, const QString &filter, const QString &suffix, const QString &fileName);
-    // The warning of a failed export: "Save Failed." and the path, the reason as further text.
-    void showSaveFailed(const QString &path, const QString &reason);
     void closeAllWindows();
     // Opens a panel's frame the first time it is shown: at its natural size as far as the client
     // area allows, at the next step of a cascade that starts again at the top left when the

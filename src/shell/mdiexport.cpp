@@ -1,34 +1,17 @@
-// The exports of the log, the script and a workspace's KSF file, and the save dialog and file
-// writing they share.
+// The exports of the log, the script and a workspace's KSF file (the save dialog and the failed-save
+// message are the panel kit's, panelkit/savedialog.h).
 #include "frmMDI.h"
 
 #include "panelkit/AppState.h"
 #include "panelkit/PanelBase.h"
+#include "panelkit/savedialog.h"
 #include "services/clsRegKey.h"
 #include "zel/errors.h"
 #include "zel/savefile.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
-
-QString frmMDI::saveDialog(const QString &title, const QString &filter, const QString &suffix, const QString &fileName)
-{
-    QFileDialog dialog(this, title, app().dialogFolder(), filter);
-    dialog.setObjectName(QStringLiteral("cmnDlg"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(suffix);
-    if (!fileName.isEmpty())
-        dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    app().rememberFolderOf(dialog.selectedFiles().constFirst());
-    return dialog.selectedFiles().constFirst();
-}
 
 bool frmMDI::writeTextFile(const QString &path, const QString &text)
 {
@@ -39,17 +22,8 @@ bool frmMDI::writeTextFile(const QString &path, const QString &text)
         ok = zel::saveFile(path, text.toUtf8(), &error);
     }
     if (!ok)
-        showSaveFailed(path, error);
+        savedialog::showFailed(this, QStringLiteral("ZelTester"), path, error);
     return ok;
-}
-
-void frmMDI::showSaveFailed(const QString &path, const QString &reason)
-{
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("ZelTester"), QStringLiteral("Save Failed.\r\n") + path,
-                    QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("msgSaveFailed"));
-    box.setInformativeText(reason);
-    box.exec();
 }
 
 QString frmMDI::logText() const
@@ -63,8 +37,8 @@ void frmMDI::ExportFile(int kind)
 {
     AppState &a = app();
     if (kind == ExportLog) {
-        QString path = saveDialog(QStringLiteral("Save Log"), QStringLiteral("Log File (*.log)"), QStringLiteral("log"),
-                                  QString());
+        QString path = savedialog::askPath(this, QStringLiteral("Save Log"), QStringLiteral("Log File (*.log)"),
+                                           QStringLiteral("log"));
         if (!path.isEmpty())
             writeTextFile(path, logText());
     } else if (kind == ExportScript) {
@@ -75,8 +49,8 @@ void frmMDI::ExportFile(int kind)
                 && QFileInfo(v.stringValue()).isFile())
                 proposed = v.stringValue();
         }
-        QString path = saveDialog(QStringLiteral("Save ZelScript File"), QStringLiteral("ZelScript File (*.vbs)"),
-                                  QStringLiteral("vbs"), proposed);
+        QString path = savedialog::askPath(this, QStringLiteral("Save ZelScript File"),
+                                           QStringLiteral("ZelScript File (*.vbs)"), QStringLiteral("vbs"), proposed);
         if (!path.isEmpty() && writeTextFile(path, a.script.ZelScriptSrc()))
             a.scriptModified = false;
     } else if (kind == ExportKSF) {
@@ -85,14 +59,14 @@ void frmMDI::ExportFile(int kind)
             panel = panel->ownerPanel();
         if (!panel || !panel->workspaceDocument())
             return;
-        QString path = saveDialog(QStringLiteral("Save KSF(") + panel->windowTitle() + QLatin1Char(')'),
-                                  QStringLiteral("XML File (*.xml)"), QStringLiteral("ksf"), QString());
+        QString path = savedialog::askPath(this, QStringLiteral("Save KSF(") + panel->windowTitle() + QLatin1Char(')'),
+                                           QStringLiteral("XML File (*.xml)"), QStringLiteral("ksf"));
         if (path.isEmpty())
             return;
         try {
             panel->workspaceDocument()->saveAs(path);
         } catch (const zel::ZelError &e) {
-            showSaveFailed(path, e.description());
+            savedialog::showFailed(this, QStringLiteral("ZelTester"), path, e.description());
         }
     }
 }

@@ -3,16 +3,15 @@
 #include "panelkit/AppState.h"
 #include "panelkit/PanelBase.h"
 #include "panelkit/PanelHost.h"
+#include "panelkit/savedialog.h"
 #include "trendchart.h"
 #include "watchlist.h"
-#include "zel/savefile.h"
 
 #include <QCheckBox>
 #include <QDataStream>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -320,47 +319,20 @@ void frmWatch::showTrend(bool on)
     refreshButtons();
 }
 
-QString frmWatch::saveDialog(const QString &title, const QString &filter, const QString &suffix)
-{
-    const bool withApp = hasApp();
-    QFileDialog dialog(this, title, withApp ? app().dialogFolder() : QString(), filter);
-    dialog.setObjectName(QStringLiteral("cmnDlg"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(suffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    const QString path = dialog.selectedFiles().constFirst();
-    if (withApp)
-        app().rememberFolderOf(path);
-    return path;
-}
-
-void frmWatch::save(const QString &path, const QByteArray &bytes)
-{
-    QString error;
-    if (zel::saveFile(path, bytes, &error))
-        return;
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Watch"), QStringLiteral("Save Failed.\r\n") + path,
-                    QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("msgSaveFailed"));
-    box.setInformativeText(error);
-    box.exec();
-}
-
 void frmWatch::exportCsv()
 {
-    const QString path = saveDialog(QStringLiteral("Save Samples"), QStringLiteral("CSV File (*.csv)"), QStringLiteral("csv"));
+    const QString path =
+        savedialog::askPath(this, QStringLiteral("Save Samples"), QStringLiteral("CSV File (*.csv)"), QStringLiteral("csv"));
     if (!path.isEmpty())
-        save(path, m_list->store().csv().toUtf8());
+        savedialog::save(this, QStringLiteral("Watch"), path, m_list->store().csv().toUtf8());
 }
 
 void frmWatch::exportPng()
 {
-    const QString path = saveDialog(QStringLiteral("Save Chart"), QStringLiteral("PNG Image (*.png)"), QStringLiteral("png"));
+    const QString path =
+        savedialog::askPath(this, QStringLiteral("Save Chart"), QStringLiteral("PNG Image (*.png)"), QStringLiteral("png"));
     if (path.isEmpty())
         return;
     m_chart->refresh();
-    save(path, m_chart->png());
+    savedialog::save(this, QStringLiteral("Watch"), path, m_chart->png());
 }

@@ -46,9 +46,6 @@ private:
     void showTrend(bool on);
     void exportCsv();
     void exportPng();
-    // A save dialog; the empty text when cancelled.
-    QString saveDialog(const QString &title, const QString &filter, const QString &suffix);
-    void save(const QString &path, const QByteArray &bytes);
 
     WatchList *m_list = nullptr;
     QTableView *m_table = nullptr;
