@@ -851,6 +851,16 @@ void PanelBase::executeRows(QGridLayout *grid, const OpRow &execute, const QStri
     addRow(grid, 3, label(resultCaption), {resultBox(execute.box)});
 }
 
+QGridLayout *PanelBase::gridPage(QTabWidget *tabs, const QString &name, const QString &caption)
+{
+    auto *w = new QWidget(tabs);
+    w->setObjectName(name);
+    tabs->addTab(w, caption);
+    auto *g = new QGridLayout(w);
+    g->setColumnStretch(1, 1);
+    return g;
+}
+
 QGroupBox *PanelBase::propertyFrame(const char *name, const QString &caption, std::initializer_list<PropRow> rows,
                                     Qt::FocusPolicy displayFocus)
 {

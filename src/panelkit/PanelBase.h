@@ -205,7 +205,9 @@ public:
     QString m_CsrObjPath;                // names the object in script lines
     ksf::EntryPtr m_KSFObj;              // the object's entry in the workspace's KSF document
     ksf::DocumentPtr m_DCEng;            // the device-capability definition, or none
-    ksf::EntryPtr m_DCEntry;             // the capability entry of this object (m_DCCtrl, m_DCVar, ...)
+    // The capability entry of this object in that definition, or none: the record's m_DCCtrl,
+    // m_DCVar, m_DCRobot, m_DCFile, m_DCTask, m_DCExt, m_DCCmd or m_DCMsg, after the panel's kind.
+    ksf::EntryPtr m_DCEntry;
     QString m_DCCtrlKey;                 // key of the controller's capability entry
     bool m_bUnloadCol = false;           // remove the object from its collection when closing
 
@@ -306,6 +308,9 @@ protected:
         QVBoxLayout *left;
     };
     Columns columnLayout(int leftStretch);
+    // A page of a tab control with that name and caption; its layout a grid whose column 1
+    // stretches.
+    static QGridLayout *gridPage(QTabWidget *tabs, const QString &name, const QString &caption);
     // A frame of property rows (its layout a grid).
     QGroupBox *propertyFrame(const char *name, const QString &caption, std::initializer_list<panel::PropRow> rows,
                              Qt::FocusPolicy displayFocus = Qt::StrongFocus);

@@ -10,8 +10,6 @@ class frmCommand : public PanelBase {
 public:
     explicit frmCommand(QWidget *parent = nullptr);
 
-    ksf::EntryPtr &m_DCCmd = m_DCEntry;
-
     // The Commands collection reports that the command at that Index has completed: the panel
     // of that command writes the time into "Complete Time".
     void m_ZelObjs_ExecuteComplete(int index);

@@ -284,7 +284,7 @@ void frmController::listMessage(const zel::ObjectPtr &message, qint32 serial)
     }
     auto *p = new frmMessage;
     p->m_DCEng = m_DCEng;
-    p->m_DCMsg = capability;
+    p->m_DCEntry = capability;
     p->m_DCCtrlKey = m_DCCtrlKey;
     p->m_Message = message;
     p->m_frmParentCtrl = this;

@@ -48,8 +48,6 @@ public:
     explicit frmController(QWidget *parent = nullptr);
     ~frmController() override;
 
-    // The controller's capability entry, as the panel record names it.
-    ksf::EntryPtr &m_DCCtrl = m_DCEntry;
     MessagePanels m_ZelMess;
 
     // The member kind of a tab page.

@@ -9,6 +9,4 @@ class frmExtension : public PanelBase {
     Q_OBJECT
 public:
     explicit frmExtension(QWidget *parent = nullptr);
-
-    ksf::EntryPtr &m_DCExt = m_DCEntry;
 };

@@ -137,27 +137,19 @@ frmFile::frmFile(QWidget *parent) : PanelBase(PanelKind::File, parent)
     // Operations on the file, one page each.
     auto *operations = new QTabWidget(this);
     operations->setObjectName(QStringLiteral("tabOperation"));
-    auto page = [this](QTabWidget *tabs, const char *name, const QString &caption) {
-        auto *w = new QWidget(tabs);
-        w->setObjectName(QLatin1String(name));
-        tabs->addTab(w, caption);
-        auto *g = new QGridLayout(w);
-        g->setColumnStretch(1, 1);
-        return g;
-    };
-    QGridLayout *g = page(operations, "picOpeFrame_0", QStringLiteral("Copy/&Move"));
+    QGridLayout *g = gridPage(operations, QStringLiteral("picOpeFrame_0"), QStringLiteral("Copy/&Move"));
     addRow(g, 0, label(QStringLiteral("Desti&nation File : ")),
            {textBox(kCopy.args[0].box), opButton(kCopy, QStringLiteral("Copy"))});
     addRow(g, 1, label(QStringLiteral("O&ption : ")), {textBox(kCopy.args[1].box), opButton(kMove, QStringLiteral("Move"))});
     g->setRowStretch(2, 1);
-    g = page(operations, "picOpeFrame_1", QStringLiteral("De&lete"));
+    g = gridPage(operations, QStringLiteral("picOpeFrame_1"), QStringLiteral("De&lete"));
     addRow(g, 0, label(QStringLiteral("O&ption : ")), {textBox(kDelete.args[0].box), opButton(kDelete, QStringLiteral("Delete"))});
     g->setRowStretch(1, 1);
-    g = page(operations, "picOpeFrame_2", QStringLiteral("R&un"));
+    g = gridPage(operations, QStringLiteral("picOpeFrame_2"), QStringLiteral("R&un"));
     addRow(g, 0, label(QStringLiteral("O&ption : ")), {textBox(kRun.args[0].box), opButton(kRun, QStringLiteral("Run"))});
     addRow(g, 1, label(QStringLiteral("Task Name : ")), {textBox(kRun.box, true)});
     g->setRowStretch(2, 1);
-    executeRows(page(operations, "picOpeFrame_3", QStringLiteral("&Execute")), kExecute, QStringLiteral("Comma&nd : "),
+    executeRows(gridPage(operations, QStringLiteral("picOpeFrame_3"), QStringLiteral("&Execute")), kExecute, QStringLiteral("Comma&nd : "),
                 QStringLiteral("T&ype : "), QStringLiteral("&Parameter : "), QStringLiteral("Execute"),
                 QStringLiteral("Result : "));
     right->addWidget(operations);

@@ -13,8 +13,6 @@ class frmFile : public PanelBase {
 public:
     explicit frmFile(QWidget *parent = nullptr);
 
-    ksf::EntryPtr &m_DCFile = m_DCEntry;
-
     // The bytes from the lower bound up to index 1023: two upper-case hex digits and a blank
     // each, two more blanks after every eighth, CR LF after every sixteenth but the last byte.
     static QString hexDump(const zel::Array &bytes);

@@ -22,8 +22,6 @@ public:
 
     zel::ObjectPtr &m_Message = m_ZelObj;
     QPointer<frmController> m_frmParentCtrl;
-    // The message's capability entry, as the panel record names it.
-    ksf::EntryPtr &m_DCMsg = m_DCEntry;
 
     // The box of a field ("txtSerialNum", ...).
     static const char *fieldBox(int field);

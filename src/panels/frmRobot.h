@@ -13,9 +13,6 @@ class frmRobot : public PanelBase {
 public:
     explicit frmRobot(QWidget *parent = nullptr);
 
-    // The robot's capability entry, as the panel record names it.
-    ksf::EntryPtr &m_DCRobot = m_DCEntry;
-
     // Number of operation pages and the page selected at load ("&Execute").
     static constexpr int PageCount = 8;
     static constexpr int ExecutePage = 7;

@@ -45,14 +45,6 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
 
     auto *tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("tabOperation"));
-    auto page = [this, tabs](const char *name, const QString &caption) {
-        auto *w = new QWidget(tabs);
-        w->setObjectName(QLatin1String(name));
-        tabs->addTab(w, caption);
-        auto *g = new QGridLayout(w);
-        g->setColumnStretch(1, 1);
-        return g;
-    };
     auto modeList = [this](const char *name, const char *const *entries, int count) {
         auto *c = new QComboBox(this);
         c->setObjectName(QLatin1String(name));
@@ -65,7 +57,7 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
     };
     // A page of one operation: its mode list (when it has one) and its option with the button.
     auto modePage = [&](int index, const QString &caption, const OpRow &op, const char *const *modes, int count) {
-        QGridLayout *g = page(qPrintable(QStringLiteral("picOpeFrame_%1").arg(index)), caption);
+        QGridLayout *g = gridPage(tabs, QStringLiteral("picOpeFrame_%1").arg(index), caption);
         int r = 0;
         if (modes)
             addRow(g, r++, label(QStringLiteral("&Mode :")), {modeList(op.args[0].box, modes, count)});
@@ -76,7 +68,7 @@ frmTask::frmTask(QWidget *parent) : PanelBase(PanelKind::Task, parent)
     modePage(0, QStringLiteral("S&tart"), kStart, kStartModes, 4);
     modePage(1, QStringLiteral("St&op"), kStop, kStopModes, 5);
     modePage(2, QStringLiteral("De&lete"), kDelete, nullptr, 0);
-    executeRows(page("picOpeFrame_3", QStringLiteral("&Execute")), kExecute, QStringLiteral("Co&mmand :"),
+    executeRows(gridPage(tabs, QStringLiteral("picOpeFrame_3"), QStringLiteral("&Execute")), kExecute, QStringLiteral("Co&mmand :"),
                 QStringLiteral("T&ype :"), QStringLiteral("&Parameter :"), QStringLiteral("Execute"),
                 QStringLiteral("Result :"));
     left->addWidget(tabs);

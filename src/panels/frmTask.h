@@ -9,6 +9,4 @@ class frmTask : public PanelBase {
     Q_OBJECT
 public:
     explicit frmTask(QWidget *parent = nullptr);
-
-    ksf::EntryPtr &m_DCTask = m_DCEntry;
 };

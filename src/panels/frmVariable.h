@@ -10,9 +10,6 @@ class frmVariable : public PanelBase {
 public:
     explicit frmVariable(QWidget *parent = nullptr);
 
-    // The variable's capability entry, as the panel record names it.
-    ksf::EntryPtr &m_DCVar = m_DCEntry;
-
     // Opens the performance check for this variable, modally.
     void openPerformanceCheck();
 };

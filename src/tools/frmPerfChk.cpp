@@ -43,13 +43,6 @@ const char kCountMessage[] = "Input the integer of 1 to 65535 into the number of
 // Result list columns.
 enum Column { ColAction = 0, ColTime = 1, ColRequired = 2 };
 
-QRadioButton *option(QWidget *parent, const QString &name, const QString &caption)
-{
-    auto *b = new QRadioButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
-
 QLineEdit *digitsField(QWidget *parent, const char *name, const QString &text)
 {
     auto *e = new QLineEdit(text, parent);
@@ -113,6 +106,28 @@ void UpDown::setValue(int value)
 
 // ---- the window ----------------------------------------------------------------------------------
 
+frmPerfChk::OptionFrame frmPerfChk::optionFrame(const char *name, const QString &caption, const char *optionName,
+                                                const QString (&captions)[3])
+{
+    OptionFrame f;
+    f.frame = new QGroupBox(caption, this);
+    f.frame->setObjectName(QLatin1String(name));
+    f.group = new QButtonGroup(this);
+    for (int i = 0; i < 3; ++i) {
+        f.options[i] = new QRadioButton(captions[i], f.frame);
+        f.options[i]->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(optionName)).arg(i));
+        f.group->addButton(f.options[i], i);
+    }
+    return f;
+}
+
+void frmPerfChk::setIdle(const OptionFrame &options, bool idle)
+{
+    options.frame->setEnabled(idle);
+    for (QRadioButton *b : options.options)
+        b->setEnabled(idle);
+}
+
 frmPerfChk::frmPerfChk(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPerfChk"));
@@ -129,29 +144,24 @@ frmPerfChk::frmPerfChk(QWidget *parent) : QDialog(parent)
     outer->addLayout(frames);
 
     // Check pattern: for a time, a number of times, or until stopped.
-    m_fraPattern = new QGroupBox(QStringLiteral("Check Pattern"), this);
-    m_fraPattern->setObjectName(QStringLiteral("fraPattern"));
-    auto *patternGrid = new QGridLayout(m_fraPattern);
-    m_patternGroup = new QButtonGroup(this);
-    const QString patternCaptions[3] = {QStringLiteral("Time(H:M) :"), QStringLiteral("No. Times :"),
-                                        QStringLiteral("Infinite")};
-    for (int i = 0; i < 3; ++i) {
-        m_optPattern[i] = option(m_fraPattern, QStringLiteral("optPattern_%1").arg(i), patternCaptions[i]);
-        m_patternGroup->addButton(m_optPattern[i], i);
-        patternGrid->addWidget(m_optPattern[i], i, 0);
-    }
-    m_txtHour = digitsField(m_fraPattern, "txtHour", QStringLiteral("0"));
-    m_lblTimeDelimiter = new QLabel(QStringLiteral(":"), m_fraPattern);
+    m_fraPattern = optionFrame("fraPattern", QStringLiteral("Check Pattern"), "optPattern",
+                            {QStringLiteral("Time(H:M) :"), QStringLiteral("No. Times :"), QStringLiteral("Infinite")});
+    QWidget *const patternFrame = m_fraPattern.frame;
+    auto *patternGrid = new QGridLayout(patternFrame);
+    for (int i = 0; i < 3; ++i)
+        patternGrid->addWidget(m_fraPattern.options[i], i, 0);
+    m_txtHour = digitsField(patternFrame, "txtHour", QStringLiteral("0"));
+    m_lblTimeDelimiter = new QLabel(QStringLiteral(":"), patternFrame);
     m_lblTimeDelimiter->setObjectName(QStringLiteral("lblTimeDelimiter"));
-    m_txtMinute = digitsField(m_fraPattern, "txtMinute", QStringLiteral("1"));
+    m_txtMinute = digitsField(patternFrame, "txtMinute", QStringLiteral("1"));
     auto *timeRow = new QHBoxLayout;
     timeRow->addWidget(m_txtHour);
     timeRow->addWidget(m_lblTimeDelimiter);
     timeRow->addWidget(m_txtMinute);
     timeRow->addStretch(1);
     patternGrid->addLayout(timeRow, 0, 1);
-    m_txtPatternCount = digitsField(m_fraPattern, "txtPatternCount", QStringLiteral("1"));
-    m_udPatternCount = new UpDown(m_fraPattern);
+    m_txtPatternCount = digitsField(patternFrame, "txtPatternCount", QStringLiteral("1"));
+    m_udPatternCount = new UpDown(patternFrame);
     m_udPatternCount->setObjectName(QStringLiteral("udPatternCount"));
     m_udPatternCount->setRange(kCountMin, kCountMax);
     m_udPatternCount->setValue(1);
@@ -162,28 +172,24 @@ frmPerfChk::frmPerfChk(QWidget *parent) : QDialog(parent)
     countRow->addStretch(1);
     patternGrid->addLayout(countRow, 1, 1);
     patternGrid->setRowStretch(3, 1);
-    frames->addWidget(m_fraPattern);
+    frames->addWidget(m_fraPattern.frame);
 
     // Read / write mode and the value to write.
-    m_fraReadWrite = new QGroupBox(QStringLiteral("Read / Write"), this);
-    m_fraReadWrite->setObjectName(QStringLiteral("fraReadWrite"));
-    auto *rwGrid = new QGridLayout(m_fraReadWrite);
-    m_modeGroup = new QButtonGroup(this);
-    const QString modeCaptions[3] = {QStringLiteral("Read"), QStringLiteral("Write"), QStringLiteral("Write && Read")};
+    m_fraReadWrite = optionFrame("fraReadWrite", QStringLiteral("Read / Write"), "optReadWrite",
+                              {QStringLiteral("Read"), QStringLiteral("Write"), QStringLiteral("Write && Read")});
+    QWidget *const rwFrame = m_fraReadWrite.frame;
+    auto *rwGrid = new QGridLayout(rwFrame);
     auto *modeRow = new QHBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        m_optReadWrite[i] = option(m_fraReadWrite, QStringLiteral("optReadWrite_%1").arg(i), modeCaptions[i]);
-        m_modeGroup->addButton(m_optReadWrite[i], i);
-        modeRow->addWidget(m_optReadWrite[i]);
-    }
+    for (QRadioButton *b : m_fraReadWrite.options)
+        modeRow->addWidget(b);
     modeRow->addStretch(1);
     rwGrid->addLayout(modeRow, 0, 0, 1, 3);
-    m_lblValue = new QLabel(QStringLiteral("Value :"), m_fraReadWrite);
+    m_lblValue = new QLabel(QStringLiteral("Value :"), rwFrame);
     m_lblValue->setObjectName(QStringLiteral("lblValue"));
-    m_cmbValueType = new QComboBox(m_fraReadWrite);
+    m_cmbValueType = new QComboBox(rwFrame);
     m_cmbValueType->setObjectName(QStringLiteral("cmbValueType"));
     valuetext::fillValueTypeList(m_cmbValueType);
-    m_txtValue = new QLineEdit(m_fraReadWrite);
+    m_txtValue = new QLineEdit(rwFrame);
     m_txtValue->setObjectName(QStringLiteral("txtValue"));
     m_txtValue->setMinimumWidth(150);
     m_lblValue->setBuddy(m_cmbValueType);
@@ -191,11 +197,11 @@ frmPerfChk::frmPerfChk(QWidget *parent) : QDialog(parent)
     rwGrid->addWidget(m_cmbValueType, 1, 1);
     rwGrid->addWidget(m_txtValue, 1, 2);
     rwGrid->setColumnStretch(2, 1);
-    m_chkDataCheck = new QCheckBox(QStringLiteral("Check Data"), m_fraReadWrite);
+    m_chkDataCheck = new QCheckBox(QStringLiteral("Check Data"), rwFrame);
     m_chkDataCheck->setObjectName(QStringLiteral("chkDataCheck"));
     rwGrid->addWidget(m_chkDataCheck, 2, 0, 1, 3);
     rwGrid->setRowStretch(3, 1);
-    frames->addWidget(m_fraReadWrite, 1);
+    frames->addWidget(m_fraReadWrite.frame, 1);
 
     auto *checks = new QHBoxLayout;
     m_chkIgnore = new QCheckBox(QStringLiteral("Ignore Error"), this);
@@ -236,17 +242,19 @@ frmPerfChk::frmPerfChk(QWidget *parent) : QDialog(parent)
     outer->addLayout(buttons);
 
     // Tab order follows the layout.
-    QWidget *order[] = {m_optPattern[0], m_txtHour,         m_txtMinute,       m_optPattern[1],   m_txtPatternCount,
-                        m_optPattern[2], m_optReadWrite[0], m_optReadWrite[1], m_optReadWrite[2], m_cmbValueType,
+    QRadioButton *const *pattern = m_fraPattern.options;
+    QRadioButton *const *readWrite = m_fraReadWrite.options;
+    QWidget *order[] = {pattern[0],      m_txtHour,         m_txtMinute,       pattern[1],        m_txtPatternCount,
+                        pattern[2],      readWrite[0],      readWrite[1],      readWrite[2],      m_cmbValueType,
                         m_txtValue,      m_chkDataCheck,    m_chkIgnore,       m_chkOutput,       m_lvResult,
                         m_cmdStart,      m_cmdStop,         m_cmdClear,        m_cmdExit};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    m_optPattern[PatternCount]->setChecked(true);
-    m_optReadWrite[ModeRead]->setChecked(true);
-    connect(m_patternGroup, &QButtonGroup::idClicked, this, &frmPerfChk::patternChosen);
-    connect(m_modeGroup, &QButtonGroup::idClicked, this, &frmPerfChk::modeChosen);
+    pattern[PatternCount]->setChecked(true);
+    readWrite[ModeRead]->setChecked(true);
+    connect(m_fraPattern.group, &QButtonGroup::idClicked, this, &frmPerfChk::patternChosen);
+    connect(m_fraReadWrite.group, &QButtonGroup::idClicked, this, &frmPerfChk::modeChosen);
     connect(m_cmbValueType, &QComboBox::currentIndexChanged, this, &frmPerfChk::typeChosen);
     connect(m_udPatternCount, &UpDown::valueChanged, this, &frmPerfChk::upDownChanged);
     connect(m_cmdStart, &QAbstractButton::clicked, this, &frmPerfChk::start);
@@ -330,9 +338,7 @@ void frmPerfChk::applyState()
     const bool typeHasText =
         type != valuetext::kPosEmpty && type != valuetext::kPosNull && type != valuetext::kPosUnknown;
 
-    m_fraPattern->setEnabled(idle);
-    for (QRadioButton *b : m_optPattern)
-        b->setEnabled(idle);
+    setIdle(m_fraPattern, idle);
     const bool time = idle && m_pattern == PatternTime;
     textops::setEnabledLook(m_txtHour, time);
     m_lblTimeDelimiter->setEnabled(time);
@@ -341,9 +347,7 @@ void frmPerfChk::applyState()
     textops::setEnabledLook(m_txtPatternCount, count);
     m_udPatternCount->setEnabled(count);
 
-    m_fraReadWrite->setEnabled(idle);
-    for (QRadioButton *b : m_optReadWrite)
-        b->setEnabled(idle);
+    setIdle(m_fraReadWrite, idle);
     const bool writes = idle && m_mode != ModeRead;
     m_lblValue->setEnabled(writes);
     m_cmbValueType->setEnabled(writes);

@@ -110,17 +110,24 @@ private:
     void showMessage(const QString &text);
     void closeRules();
 
-    QGroupBox *m_fraPattern = nullptr;
-    QRadioButton *m_optPattern[3] = {};
-    QButtonGroup *m_patternGroup = nullptr;
+    // A frame of three exclusive options; the button group numbers them 0 to 2.
+    struct OptionFrame {
+        QGroupBox *frame = nullptr;
+        QRadioButton *options[3] = {};
+        QButtonGroup *group = nullptr;
+    };
+    // Builds one: the frame and its options "<optionName>_0" to "_2", in the group.
+    OptionFrame optionFrame(const char *name, const QString &caption, const char *optionName,
+                            const QString (&captions)[3]);
+    static void setIdle(const OptionFrame &options, bool idle);
+
+    OptionFrame m_fraPattern;
     QLineEdit *m_txtHour = nullptr;
     QLabel *m_lblTimeDelimiter = nullptr;
     QLineEdit *m_txtMinute = nullptr;
     QLineEdit *m_txtPatternCount = nullptr;
     UpDown *m_udPatternCount = nullptr;
-    QGroupBox *m_fraReadWrite = nullptr;
-    QRadioButton *m_optReadWrite[3] = {};
-    QButtonGroup *m_modeGroup = nullptr;
+    OptionFrame m_fraReadWrite;
     QLabel *m_lblValue = nullptr;
     QComboBox *m_cmbValueType = nullptr;
     QLineEdit *m_txtValue = nullptr;
