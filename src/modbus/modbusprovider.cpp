@@ -452,17 +452,16 @@ private:
             m_sink({number, description, value});
     }
 
-    // Reads every watched value once; a changed one raises a message. A connection failure ends
-    // the round (the link reports it); a value that cannot be read is reported once. While the
-    // connection is down, a poll tries to open it again only every kRetryMs, so that a device
-    // that is gone does not keep the program waiting for its connect timeout at every poll.
+    // Reads every watched value once; a changed one raises a message. A value that cannot be
+    // read is reported once. A device that cannot be reached or does not answer ends the round
+    // (the link reports a lost connection), and polling leaves it alone for kRetryMs (or the poll
+    // interval, when longer): a device that is gone or silent must not keep the program waiting
+    // for its timeout at every poll.
     void poll()
     {
-        if (!m_link->isOpen() && !m_link->isUp()) {
-            if (m_retry.isValid() && m_retry.elapsed() < std::max(kRetryMs, m_settings.pollMs))
-                return;
-            m_retry.start();
-        }
+        if (m_retry.isValid() && m_retry.elapsed() < std::max(kRetryMs, m_settings.pollMs))
+            return;
+        m_retry.invalidate();
         for (Watch &w : m_watches) {
             try {
                 Value v = RegisterVariable::readPlace(*m_link, w.entry.place, QStringLiteral("Watch ") + w.entry.name);
@@ -471,8 +470,10 @@ private:
                     raise(w.entry.place.address, w.entry.name, v);
                 w.last = std::move(v);
             } catch (const ZelError &e) {
-                if (e.unsignedNumber() == E_DEVICE_UNREACHABLE || e.unsignedNumber() == E_DEVICE_TIMEOUT)
+                if (e.unsignedNumber() == E_DEVICE_UNREACHABLE || e.unsignedNumber() == E_DEVICE_TIMEOUT) {
+                    m_retry.start();
                     return;
+                }
                 if (!w.failing)
                     raise(kWatchFailed, QStringLiteral("Watch %1 failed").arg(w.entry.name), Value::fromString(e.description()));
                 w.failing = true;

@@ -358,6 +358,47 @@ private Q_SLOTS:
         QVERIFY(!c->getMessage());
     }
 
+    // While a watched device is gone or silent, polling does not knock at its door at every poll:
+    // after the loss it tries again only when five seconds have passed, and a connection that
+    // is taken but never answered waits as long. A socket on the device's port takes the
+    // connections, answers nothing and counts them.
+    void watchRetryBackOff()
+    {
+        Simulator sim;
+        const QString map = writeFile(m_dir, u"backoff.map"_s, "Level holding 0 I2 watch\n");
+        QVERIFY(sim.startTcp(map));
+        auto c = add(u"sim"_s, sim.machine(), u"@Timeout=100,@PollInterval=20,@Map="_s + map);
+        QTest::qWait(60); // a few polls with the device there
+        sim.stop();
+
+        // Nothing polls between the stop and the bind: polling runs on this thread's timer.
+        const int door = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        const int on = 1;
+        ::setsockopt(door, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in a = loopback(sim.port());
+        QCOMPARE(::bind(door, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+        QCOMPARE(::listen(door, 16), 0);
+        QList<int> knocks;
+        auto takeKnocks = [&] {
+            for (int s; (s = ::accept(door, nullptr, nullptr)) >= 0;)
+                knocks << s;
+            return knocks.size();
+        };
+
+        QElapsedTimer clock;
+        clock.start();
+        QTest::qWait(1000); // 50 poll intervals
+        QCOMPARE(takeKnocks(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(takeKnocks(), 1, 8000);
+        QVERIFY2(clock.elapsed() >= 4500, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(1000); // the knock timed out after 100 ms; no other follows it
+        QCOMPARE(takeKnocks(), 1);
+        QCOMPARE(c->addVariable(u"@Connected"_s)->value(), Value::fromBool(false));
+        for (int s : knocks)
+            ::close(s);
+        ::close(door);
+    }
+
     // Watched values are polled; a change raises a message through OnMessage.
     void watchedValues()
     {
