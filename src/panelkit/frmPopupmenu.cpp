@@ -19,12 +19,12 @@ frmPopupmenu::frmPopupmenu(QWidget *mainWindow) : QObject(mainWindow)
                  {QStringLiteral("Cu&t"), QStringLiteral("&Copy"), QStringLiteral("&Paste"), QStringLiteral("-"),
                   QStringLiteral("&Export Log..."), QStringLiteral("-"), QStringLiteral("Clear &Log")},
                  txtItems);
-    txtItems[0]->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
-    txtItems[1]->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
-    txtItems[2]->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
+    txtItems[TextPopupCut]->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
+    txtItems[TextPopupCopy]->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    txtItems[TextPopupPaste]->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
     for (QAction *a : txtItems)
         a->setShortcutVisibleInContextMenu(true);
-    ctrlItems[0]->setCheckable(true);
+    ctrlItems[CtrlPopupShow]->setCheckable(true);
 
     for (int i = 0; i < mdiItems.size(); ++i)
         connect(mdiItems[i], &QAction::triggered, this, [this, i] {

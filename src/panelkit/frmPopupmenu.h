@@ -10,6 +10,22 @@ class QAction;
 class QMenu;
 class QWidget;
 
+// The items of the menus by position (separators count), as SelectPopupMenu receives them.
+// The tree's popup (mnuMDIPopup).
+enum TreePopupItem { TreePopupShow = 0, TreePopupDelete = 1 };
+// The popup of the controller panel's message list (mnuCtrlPopup).
+enum CtrlPopupItem { CtrlPopupShow = 0, CtrlPopupDelete = 1, CtrlPopupClearList = 3 };
+// Items of the text popup (mnuTxtPopup); the ones from the first separator on show on the log only.
+enum TextPopupItem {
+    TextPopupCut = 0,
+    TextPopupCopy = 1,
+    TextPopupPaste = 2,
+    TextPopupLogFirst = 3,
+    TextPopupExportLog = 4,
+    TextPopupClear = 6,
+    TextPopupLogLast = 6
+};
+
 // Anything that opens one of the item popups and takes the chosen item index back.
 class PopupOwner {
 public:

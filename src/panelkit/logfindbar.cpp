@@ -142,8 +142,9 @@ LogFindBar::~LogFindBar() = default;
 
 bool LogFindBar::eventFilter(QObject *watched, QEvent *event)
 {
-    // A taller pane shows more lines to highlight.
-    if (m_pane && watched == m_pane->viewport() && event->type() == QEvent::Resize)
+    // A taller pane shows more lines to highlight. (The type is tested first: the filter also
+    // sees the events of the pane's destruction, when the pane may no longer be looked at.)
+    if (event->type() == QEvent::Resize && m_pane && watched == m_pane->viewport())
         updateHighlights();
     return QFrame::eventFilter(watched, event);
 }

@@ -350,10 +350,10 @@ void frmController::popupMessageMenu()
     QListWidgetItem *entry = selectedEntry();
     frmMessage *p = panelOfEntry(entry);
     m_showTicked = entry && p && p->isShown();
-    a.popup->ctrlItems[0]->setChecked(m_showTicked);
-    a.popup->ctrlItems[0]->setEnabled(entry != nullptr);
-    a.popup->ctrlItems[1]->setEnabled(entry != nullptr);
-    a.popup->ctrlItems[3]->setEnabled(true);
+    a.popup->ctrlItems[CtrlPopupShow]->setChecked(m_showTicked);
+    a.popup->ctrlItems[CtrlPopupShow]->setEnabled(entry != nullptr);
+    a.popup->ctrlItems[CtrlPopupDelete]->setEnabled(entry != nullptr);
+    a.popup->ctrlItems[CtrlPopupClearList]->setEnabled(true);
     a.popup->popupController(this, this);
 }
 
@@ -362,7 +362,7 @@ void frmController::SelectPopupMenu(int index)
     QListWidgetItem *entry = selectedEntry();
     frmMessage *p = panelOfEntry(entry);
     switch (index) {
-    case 0:
+    case CtrlPopupShow:
         if (!p)
             return;
         if (!m_showTicked)
@@ -370,7 +370,7 @@ void frmController::SelectPopupMenu(int index)
         else
             p->hidePanel();
         break;
-    case 1:
+    case CtrlPopupDelete:
         if (p) {
             deleteMessage(p);
         } else if (entry) {
@@ -379,7 +379,7 @@ void frmController::SelectPopupMenu(int index)
             readyBelowLimit();
         }
         break;
-    case 3:
+    case CtrlPopupClearList:
         m_lstMessage->clearSelection();
         m_lstMessage->setCurrentRow(-1);
         for (frmMessage *panel : m_ZelMess.items())
@@ -407,7 +407,7 @@ void frmController::opHook(const OpRow &, Stage stage, Value &result)
 
 bool frmController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_lstMessage->viewport() && event->type() == QEvent::MouseButtonRelease
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_lstMessage->viewport()
         && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
         popupMessageMenu();
     }

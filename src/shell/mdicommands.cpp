@@ -4,6 +4,7 @@
 #include "frmMDI.h"
 
 #include "panelkit/AppState.h"
+#include "panelkit/frmPopupmenu.h"
 #include "panelkit/iconset.h"
 #include "panelkit/logfindbar.h"
 #include "panelkit/textops.h"

@@ -37,19 +37,6 @@ constexpr int kCommandCount = static_cast<int>(Command::Count);
 // through frmMDI::toolsMenu().
 enum class MenuId { File, Edit, View, Window, Tools, Help, Count };
 
-// Items of the tree's popup (mnuMDIPopup), as SelectPopupMenu receives them.
-enum TreePopupItem { TreePopupShow = 0, TreePopupDelete = 1 };
-// Items of the text popup (mnuTxtPopup); the ones from the first separator on show on the log only.
-enum TextPopupItem {
-    TextPopupCut = 0,
-    TextPopupCopy = 1,
-    TextPopupPaste = 2,
-    TextPopupLogFirst = 3,
-    TextPopupExportLog = 4,
-    TextPopupClear = 6,
-    TextPopupLogLast = 6
-};
-
 // The busy pointer for the life of the object.
 class OverrideCursor {
 public:

@@ -3,6 +3,7 @@
 #include "frmMDI.h"
 
 #include "panelkit/AppState.h"
+#include "panelkit/frmPopupmenu.h"
 #include "panelkit/PanelBase.h"
 #include "panelkit/ZelForm.h"
 #include "panelkit/iconset.h"

@@ -200,29 +200,32 @@ QList<qint32> frmWatch::formIdsOf(const QMimeData *mime)
 
 bool frmWatch::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_table->viewport()) {
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto *e = static_cast<QDropEvent *>(event);
-            if (e->mimeData()->hasFormat(kItemListMime)) {
-                e->setDropAction(Qt::CopyAction);
-                e->accept();
-            } else {
-                e->ignore();
-            }
-            return true;
-        }
-        case QEvent::Drop: {
-            auto *e = static_cast<QDropEvent *>(event);
-            // Nodes of other kinds are ignored: only variables have values to watch.
-            addForms(formIdsOf(e->mimeData()));
+    // The type first: the filter also sees the events of the table's destruction.
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        if (watched != m_table->viewport())
+            break;
+        auto *e = static_cast<QDropEvent *>(event);
+        if (e->mimeData()->hasFormat(kItemListMime)) {
             e->setDropAction(Qt::CopyAction);
             e->accept();
-            return true;
+        } else {
+            e->ignore();
         }
-        default: break;
-        }
+        return true;
+    }
+    case QEvent::Drop: {
+        if (watched != m_table->viewport())
+            break;
+        auto *e = static_cast<QDropEvent *>(event);
+        // Nodes of other kinds are ignored: only variables have values to watch.
+        addForms(formIdsOf(e->mimeData()));
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+        return true;
+    }
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }
