@@ -556,17 +556,13 @@ void Session::watch()
         if (PanelBase *v = lastPanel(PanelKind::Variable))
             ids.append(v->m_FormID);
     }
-    QAction *item = m_mdi->findChild<QAction *>(QStringLiteral("mnuToolsWatch"));
-    if (!item) {
-        fail(QStringLiteral("no menu item Tools > Watch..."));
+    QAction *item = find<QAction>(m_mdi, QStringLiteral("mnuToolsWatch"));
+    if (!item)
         return;
-    }
     item->trigger();
-    auto *w = m_mdi->findChild<frmWatch *>(QStringLiteral("frmWatch"));
-    if (!w) {
-        fail(QStringLiteral("the watch window did not open"));
+    auto *w = find<frmWatch>(m_mdi, QStringLiteral("frmWatch"));
+    if (!w)
         return;
-    }
     if (w->addForms(ids) != 3)
         fail(QStringLiteral("the watch window did not take the three variables"));
     w->list()->setPlotted(0, true);
@@ -662,17 +658,13 @@ void Session::overview()
 void Session::findInLog()
 {
     // The find bar under the log (Ctrl+F) with every match of a request on screen marked.
-    QAction *find = m_mdi->findChild<QAction *>(QStringLiteral("mnuToolsFindLog"));
-    if (!find) {
-        fail(QStringLiteral("no Tools > Find in the Log"));
+    QAction *item = find<QAction>(m_mdi, QStringLiteral("mnuToolsFindLog"));
+    if (!item)
         return;
-    }
-    find->trigger();
-    QWidget *bar = m_mdi->findChild<QWidget *>(QStringLiteral("fraLogFind"));
-    if (!bar) {
-        fail(QStringLiteral("no find bar"));
+    item->trigger();
+    QWidget *bar = find(m_mdi, QStringLiteral("fraLogFind"));
+    if (!bar)
         return;
-    }
     type(bar, QStringLiteral("txtLogFind"), QStringLiteral("get_"));
     if (auto *all = bar->findChild<QCheckBox *>(QStringLiteral("chkLogFindAll")))
         all->setChecked(true);
@@ -688,11 +680,9 @@ void Session::exportScript()
     // and the file dialog.
     if (m_scriptFile.isEmpty())
         return;
-    QAction *item = m_mdi->findChild<QAction *>(QStringLiteral("mnuFileItem_1"));
-    if (!item) {
-        fail(QStringLiteral("no File > Export Script... item"));
+    QAction *item = find<QAction>(m_mdi, QStringLiteral("mnuFileItem_1"));
+    if (!item)
         return;
-    }
     bool seen = false;
     const QString path = m_scriptFile;
     QTimer::singleShot(200, [&seen, path] {
